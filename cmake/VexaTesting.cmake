@@ -1,0 +1,31 @@
+# GoogleTest for every build: the host's packaged library, or the packaged
+# sources compiled with the cross toolchain. Cross-built suites run through
+# CMAKE_CROSSCOMPILING_EMULATOR (Wine) when one is set.
+if(CMAKE_CROSSCOMPILING)
+  set(VEXA_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources for cross builds")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(${VEXA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# vexa_add_test(<name> SOURCES ... LIBS ...): one suite registered with CTest.
+function(vexa_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+      add_test(NAME ${name} COMMAND ${name})
+    endif()
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

@@ -1,0 +1,12 @@
+// The one door to the Direct3D 8 runtime. On Windows the published headers; on
+// other hosts our own declarations with the same layouts and values, served by
+// the in-process runtime in platform/posix.
+#pragma once
+
+#include "platform/Win32.h"
+
+#ifdef _WIN32
+#include <d3d8.h>
+#else
+#include "platform/internal/posix/D3D8Api.h"
+#endif

@@ -1,0 +1,64 @@
+// Formatting of report numbers and the hand-over of pending text to the stream.
+#include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace vexaSDK {
+namespace DX8 {
+namespace internal {
+
+CReportText::CReportText(std::ostream& stream) : stream_(stream) { buffer_.reserve(4096); }
+
+CReportText::~CReportText() { Write(); }
+
+CReportText& CReportText::Field(const char* text, std::size_t capacity) {
+  const void* end = std::memchr(text, '\0', capacity);
+  buffer_.append(text, end ? static_cast<const char*>(end) - text : capacity);
+  return *this;
+}
+
+CReportText& CReportText::Dec(unsigned long value) {
+  char digits[24];
+  char* p = digits + sizeof digits;
+  do {
+    *--p = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  buffer_.append(p, digits + sizeof digits - p);
+  return *this;
+}
+
+CReportText& CReportText::Hex(unsigned long value, int digits) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  char text[16];
+  for (int i = digits - 1; i >= 0; --i) {
+    text[i] = kDigits[value & 0xF];
+    value >>= 4;
+  }
+  buffer_.append(text, digits);
+  return *this;
+}
+
+CReportText& CReportText::Float(double value) {
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "%g", value);
+  if (length > 0) buffer_.append(text, static_cast<std::size_t>(length));
+  return *this;
+}
+
+void CReportText::EndBlock() {
+  buffer_.push_back('\n');
+  Write();
+  stream_.flush();
+}
+
+void CReportText::Write() {
+  if (buffer_.empty()) return;
+  stream_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
+}
+
+}  // namespace internal
+}  // namespace DX8
+}  // namespace vexaSDK

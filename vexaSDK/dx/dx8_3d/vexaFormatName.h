@@ -1,0 +1,21 @@
+// Published constant names of Direct3D 8 formats, multisample types and device
+// types, as the device report shows them. Every value has a name: values
+// without one of their own get the fixed fallback of their lookup.
+#pragma once
+
+#include "platform/D3D8.h"
+
+namespace vexaSDK {
+namespace DX8 {
+
+// "D3DFMT_UNKNOWN" for every value that is not one of the named formats.
+const char* GetFormatName(D3DFORMAT format);
+
+// "D3DMULTISAMPLE_NONE" for every value outside 2 to 16.
+const char* GetMultiSampleName(D3DMULTISAMPLE_TYPE type);
+
+// "D3DDEVTYPE_HAL" for every value other than the reference and software types.
+const char* GetDevTypeName(D3DDEVTYPE type);
+
+}  // namespace DX8
+}  // namespace vexaSDK
