@@ -316,7 +316,7 @@ void WriteDeviceCaps(CReportText& text, const D3DCAPS8& caps) {
   for (const CapsField& field : kFields) {
     switch (field.kind) {
       case FieldKind::kDevType:
-        text << "DeviceType: " << GetDevTypeName(caps.DeviceType) << '\n';
+        text << "DeviceType: " << internal::DevTypeName(caps.DeviceType) << '\n';
         break;
       case FieldKind::kDecimal:
         text << field.label << ": ";

@@ -10,13 +10,16 @@ namespace DX8 {
 namespace {
 
 using internal::CReportText;
+using internal::DevTypeName;
+using internal::FormatName;
+using internal::MultiSampleName;
 
 const std::size_t kModeInfosPerAdapter = 4;
 
 void AppendDisplayMode(CReportText& text, const CDisplayMode& mode) {
   text << ' ';
   text.Dec(mode.Width) << " x ";
-  text.Dec(mode.Height) << " (" << GetFormatName(mode.Format) << " - " << GetFormatName(mode.BackBufferFormat)
+  text.Dec(mode.Height) << " (" << FormatName(mode.Format) << " - " << FormatName(mode.BackBufferFormat)
                         << ") (";
   text.Dec(mode.RefreshRate) << "Hz)";
   text.EndBlock();
@@ -27,8 +30,8 @@ template <typename Table, typename NameOf>
 void AppendPairTable(CReportText& text, const char* header, const Table& table, NameOf nameOf) {
   text << header << '\n';
   for (const auto& entry : table) {
-    text << "Mode: " << GetFormatName(entry.first.DisplayFormat) << " - "
-         << GetFormatName(entry.first.BackBufferFormat) << '\n';
+    text << "Mode: " << FormatName(entry.first.DisplayFormat) << " - "
+         << FormatName(entry.first.BackBufferFormat) << '\n';
     for (const auto item : entry.second) text << ' ' << nameOf(item) << '\n';
     text.EndBlock();
   }
@@ -37,18 +40,18 @@ void AppendPairTable(CReportText& text, const char* header, const Table& table, 
 void AppendFormatList(CReportText& text, const FormatTable& table, const char* label) {
   text << "< " << label << " >\n";
   for (const auto& entry : table) {
-    text << "Mode: " << GetFormatName(entry.first) << '\n';
-    for (const D3DFORMAT format : entry.second) text << ' ' << GetFormatName(format) << '\n';
+    text << "Mode: " << FormatName(entry.first) << '\n';
+    for (const D3DFORMAT format : entry.second) text << ' ' << FormatName(format) << '\n';
     text.EndBlock();
   }
 }
 
 void AppendMultiSampleInfo(CReportText& text, const MultiSampleTable& table) {
-  AppendPairTable(text, "< MultiSampleType Info >", table, GetMultiSampleName);
+  AppendPairTable(text, "< MultiSampleType Info >", table, MultiSampleName);
 }
 
 void AppendDepthStencilInfo(CReportText& text, const DepthStencilTable& table) {
-  AppendPairTable(text, "< DepthStencilFormat Info >", table, GetFormatName);
+  AppendPairTable(text, "< DepthStencilFormat Info >", table, FormatName);
 }
 
 void AppendIdentifier(CReportText& text, const D3DADAPTER_IDENTIFIER8& id) {
@@ -107,7 +110,7 @@ void CModeInfo::WriteModeInfo(std::ostream& stream) const {
 }
 
 void CModeInfo::WriteModeInfo(CReportText& text) const {
-  text << "***** " << GetDevTypeName(deviceType_) << (windowed_ ? " Window" : " FullScreen")
+  text << "***** " << DevTypeName(deviceType_) << (windowed_ ? " Window" : " FullScreen")
        << " Mode Info *****\n\n";
   AppendMultiSampleInfo(text, multiSamples_);
   AppendDepthStencilInfo(text, depthStencils_);

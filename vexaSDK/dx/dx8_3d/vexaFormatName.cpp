@@ -4,12 +4,15 @@
 
 namespace vexaSDK {
 namespace DX8 {
+namespace internal {
+
+using namespace std::string_view_literals;
 
 #define VEXA_FORMAT_CASE(name) \
   case name:                   \
-    return #name
+    return #name##sv
 
-const char* GetFormatName(D3DFORMAT format) {
+std::string_view FormatName(D3DFORMAT format) {
   switch (format) {
     VEXA_FORMAT_CASE(D3DFMT_R8G8B8);
     VEXA_FORMAT_CASE(D3DFMT_A8R8G8B8);
@@ -54,35 +57,43 @@ const char* GetFormatName(D3DFORMAT format) {
     VEXA_FORMAT_CASE(D3DFMT_DXT4);
     VEXA_FORMAT_CASE(D3DFMT_DXT5);
     default:
-      return "D3DFMT_UNKNOWN";
+      return "D3DFMT_UNKNOWN"sv;
   }
 }
 
 #undef VEXA_FORMAT_CASE
 
-const char* GetMultiSampleName(D3DMULTISAMPLE_TYPE type) {
-  static const char* const kNames[] = {
-      "D3DMULTISAMPLE_2_SAMPLES",  "D3DMULTISAMPLE_3_SAMPLES",  "D3DMULTISAMPLE_4_SAMPLES",
-      "D3DMULTISAMPLE_5_SAMPLES",  "D3DMULTISAMPLE_6_SAMPLES",  "D3DMULTISAMPLE_7_SAMPLES",
-      "D3DMULTISAMPLE_8_SAMPLES",  "D3DMULTISAMPLE_9_SAMPLES",  "D3DMULTISAMPLE_10_SAMPLES",
-      "D3DMULTISAMPLE_11_SAMPLES", "D3DMULTISAMPLE_12_SAMPLES", "D3DMULTISAMPLE_13_SAMPLES",
-      "D3DMULTISAMPLE_14_SAMPLES", "D3DMULTISAMPLE_15_SAMPLES", "D3DMULTISAMPLE_16_SAMPLES",
+std::string_view MultiSampleName(D3DMULTISAMPLE_TYPE type) {
+  static constexpr std::string_view kNames[] = {
+      "D3DMULTISAMPLE_2_SAMPLES"sv,  "D3DMULTISAMPLE_3_SAMPLES"sv,  "D3DMULTISAMPLE_4_SAMPLES"sv,
+      "D3DMULTISAMPLE_5_SAMPLES"sv,  "D3DMULTISAMPLE_6_SAMPLES"sv,  "D3DMULTISAMPLE_7_SAMPLES"sv,
+      "D3DMULTISAMPLE_8_SAMPLES"sv,  "D3DMULTISAMPLE_9_SAMPLES"sv,  "D3DMULTISAMPLE_10_SAMPLES"sv,
+      "D3DMULTISAMPLE_11_SAMPLES"sv, "D3DMULTISAMPLE_12_SAMPLES"sv, "D3DMULTISAMPLE_13_SAMPLES"sv,
+      "D3DMULTISAMPLE_14_SAMPLES"sv, "D3DMULTISAMPLE_15_SAMPLES"sv, "D3DMULTISAMPLE_16_SAMPLES"sv,
   };
   // Unsigned arithmetic folds negative values into the fallback as well.
   const unsigned int index = static_cast<unsigned int>(type) - 2u;
-  return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "D3DMULTISAMPLE_NONE";
+  return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "D3DMULTISAMPLE_NONE"sv;
 }
 
-const char* GetDevTypeName(D3DDEVTYPE type) {
+std::string_view DevTypeName(D3DDEVTYPE type) {
   switch (type) {
     case D3DDEVTYPE_REF:
-      return "D3DDEVTYPE_REF";
+      return "D3DDEVTYPE_REF"sv;
     case D3DDEVTYPE_SW:
-      return "D3DDEVTYPE_SW";
+      return "D3DDEVTYPE_SW"sv;
     default:
-      return "D3DDEVTYPE_HAL";
+      return "D3DDEVTYPE_HAL"sv;
   }
 }
+
+}  // namespace internal
+
+const char* GetFormatName(D3DFORMAT format) { return internal::FormatName(format).data(); }
+
+const char* GetMultiSampleName(D3DMULTISAMPLE_TYPE type) { return internal::MultiSampleName(type).data(); }
+
+const char* GetDevTypeName(D3DDEVTYPE type) { return internal::DevTypeName(type).data(); }
 
 }  // namespace DX8
 }  // namespace vexaSDK

@@ -3,6 +3,8 @@
 // without one of their own get the fixed fallback of their lookup.
 #pragma once
 
+#include <string_view>
+
 #include "platform/D3D8.h"
 
 namespace vexaSDK {
@@ -16,6 +18,14 @@ const char* GetMultiSampleName(D3DMULTISAMPLE_TYPE type);
 
 // "D3DDEVTYPE_HAL" for every value other than the reference and software types.
 const char* GetDevTypeName(D3DDEVTYPE type);
+
+namespace internal {
+// The same names with their lengths, for writers that append them by the
+// thousand; each view is NUL-terminated.
+std::string_view FormatName(D3DFORMAT format);
+std::string_view MultiSampleName(D3DMULTISAMPLE_TYPE type);
+std::string_view DevTypeName(D3DDEVTYPE type);
+}  // namespace internal
 
 }  // namespace DX8
 }  // namespace vexaSDK

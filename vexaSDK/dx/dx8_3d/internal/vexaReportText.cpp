@@ -2,19 +2,14 @@
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace vexaSDK {
 namespace DX8 {
 namespace internal {
 
-CReportText::CReportText(std::ostream& stream) : stream_(stream) { buffer_.reserve(4096); }
-
-CReportText::~CReportText() { Write(); }
-
 CReportText& CReportText::Field(const char* text, std::size_t capacity) {
   const void* end = std::memchr(text, '\0', capacity);
-  buffer_.append(text, end ? static_cast<const char*>(end) - text : capacity);
+  Put(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : capacity);
   return *this;
 }
 
@@ -25,7 +20,7 @@ CReportText& CReportText::Dec(unsigned long value) {
     *--p = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  buffer_.append(p, digits + sizeof digits - p);
+  Put(p, static_cast<std::size_t>(digits + sizeof digits - p));
   return *this;
 }
 
@@ -36,27 +31,37 @@ CReportText& CReportText::Hex(unsigned long value, int digits) {
     text[i] = kDigits[value & 0xF];
     value >>= 4;
   }
-  buffer_.append(text, digits);
+  Put(text, static_cast<std::size_t>(digits));
   return *this;
 }
 
 CReportText& CReportText::Float(double value) {
   char text[32];
   const int length = std::snprintf(text, sizeof text, "%g", value);
-  if (length > 0) buffer_.append(text, static_cast<std::size_t>(length));
+  if (length > 0) Put(text, static_cast<std::size_t>(length));
   return *this;
 }
 
 void CReportText::EndBlock() {
-  buffer_.push_back('\n');
+  *this << '\n';
   Write();
   stream_.flush();
 }
 
+void CReportText::PutLong(const char* text, std::size_t size) {
+  Write();
+  if (size >= kCapacity) {
+    stream_.write(text, static_cast<std::streamsize>(size));
+    return;
+  }
+  std::memcpy(pos_, text, size);
+  pos_ += size;
+}
+
 void CReportText::Write() {
-  if (buffer_.empty()) return;
-  stream_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-  buffer_.clear();
+  if (pos_ == buffer_) return;
+  stream_.write(buffer_, pos_ - buffer_);
+  pos_ = buffer_;
 }
 
 }  // namespace internal

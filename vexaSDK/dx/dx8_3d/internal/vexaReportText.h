@@ -1,11 +1,14 @@
-// Text of the device report, gathered in memory between the flush points of
-// the report and handed to the caller's stream in one write per block. Numbers
-// are formatted here, so the caller's stream flags never change the text.
+// Text of the device report, gathered in a fixed buffer between the flush
+// points of the report and handed to the caller's stream in as few writes as
+// possible. Numbers are formatted here, so the caller's stream flags never
+// change the text. A full buffer is handed over early, without a flush: the
+// stream sees the same bytes and the same flushes either way.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <ostream>
-#include <string>
+#include <string_view>
 
 namespace vexaSDK {
 namespace DX8 {
@@ -13,37 +16,48 @@ namespace internal {
 
 class CReportText {
  public:
-  explicit CReportText(std::ostream& stream);
+  explicit CReportText(std::ostream& stream) : stream_(stream), pos_(buffer_) {}
   CReportText(const CReportText&) = delete;
   CReportText& operator=(const CReportText&) = delete;
   // Hands over what is still pending, without a flush: only block ends flush.
-  ~CReportText();
+  ~CReportText() { Write(); }
 
-  CReportText& operator<<(const char* text) {
-    buffer_.append(text);
+  CReportText& operator<<(std::string_view text) {
+    Put(text.data(), text.size());
     return *this;
   }
   CReportText& operator<<(char c) {
-    buffer_.push_back(c);
+    if (pos_ == buffer_ + kCapacity) Write();
+    *pos_++ = c;
     return *this;
   }
   // A fixed-size text field that a driver may have filled without a NUL.
   CReportText& Field(const char* text, std::size_t capacity);
   CReportText& Dec(unsigned long value);
-  // Upper-case, zero-filled to `digits`.
+  // Upper-case, zero-filled to `digits` (at most 16).
   CReportText& Hex(unsigned long value, int digits);
   // The C library's %g: six significant digits.
   CReportText& Float(double value);
   // Ends the line, writes everything pending and flushes the stream.
   void EndBlock();
 
-  std::ostream& Stream() { return stream_; }
-
  private:
+  static const std::size_t kCapacity = 8192;
+
+  void Put(const char* text, std::size_t size) {
+    if (static_cast<std::size_t>(buffer_ + kCapacity - pos_) < size) {
+      PutLong(text, size);
+      return;
+    }
+    std::memcpy(pos_, text, size);
+    pos_ += size;
+  }
+  void PutLong(const char* text, std::size_t size);
   void Write();
 
   std::ostream& stream_;
-  std::string buffer_;
+  char* pos_;
+  char buffer_[kCapacity];
 };
 
 }  // namespace internal
