@@ -11,6 +11,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// The shell and COM calls the framework makes.
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
 #else
 #include "platform/internal/posix/Win32Api.h"
 #endif

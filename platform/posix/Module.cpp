@@ -1,0 +1,151 @@
+// The program's own module file and the modules the program loads at run
+// time. The host has no DLLs: loadable modules are a table of built-in ones.
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/posix/internal/Modules.h"
+#include "platform/posix/internal/Posix.h"
+
+namespace platform_posix {
+namespace {
+
+// Creates every folder named up to the last backslash; a last part without a
+// trailing backslash is a file name. Trail bytes of double-byte characters
+// are never separators.
+BOOL WINAPI MakeSureDirectoryPathExists(PCSTR dirPath) {
+  if (dirPath == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::size_t length = std::strlen(dirPath);
+  std::size_t start = 0;
+  if (length >= 2 && dirPath[1] == ':') start = 2;
+  if (start < length && dirPath[start] == '\\') ++start;  // the root always exists
+  for (std::size_t i = start; i < length; ++i) {
+    const BYTE byte = static_cast<BYTE>(dirPath[i]);
+    if (IsDBCSLeadByte(byte) && i + 1 < length) {
+      ++i;
+      continue;
+    }
+    if (dirPath[i] != '\\') continue;
+    const std::string folder(dirPath, i);
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return FALSE;
+  }
+  return TRUE;
+}
+
+const BuiltinExport kImagehlpExports[] = {
+    {"MakeSureDirectoryPathExists",
+     reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&MakeSureDirectoryPathExists))},
+};
+
+const BuiltinModule kDefaultModules[] = {
+    {"IMAGEHLP.dll", kImagehlpExports, sizeof kImagehlpExports / sizeof kImagehlpExports[0]},
+};
+
+struct LoadedModule {
+  const BuiltinModule* module;
+  int references;
+};
+
+const BuiltinModule* modules = kDefaultModules;
+std::size_t moduleCount = sizeof kDefaultModules / sizeof kDefaultModules[0];
+std::vector<LoadedModule> loaded;
+
+// Windows adds ".dll" to a name without an extension and compares without case.
+bool SameModuleName(const char* wanted, const char* builtin) {
+  if (strcasecmp(wanted, builtin) == 0) return true;
+  const std::string withExtension = std::string(wanted) + ".dll";
+  return std::strchr(wanted, '.') == nullptr && strcasecmp(withExtension.c_str(), builtin) == 0;
+}
+
+LoadedModule* FindLoaded(HMODULE handle) {
+  for (LoadedModule& entry : loaded) {
+    if (entry.module == static_cast<const void*>(handle)) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void SetBuiltinModules(const BuiltinModule* table, std::size_t count) {
+  loaded.clear();
+  modules = table ? table : kDefaultModules;
+  moduleCount = table ? count : sizeof kDefaultModules / sizeof kDefaultModules[0];
+}
+
+}  // namespace platform_posix
+
+using namespace platform_posix;
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  if (module != nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  char buffer[4096];
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return FailWithErrno<DWORD>(0);
+  const std::string path = ToWindowsPath(std::string_view(buffer, static_cast<std::size_t>(length)));
+  if (size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (path.size() >= size) {
+    // Truncated and terminated, with the buffer size as the result.
+    std::memcpy(fileName, path.data(), size - 1);
+    fileName[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR libFileName) {
+  if (libFileName == nullptr || *libFileName == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < moduleCount; ++i) {
+    if (!SameModuleName(libFileName, modules[i].name)) continue;
+    for (LoadedModule& entry : loaded) {
+      if (entry.module == &modules[i]) {
+        ++entry.references;
+        return reinterpret_cast<HMODULE>(const_cast<BuiltinModule*>(entry.module));
+      }
+    }
+    loaded.push_back({&modules[i], 1});
+    return reinterpret_cast<HMODULE>(const_cast<BuiltinModule*>(&modules[i]));
+  }
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
+  const LoadedModule* entry = FindLoaded(module);
+  if (entry == nullptr) {
+    SetLastError(module == nullptr ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < entry->module->exportCount; ++i) {
+    if (std::strcmp(entry->module->exports[i].name, procName) == 0) return entry->module->exports[i].address;
+  }
+  SetLastError(ERROR_PROC_NOT_FOUND);
+  return nullptr;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE libModule) {
+  for (auto it = loaded.begin(); it != loaded.end(); ++it) {
+    if (it->module != static_cast<const void*>(libModule)) continue;
+    if (--it->references == 0) loaded.erase(it);
+    return TRUE;
+  }
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return FALSE;
+}

@@ -1,0 +1,241 @@
+// Behaviour of the POSIX stand-in at the host boundary: path mapping, code
+// page conversion, real files with Japanese names, the desktop folder, the
+// built-in modules and the command-line rules.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/TextFile.h"
+#include "platform/posix/internal/Posix.h"
+#include "platform/posix/internal/Process.h"
+
+namespace platform_posix {
+namespace {
+
+const char kHyouUtf8[] = "表";
+const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
+const char kDesktopUtf8[] = "デスクトップ";
+
+std::string ReadFile(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vexaXXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    host_ = pattern;
+    windows_ = ToWindowsPath(host_);
+  }
+  void TearDown() override { ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str())); }
+
+  std::string host_;     // "/tmp/vexaXXXXXX"
+  std::string windows_;  // "Z:\tmp\vexaXXXXXX"
+};
+
+TEST(PosixPathTest, WindowsPathsMapToHostPaths) {
+  struct Case {
+    const char* windows;
+    const char* host;
+  } const cases[] = {
+      {"Z:\\home\\u\\a.txt", "/home/u/a.txt"},
+      {"z:/home/u", "/home/u"},
+      {"Z:", "/"},
+      {"Z:\\", "/"},
+      {"\\home\\u", "/home/u"},
+      {"log\\a.log", "log/a.log"},
+      {"a", "a"},
+  };
+  for (const Case& c : cases) {
+    std::string host;
+    ASSERT_TRUE(ToHostPath(c.windows, host)) << c.windows;
+    EXPECT_EQ(c.host, host) << c.windows;
+  }
+  std::string host = "unchanged";
+  SetLastError(0);
+  EXPECT_FALSE(ToHostPath("C:\\Windows", host));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+  EXPECT_FALSE(ToHostPath("", host));
+
+  EXPECT_EQ("Z:\\home\\u\\Desktop", ToWindowsPath("/home/u/Desktop"));
+  EXPECT_EQ("a\\b", ToWindowsPath("a/b"));
+  std::string mapped;
+  ASSERT_TRUE(ToHostPath((std::string("Z:\\") + kHyouAnsi + "\\x").c_str(), mapped));
+  EXPECT_EQ(std::string("/") + kHyouUtf8 + "/x", mapped) << "a trail byte 0x5C is no separator";
+}
+
+TEST(PosixPathTest, CodePage932RoundTripAndReplacement) {
+  EXPECT_EQ(kHyouUtf8, AnsiToUtf8(kHyouAnsi));
+  EXPECT_EQ(kHyouAnsi, Utf8ToAnsi(kHyouUtf8));
+  EXPECT_EQ(std::string("a") + kHyouUtf8 + "b", AnsiToUtf8(std::string("a") + kHyouAnsi + "b"));
+  EXPECT_EQ("\x83\x66\x83\x58\x83\x4E\x83\x67\x83\x62\x83\x76", Utf8ToAnsi(kDesktopUtf8));
+  EXPECT_EQ("\\~", AnsiToUtf8("\\~")) << "0x5C and 0x7E stay ASCII";
+  EXPECT_EQ("a?b", Utf8ToAnsi("a\xF0\x9F\x98\x80"
+                              "b"))
+      << "no such character in code page 932";
+  EXPECT_EQ("a?b", AnsiToUtf8("a\xA0"
+                              "b"));
+  EXPECT_TRUE(IsDBCSLeadByte(0x81));
+  EXPECT_TRUE(IsDBCSLeadByte(0xFC));
+  EXPECT_FALSE(IsDBCSLeadByte(0xA0));
+  EXPECT_FALSE(IsDBCSLeadByte(0x5C));
+}
+
+TEST_F(TempFolderTest, JapaneseNamesReachTheHostAsUtf8) {
+  const std::string folder = windows_ + "\\" + kHyouAnsi;
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  struct stat info;
+  EXPECT_EQ(0, stat((host_ + "/" + kHyouUtf8).c_str(), &info));
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), GetFileAttributesA(folder.c_str()));
+  EXPECT_FALSE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+
+  const std::string file = folder + "\\a.txt";
+  std::ofstream(host_ + "/" + kHyouUtf8 + "/a.txt") << "x";
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), GetFileAttributesA(file.c_str()));
+  EXPECT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY),
+            GetFileAttributesA(file.c_str()));
+  EXPECT_FALSE(DeleteFileA(file.c_str())) << "read-only files are not deleted";
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+  EXPECT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(DeleteFileA(file.c_str()));
+
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\no\\a.txt").c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+}
+
+TEST_F(TempFolderTest, ImagehlpCreatesFoldersWithoutSplittingCharacters) {
+  HMODULE imagehlp = LoadLibraryA("imagehlp");  // case and ".dll" as Windows allows
+  ASSERT_NE(nullptr, imagehlp);
+  typedef BOOL(WINAPI * MakeSure)(PCSTR);
+  const MakeSure makeSure = reinterpret_cast<MakeSure>(
+      reinterpret_cast<void (*)()>(GetProcAddress(imagehlp, "MakeSureDirectoryPathExists")));
+  ASSERT_NE(nullptr, makeSure);
+  const std::string path = windows_ + "\\" + kHyouAnsi + "\\sub\\file";
+  EXPECT_TRUE(makeSure(path.c_str()));
+  struct stat info;
+  EXPECT_EQ(0, stat((host_ + "/" + kHyouUtf8 + "/sub").c_str(), &info));
+  EXPECT_NE(0, stat((host_ + "/" + kHyouUtf8 + "/sub/file").c_str(), &info));
+  EXPECT_EQ(nullptr, GetProcAddress(imagehlp, "NoSuchExport"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), GetLastError());
+  EXPECT_TRUE(FreeLibrary(imagehlp));
+  EXPECT_EQ(nullptr, LoadLibraryA("d3dx8.dll"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+}
+
+TEST_F(TempFolderTest, DesktopIsTheXdgDesktopFolder) {
+  const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
+  const char* savedConfig = getenv("XDG_CONFIG_HOME");
+  const std::string savedConfigValue = savedConfig ? savedConfig : "";
+  setenv("HOME", host_.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (host_ + "/config").c_str(), 1);
+  ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
+
+  auto desktop = [](std::string& path) {
+    LPITEMIDLIST list = nullptr;
+    const HRESULT hr = SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &list);
+    if (FAILED(hr)) return hr;
+    char buffer[MAX_PATH];
+    EXPECT_TRUE(SHGetPathFromIDListA(list, buffer));
+    path = buffer;
+    IMalloc* allocator = nullptr;
+    EXPECT_EQ(S_OK, SHGetMalloc(&allocator));
+    allocator->Free(list);
+    allocator->Release();
+    return hr;
+  };
+  std::string path;
+  EXPECT_TRUE(FAILED(desktop(path))) << "no Desktop folder yet";
+  ASSERT_EQ(0, mkdir((host_ + "/Desktop").c_str(), 0700));
+  EXPECT_EQ(S_OK, desktop(path));
+  EXPECT_EQ(windows_ + "\\Desktop", path);
+
+  std::ofstream(host_ + "/config/user-dirs.dirs")
+      << "# comment\nXDG_DESKTOP_DIR=\"$HOME/" << kDesktopUtf8 << "\"\n";
+  ASSERT_EQ(0, mkdir((host_ + "/" + kDesktopUtf8).c_str(), 0700));
+  EXPECT_EQ(S_OK, desktop(path));
+  EXPECT_EQ(windows_ + "\\" + Utf8ToAnsi(kDesktopUtf8), path);
+
+  setenv("HOME", savedHome.c_str(), 1);
+  if (savedConfig) {
+    setenv("XDG_CONFIG_HOME", savedConfigValue.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST_F(TempFolderTest, TextFilesWriteCrLf) {
+  const std::string path = windows_ + "\\" + kHyouAnsi + ".txt";
+  {
+    platform::CTextFileStream out(path.c_str());
+    ASSERT_TRUE(out.is_open());
+    out << "a\nb\r\n" << '\n';
+  }
+  {
+    platform::CTextFileStream out(path.c_str(), std::ios::app);
+    out << "c\n";
+  }
+  EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadFile(host_ + "/" + kHyouUtf8 + ".txt"));
+  platform::CTextFileStream missing((windows_ + "\\no\\x.txt").c_str());
+  EXPECT_FALSE(missing.is_open());
+  missing << "dropped";
+  EXPECT_TRUE(missing.fail());
+}
+
+TEST(PosixProcessTest, CommandLinesSplitByTheWindowsRules) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> arguments;
+  } const cases[] = {
+      {"dxdiag /t Z:\\d\\envInfo.txt", {"dxdiag", "/t", "Z:\\d\\envInfo.txt"}},
+      {"\"C:\\Program Files\\a.exe\" x", {"C:\\Program Files\\a.exe", "x"}},
+      {"p \"a b\" c", {"p", "a b", "c"}},
+      {"p a\\\\\\\"b", {"p", "a\\\"b"}},
+      {"p \"a\\\\\" b", {"p", "a\\", "b"}},
+      {"p a\\b\\ c", {"p", "a\\b\\", "c"}},
+      {"p \"\"", {"p", ""}},
+      {"p \"a\"\"b\"", {"p", "a\"b"}},
+      {"p   ", {"p"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.arguments, SplitCommandLine(c.line)) << c.line;
+}
+
+TEST(PosixModuleTest, ModuleFileNameTruncatesLikeWindows) {
+  char full[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, full, MAX_PATH);
+  ASSERT_GT(length, 4u);
+  EXPECT_EQ(0, std::strncmp(full, "Z:\\", 3));
+  char small[5];
+  SetLastError(0);
+  EXPECT_EQ(5u, GetModuleFileNameA(nullptr, small, sizeof small));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+  EXPECT_EQ(std::string(full, 4), small);
+}
+
+TEST(PosixMessageTest, SystemTextsEndInCrLf) {
+  LPSTR buffer = nullptr;
+  const DWORD flags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
+  ASSERT_NE(0u, FormatMessageA(flags, nullptr, ERROR_FILE_NOT_FOUND, 1024, reinterpret_cast<LPSTR>(&buffer),
+                               0, nullptr));
+  EXPECT_STREQ("The system cannot find the file specified.\r\n", buffer);
+  LocalFree(buffer);
+  EXPECT_EQ(0u, FormatMessageA(flags, nullptr, 0x12345, 1024, reinterpret_cast<LPSTR>(&buffer), 0, nullptr));
+  EXPECT_EQ(317u, GetLastError());
+}
+
+}  // namespace
+}  // namespace platform_posix

@@ -1,0 +1,259 @@
+// Child processes: the Windows command-line rules on the way in, host
+// processes behind handles that can be waited on and closed.
+#include "platform/posix/internal/Process.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "platform/posix/internal/Posix.h"
+
+extern char** environ;
+
+namespace platform_posix {
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  const std::size_t n = commandLine.size();
+  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  // The program name: up to the next quote when it starts with one, else up
+  // to the first blank; backslashes are plain characters in it.
+  std::string program;
+  if (i < n && commandLine[i] == '"') {
+    ++i;
+    while (i < n && commandLine[i] != '"') program += commandLine[i++];
+    if (i < n) ++i;
+  } else {
+    while (i < n && !isBlank(commandLine[i])) program += commandLine[i++];
+  }
+  arguments.push_back(program);
+  for (;;) {
+    while (i < n && isBlank(commandLine[i])) ++i;
+    if (i >= n) break;
+    std::string argument;
+    bool quoted = false;
+    while (i < n && (quoted || !isBlank(commandLine[i]))) {
+      std::size_t backslashes = 0;
+      while (i < n && commandLine[i] == '\\') {
+        ++backslashes;
+        ++i;
+      }
+      if (i < n && commandLine[i] == '"') {
+        argument.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          argument += '"';
+          ++i;
+        } else if (quoted && i + 1 < n && commandLine[i + 1] == '"') {
+          argument += '"';  // "" inside quotes is a literal quote
+          i += 2;
+        } else {
+          quoted = !quoted;
+          ++i;
+        }
+      } else {
+        argument.append(backslashes, '\\');
+        if (i < n && (quoted || !isBlank(commandLine[i]))) argument += commandLine[i++];
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+namespace {
+
+struct ProcessObject {
+  pid_t pid = -1;
+  bool reaped = false;
+  DWORD exitCode = STILL_ACTIVE;
+};
+
+struct HandleObject {
+  std::shared_ptr<ProcessObject> process;
+};
+
+std::mutex handlesMutex;
+std::set<HandleObject*> handles;
+
+std::shared_ptr<ProcessObject> Lookup(HANDLE handle) {
+  std::lock_guard<std::mutex> lock(handlesMutex);
+  auto found = handles.find(static_cast<HandleObject*>(handle));
+  return found == handles.end() ? nullptr : (*found)->process;
+}
+
+HANDLE NewHandle(const std::shared_ptr<ProcessObject>& process) {
+  HandleObject* object = new HandleObject{process};
+  std::lock_guard<std::mutex> lock(handlesMutex);
+  handles.insert(object);
+  return object;
+}
+
+// Collects the exit status if the child has ended; true once it has.
+bool Reap(ProcessObject& process) {
+  if (process.reaped) return true;
+  int status = 0;
+  const pid_t result = waitpid(process.pid, &status, WNOHANG);
+  if (result == 0) return false;
+  process.reaped = true;
+  if (result < 0) {
+    process.exitCode = 0;
+  } else if (WIFEXITED(status)) {
+    process.exitCode = static_cast<DWORD>(WEXITSTATUS(status));
+  } else {
+    process.exitCode = 128u + static_cast<DWORD>(WTERMSIG(status));
+  }
+  return true;
+}
+
+bool IsExecutable(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// A host program for a Windows program name: the name as given, and without
+// its ".exe", which host programs do not carry.
+std::string FindInFolder(const std::string& folder, const std::string& name) {
+  std::string candidates[2] = {folder + name, std::string()};
+  if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".exe") == 0) {
+    candidates[1] = folder + name.substr(0, name.size() - 4);
+  }
+  for (const std::string& candidate : candidates) {
+    if (!candidate.empty() && IsExecutable(candidate)) return candidate;
+  }
+  return std::string();
+}
+
+// The executable's own folder first, then the folders of PATH.
+std::string FindProgram(const std::string& ansiName) {
+  std::string name;
+  if (!ToHostPath(ansiName.c_str(), name)) return std::string();
+  if (name.find('/') != std::string::npos) return FindInFolder(std::string(), name);
+  std::string found = FindInFolder(HostExecutableDirectory(), name);
+  if (!found.empty()) return found;
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    std::string folder = folders.substr(start, end - start);
+    if (folder.empty()) folder = ".";
+    found = FindInFolder(folder + "/", name);
+    if (!found.empty()) return found;
+    start = end + 1;
+  }
+  return std::string();
+}
+
+}  // namespace
+}  // namespace platform_posix
+
+using namespace platform_posix;
+
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
+                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,
+                           LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
+  if (startupInfo == nullptr || processInformation == nullptr ||
+      (applicationName == nullptr && commandLine == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::vector<std::string> arguments = SplitCommandLine(commandLine ? commandLine : applicationName);
+  const std::string program = FindProgram(applicationName ? applicationName : arguments[0]);
+  if (program.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  std::string directory;
+  if (currentDirectory != nullptr && !ToHostPath(currentDirectory, directory)) return FALSE;
+
+  std::vector<std::string> hostArguments;
+  for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));
+  std::vector<char*> argv;
+  for (std::string& argument : hostArguments) argv.push_back(&argument[0]);
+  argv.push_back(nullptr);
+
+  std::vector<std::string> hostEnvironment;
+  std::vector<char*> envp;
+  if (environment != nullptr) {
+    for (const char* entry = static_cast<const char*>(environment); *entry; entry += std::strlen(entry) + 1) {
+      hostEnvironment.push_back(AnsiToUtf8(entry));
+    }
+    for (std::string& entry : hostEnvironment) envp.push_back(&entry[0]);
+    envp.push_back(nullptr);
+  }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  pid_t pid = -1;
+  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(),
+                                environment != nullptr ? envp.data() : environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) {
+    SetLastError(error == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(error));
+    return FALSE;
+  }
+  auto process = std::make_shared<ProcessObject>();
+  process->pid = pid;
+  processInformation->hProcess = NewHandle(process);
+  processInformation->hThread = NewHandle(process);
+  processInformation->dwProcessId = static_cast<DWORD>(pid);
+  processInformation->dwThreadId = static_cast<DWORD>(pid);
+  return TRUE;
+}
+
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  const std::shared_ptr<ProcessObject> process = Lookup(handle);
+  if (!process) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  long pause = 1;  // milliseconds, growing to 10 while the child runs on
+  for (;;) {
+    if (Reap(*process)) return WAIT_OBJECT_0;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long elapsed = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+    if (milliseconds != INFINITE && elapsed >= milliseconds) return WAIT_TIMEOUT;
+    long sleepFor = pause;
+    if (milliseconds != INFINITE && milliseconds - elapsed < sleepFor) sleepFor = milliseconds - elapsed;
+    const timespec delay = {0, sleepFor * 1000000L};
+    nanosleep(&delay, nullptr);
+    if (pause < 10) ++pause;
+  }
+}
+
+BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {
+  const std::shared_ptr<ProcessObject> object = Lookup(process);
+  if (!object || exitCode == nullptr) {
+    SetLastError(object ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  Reap(*object);
+  *exitCode = object->exitCode;
+  return TRUE;
+}
+
+BOOL WINAPI CloseHandle(HANDLE object) {
+  std::lock_guard<std::mutex> lock(handlesMutex);
+  auto found = handles.find(static_cast<HandleObject*>(object));
+  if (found == handles.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  delete *found;
+  handles.erase(found);
+  return TRUE;
+}

@@ -1,0 +1,24 @@
+// The table of modules that LoadLibraryA can load on the host.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/Win32.h"
+
+namespace platform_posix {
+
+struct BuiltinExport {
+  const char* name;
+  FARPROC address;
+};
+
+struct BuiltinModule {
+  const char* name;
+  const BuiltinExport* exports;
+  std::size_t exportCount;
+};
+
+// Replaces the loadable modules (null restores the defaults); unloads all.
+void SetBuiltinModules(const BuiltinModule* table, std::size_t count);
+
+}  // namespace platform_posix

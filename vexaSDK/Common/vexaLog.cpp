@@ -1,0 +1,66 @@
+// The log file and its entries.
+#include "vexaSDK/Common/vexaLog.h"
+
+#include <cstdlib>
+
+#include "platform/TextFile.h"
+#include "vexaSDK/System/vexaFormat.h"
+#include "vexaSDK/System/vexaPath.h"
+#include "vexaSDK/System/vexaProcess.h"
+
+namespace vexaSDK {
+namespace Common {
+namespace {
+
+// Never deleted: after the exit handler has closed it, late entries are
+// dropped instead of starting a second log.
+platform::CTextFileStream* logStream = nullptr;
+
+void CloseLog() {
+  logStream->close();
+  logStream->setstate(std::ios::badbit);
+}
+
+}  // namespace
+
+std::ostream& GetLogStream() {
+  if (logStream == nullptr) {
+    const std::string folder = System::AddPathSeparator(System::GetModuleDirectory(nullptr) + "log", '\\');
+    if (!System::DirectoryExists(folder)) System::CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL);
+    const std::string name = System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
+    logStream = new platform::CTextFileStream((folder + name).c_str(), std::ios::out | std::ios::trunc);
+    std::atexit(CloseLog);
+  }
+  return *logStream;
+}
+
+void WriteLog(const std::string& text, const std::string& caption) {
+  std::ostream& log = GetLogStream();
+  if (!caption.empty()) log << System::ReplaceAll(caption, "\r\n", "\n") << '\n';
+  log << System::ReplaceAll(text, "\r\n", "\n") << '\n';
+  log.flush();
+}
+
+std::string GetErrorText(DWORD code) {
+  std::string text = "Unknown Error";
+  LPSTR buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+      code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  if (length != 0 && buffer != nullptr) {
+    text = buffer;
+    LocalFree(buffer);
+  }
+  return text;
+}
+
+namespace internal {
+
+void WriteCaughtEntry(const std::string& text, const char* captionKind, const char* file,
+                      unsigned long line) {
+  WriteLog(text, System::FormatText("%s %s(%lu)", captionKind, System::GetFileName(file).c_str(), line));
+}
+
+}  // namespace internal
+}  // namespace Common
+}  // namespace vexaSDK

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "platform/Testing.h"
+#include "platform/TextFile.h"
+#include "vexaSDK/System/vexaPath.h"
+#include "vexaSDK/System/vexaProcess.h"
+
+namespace vexaSDK {
+namespace System {
+namespace {
+
+// Relative paths work alike on every platform: the test's folder is the
+// working folder.
+const char kRoot[] = "vexa_process_test\\";
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Remove(kRoot);
+    ASSERT_TRUE(CreateDirectoryA("vexa_process_test", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  }
+  void TearDown() override {
+    platform::testing::SetImagehlpState(platform::testing::ModuleState::kPresent);
+    Remove(kRoot);
+  }
+  static void Remove(const std::string& folder) {
+    for (const char* file : {"file.txt", "a\\b\\c", "a\\b", "a"}) {
+      const std::string path = folder + file;
+      if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+};
+
+TEST_F(ProcessTest, ExistenceTellsFilesFromFolders) {
+  const std::string file = std::string(kRoot) + "file.txt";
+  platform::CTextFileStream(file.c_str()) << "x";
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(DirectoryExists(file));
+  EXPECT_TRUE(DirectoryExists(kRoot));
+  EXPECT_FALSE(FileExists(kRoot));
+  EXPECT_FALSE(FileExists(std::string(kRoot) + "missing"));
+  EXPECT_FALSE(DirectoryExists(std::string(kRoot) + "missing"));
+  EXPECT_FALSE(FileExists(""));
+}
+
+TEST_F(ProcessTest, CreateDirectoryPathMakesEveryMissingFolder) {
+  const std::string deep = std::string(kRoot) + "a\\b\\c\\";
+  EXPECT_TRUE(CreateDirectoryPath(deep, FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(DirectoryExists(deep));
+  EXPECT_TRUE(CreateDirectoryPath(deep, FILE_ATTRIBUTE_NORMAL))
+      << "an existing folder only gets its attributes";
+  // A last part without a backslash is a file name and is not created.
+  EXPECT_FALSE(CreateDirectoryPath(std::string(kRoot) + "a\\b\\c\\d", FILE_ATTRIBUTE_NORMAL));
+  EXPECT_FALSE(DirectoryExists(std::string(kRoot) + "a\\b\\c\\d"));
+}
+
+TEST_F(ProcessTest, CreateDirectoryPathNeedsImagehlp) {
+  using platform::testing::ModuleState;
+  const std::string folder = std::string(kRoot) + "a\\";
+  for (ModuleState state : {ModuleState::kMissing, ModuleState::kWithoutExport}) {
+    if (!platform::testing::SetImagehlpState(state))
+      GTEST_SKIP() << "the system's own IMAGEHLP.dll is in use";
+    EXPECT_FALSE(CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL));
+    EXPECT_FALSE(DirectoryExists(folder));
+  }
+}
+
+TEST_F(ProcessTest, LaunchFindsTheProgramFromTheCommandLine) {
+  // The test program itself, asked to run no test: it ends at once with 0.
+  const std::string command = "\"" + GetModuleFilePath(nullptr) + "\" --gtest_filter=NoSuchTest";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
+  DWORD exitCode = 1;
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
+  EXPECT_EQ(0u, exitCode);
+  EXPECT_TRUE(CloseHandle(process.hThread));
+  EXPECT_TRUE(CloseHandle(process.hProcess));
+  EXPECT_FALSE(CloseHandle(process.hProcess));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST_F(ProcessTest, LaunchOfAMissingProgramFails) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  EXPECT_FALSE(LaunchProcess("", "vexa-no-such-program /t x", startup, process, nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+}  // namespace
+}  // namespace System
+}  // namespace vexaSDK
