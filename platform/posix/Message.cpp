@@ -148,9 +148,9 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   const bool okCancel = buttons == MB_OKCANCEL;
   for (;;) {
     if (yesNo) {
-      out << "[Yes/No] (y = はい, n = いいえ): ";
+      out << u8"[Yes/No] (y = はい, n = いいえ): ";
     } else if (okCancel) {
-      out << "[OK/Cancel] (o = OK, c = キャンセル): ";
+      out << u8"[OK/Cancel] (o = OK, c = キャンセル): ";
     } else {
       out << "[OK] (Enter): ";
     }
@@ -163,9 +163,9 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     }
     if (!yesNo && !okCancel) return IDOK;
     const std::string answer = Lower(Trim(line));
-    if (yesNo && (answer == "y" || answer == "yes" || answer == "はい")) return IDYES;
-    if (yesNo && (answer == "n" || answer == "no" || answer == "いいえ")) return IDNO;
+    if (yesNo && (answer == "y" || answer == "yes" || answer == u8"はい")) return IDYES;
+    if (yesNo && (answer == "n" || answer == "no" || answer == u8"いいえ")) return IDNO;
     if (okCancel && (answer == "o" || answer == "ok")) return IDOK;
-    if (okCancel && (answer == "c" || answer == "cancel" || answer == "キャンセル")) return IDCANCEL;
+    if (okCancel && (answer == "c" || answer == "cancel" || answer == u8"キャンセル")) return IDCANCEL;
   }
 }

@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "platform/TextFile.h"
+#include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 
 namespace platform_posix {
 namespace {
 
-const char kHyouUtf8[] = "表";
+const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
-const char kDesktopUtf8[] = "デスクトップ";
+const char kDesktopUtf8[] = u8"デスクトップ";
 
 std::string ReadFile(const std::string& hostPath) {
   std::ifstream in(hostPath, std::ios::binary);
@@ -235,6 +236,46 @@ TEST(PosixMessageTest, SystemTextsEndInCrLf) {
   LocalFree(buffer);
   EXPECT_EQ(0u, FormatMessageA(flags, nullptr, 0x12345, 1024, reinterpret_cast<LPSTR>(&buffer), 0, nullptr));
   EXPECT_EQ(317u, GetLastError());
+}
+
+}  // namespace
+}  // namespace platform_posix
+
+namespace platform_posix {
+namespace {
+
+struct BoxCase {
+  const char* input;
+  UINT type;
+  int answer;
+};
+
+TEST(PosixMessageTest, MessageBoxesAskOnTheTerminal) {
+  const BoxCase cases[] = {
+      {"y\n", MB_YESNO | MB_ICONQUESTION, IDYES},
+      {" YES \r\n", MB_YESNO, IDYES},
+      {u8"はい\n", MB_YESNO, IDYES},
+      {"No\n", MB_YESNO, IDNO},
+      {u8"いいえ\n", MB_YESNO, IDNO},
+      {"maybe\n\ny\n", MB_YESNO, IDYES},  // anything else asks again
+      {"", MB_YESNO, IDNO},               // no answer is no consent
+      {"maybe\n", MB_YESNO, IDNO},
+      {"whatever\n", MB_OK | MB_ICONINFORMATION, IDOK},
+      {"", MB_OK, IDOK},
+      {"c\n", MB_OKCANCEL, IDCANCEL},
+  };
+  for (const BoxCase& c : cases) {
+    // The answers arrive in UTF-8, as a terminal sends them.
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    SetConsoleStreams(&in, &out);
+    const int answer =
+        MessageBoxA(nullptr, "作業を中断しました。\r\n次の行", "vexaEnvChecker のお知らせ", c.type);
+    SetConsoleStreams(nullptr, nullptr);
+    EXPECT_EQ(c.answer, answer) << c.input;
+    EXPECT_EQ(0u, out.str().find(u8"==== vexaEnvChecker のお知らせ"));
+    EXPECT_NE(std::string::npos, out.str().find(u8"作業を中断しました。\n次の行\n"));
+  }
 }
 
 }  // namespace

@@ -2,10 +2,21 @@
 #include "platform/TextFile.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "platform/posix/internal/Posix.h"
 
 namespace platform {
+
+bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
+  std::string hostPath;
+  if (!platform_posix::ToHostPath(ansiPath, hostPath)) return false;
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
 
 bool CCrLfFileBuf::open(const char* ansiPath, std::ios::openmode mode) {
   if (file_ != nullptr) return false;

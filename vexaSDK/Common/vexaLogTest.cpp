@@ -1,1 +1,85 @@
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "vexaSDK/Common/vexaException.h"
+#include "vexaSDK/Common/vexaLog.h"
+#include "vexaSDK/System/vexaFormat.h"
+
+namespace vexaSDK {
+namespace Common {
+namespace {
+
+using internal::CLogReader;
+
+// How a text written with WriteLog stands in the text-mode file.
+std::string InFile(const std::string& text) {
+  return System::ReplaceAll(System::ReplaceAll(text, "\r\n", "\n"), "\n", "\r\n");
+}
+
+TEST(LogTest, EntriesGetOneCrLfPerLine) {
+  const CLogReader log;
+  WriteLog("text only", "");
+  WriteLog("line 1\r\nline 2\r\n", "caption\r\nsecond");
+  EXPECT_EQ("text only\r\ncaption\r\nsecond\r\nline 1\r\nline 2\r\n\r\n", log.Added());
+}
+
+// One region per handler kind; each entry is captioned with the region's line.
+TEST(LogTest, GuardedRegionsLogEveryKindOfFailure) {
+  struct Case {
+    const char* kind;
+    void (*thrower)();
+    std::string text;
+  };
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  const std::string lastErrorText = GetErrorText(ERROR_FILE_NOT_FOUND);
+  const Case cases[] = {
+      {"exception CatchHandler", [] { throw std::runtime_error("std failure"); }, "std failure"},
+      {"std::string CatchHandler", [] { throw std::string("string failure"); }, "string failure"},
+      {"char* CatchHandler", [] { throw "text failure"; }, "text failure"},
+      {"unknown CatchHandler",
+       [] {
+         SetLastError(ERROR_FILE_NOT_FOUND);
+         throw 42;
+       },
+       lastErrorText},
+  };
+  for (const Case& c : cases) {
+    const CLogReader log;
+    const unsigned long line = __LINE__ + 1;
+    const bool completed = VEXA_GUARDED_REGION([&] { c.thrower(); });
+    EXPECT_FALSE(completed) << c.kind;
+    const std::string caption = System::FormatText("%s vexaLogTest.cpp(%lu)", c.kind, line);
+    EXPECT_EQ(InFile(caption) + "\r\n" + InFile(c.text) + "\r\n", log.Added()) << c.kind;
+  }
+}
+
+TEST(LogTest, ReportsOfTheExceptionFamilyKeepTheirLines) {
+  const CLogReader log;
+  const unsigned long line = __LINE__ + 1;
+  VEXA_GUARDED_REGION([] { VEXA_THROW(CRuntimeException, "boom"); });
+  const std::string added = log.Added();
+  EXPECT_EQ(0u,
+            added.find(System::FormatText("exception CatchHandler vexaLogTest.cpp(%lu)\r\nmodule : ", line)));
+  EXPECT_NE(std::string::npos, added.find("\r\nerror : CRuntimeException\r\nboom\r\n\r\n"));
+  EXPECT_EQ(std::string::npos, added.find("\r\r")) << "never a doubled CR";
+}
+
+TEST(LogTest, CompletedRegionWritesNothing) {
+  const CLogReader log;
+  int runs = 0;
+  EXPECT_TRUE(VEXA_GUARDED_REGION([&] { ++runs; }));
+  EXPECT_EQ(1, runs);
+  EXPECT_EQ("", log.Added());
+}
+
+TEST(LogTest, ErrorTexts) {
+  EXPECT_NE("Unknown Error", GetErrorText(0));
+  EXPECT_EQ("\r\n", GetErrorText(ERROR_ACCESS_DENIED).substr(GetErrorText(ERROR_ACCESS_DENIED).size() - 2));
+  EXPECT_EQ("Unknown Error", GetErrorText(0x2FFFFFFF));
+}
+
+}  // namespace
+}  // namespace Common
+}  // namespace vexaSDK

@@ -2,10 +2,21 @@
 // reaches the file as CR LF, as the Windows C runtime writes text files.
 #pragma once
 
+#include <string>
+
 #ifdef _WIN32
 #include <fstream>
+#include <iterator>
 
 namespace platform {
+
+// The file's bytes as they are on disk; false when it cannot be read.
+inline bool ReadFileBytes(const char* path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
 
 class CTextFileStream : public std::ofstream {
  public:

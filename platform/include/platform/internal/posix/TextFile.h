@@ -5,8 +5,12 @@
 #include <cstdio>
 #include <ostream>
 #include <streambuf>
+#include <string>
 
 namespace platform {
+
+// The file's bytes as they are on disk; false when it cannot be read.
+bool ReadFileBytes(const char* ansiPath, std::string& bytes);
 
 class CCrLfFileBuf : public std::streambuf {
  public:

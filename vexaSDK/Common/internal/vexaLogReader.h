@@ -1,0 +1,36 @@
+// Test-only: what the internal log file holds, and what was added to it.
+#pragma once
+
+#include <string>
+
+#include "platform/TextFile.h"
+#include "vexaSDK/Common/vexaLog.h"
+#include "vexaSDK/System/vexaPath.h"
+
+namespace vexaSDK {
+namespace Common {
+namespace internal {
+
+class CLogReader {
+ public:
+  CLogReader() : start_(Contents().size()) {}
+
+  static std::string Contents() {
+    GetLogStream().flush();
+    const std::string path = System::GetModuleDirectory(nullptr) + "log\\" +
+                             System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
+    std::string bytes;
+    platform::ReadFileBytes(path.c_str(), bytes);
+    return bytes;
+  }
+
+  // Everything written since this reader was made, as the file holds it.
+  std::string Added() const { return Contents().substr(start_); }
+
+ private:
+  std::size_t start_;
+};
+
+}  // namespace internal
+}  // namespace Common
+}  // namespace vexaSDK
