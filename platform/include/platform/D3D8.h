@@ -10,3 +10,6 @@
 #else
 #include "platform/internal/posix/D3D8Api.h"
 #endif
+
+// The symbolic name of an HRESULT ("D3DERR_NOTAVAILABLE"), or "Unknown".
+const char* WINAPI DXGetErrorString8(HRESULT hr);

@@ -88,6 +88,11 @@ extern const FormatTableInfo kFormatTableInfo[kFormatTableCount];
 
 class CModeInfo {
  public:
+  // Fills the record from the runtime: the display modes usable with this
+  // device type and windowed flag, their format tables, and the caps (all
+  // zero when they cannot be read). Failed checks leave their item out.
+  CModeInfo(UINT adapter, const D3DADAPTER_IDENTIFIER8& identifier, D3DDEVTYPE deviceType, BOOL windowed,
+            IDirect3D8* direct3D);
   virtual ~CModeInfo() = default;
 
   UINT Adapter() const { return adapter_; }
@@ -114,6 +119,11 @@ class CModeInfo {
   // An empty record; the enumeration fills it.
   CModeInfo(UINT adapter, const D3DADAPTER_IDENTIFIER8& identifier, D3DDEVTYPE deviceType, BOOL windowed);
 
+ private:
+  void AddPair(IDirect3D8* direct3D, const FormatPair& pair);
+  void AddDisplayFormat(IDirect3D8* direct3D, D3DFORMAT displayFormat);
+
+ protected:
   UINT adapter_;
   D3DADAPTER_IDENTIFIER8 identifier_;
   D3DDEVTYPE deviceType_;
@@ -127,6 +137,10 @@ class CModeInfo {
 
 class CDGEnumMode {
  public:
+  // Asks `direct3D` about every adapter; a null pointer gives an empty
+  // enumeration. An adapter whose identifier cannot be read is left out, with
+  // one line in the internal log.
+  explicit CDGEnumMode(IDirect3D8* direct3D);
   virtual ~CDGEnumMode() = default;
 
   const std::vector<D3DADAPTER_IDENTIFIER8>& Identifiers() const { return identifiers_; }

@@ -200,3 +200,116 @@ typedef struct _D3DCAPS8 {
   DWORD PixelShaderVersion;
   float MaxPixelShaderValue;
 } D3DCAPS8;
+
+typedef struct _D3DDEVICE_CREATION_PARAMETERS {
+  UINT AdapterOrdinal;
+  D3DDEVTYPE DeviceType;
+  HWND hFocusWindow;
+  DWORD BehaviorFlags;
+} D3DDEVICE_CREATION_PARAMETERS;
+
+#define D3DCREATE_FPU_PRESERVE 0x00000002L
+#define D3DCREATE_MULTITHREADED 0x00000004L
+#define D3DCREATE_PUREDEVICE 0x00000010L
+#define D3DCREATE_SOFTWARE_VERTEXPROCESSING 0x00000020L
+#define D3DCREATE_HARDWARE_VERTEXPROCESSING 0x00000040L
+#define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
+
+#define D3DPRESENT_INTERVAL_DEFAULT 0x00000000L
+#define D3DPRESENT_RATE_DEFAULT 0x00000000
+
+// Only the render states the framework sets; the values are the published ones.
+typedef enum _D3DRENDERSTATETYPE {
+  D3DRS_ZENABLE = 7,
+  D3DRS_FILLMODE = 8,
+  D3DRS_SHADEMODE = 9,
+  D3DRS_ZWRITEENABLE = 14,
+  D3DRS_ALPHATESTENABLE = 15,
+  D3DRS_SRCBLEND = 19,
+  D3DRS_DESTBLEND = 20,
+  D3DRS_CULLMODE = 22,
+  D3DRS_ZFUNC = 23,
+  D3DRS_ALPHAREF = 24,
+  D3DRS_ALPHAFUNC = 25,
+  D3DRS_DITHERENABLE = 26,
+  D3DRS_ALPHABLENDENABLE = 27,
+  D3DRS_FOGENABLE = 28,
+  D3DRS_LIGHTING = 137,
+  D3DRS_BLENDOP = 171,
+  D3DRS_FORCE_DWORD = 0x7fffffff
+} D3DRENDERSTATETYPE;
+
+#define _FACD3D 0x876
+#define MAKE_D3DHRESULT(code) MAKE_HRESULT(1, _FACD3D, code)
+#define D3D_OK S_OK
+#define D3DERR_WRONGTEXTUREFORMAT MAKE_D3DHRESULT(2072)
+#define D3DERR_UNSUPPORTEDCOLOROPERATION MAKE_D3DHRESULT(2073)
+#define D3DERR_UNSUPPORTEDCOLORARG MAKE_D3DHRESULT(2074)
+#define D3DERR_UNSUPPORTEDALPHAOPERATION MAKE_D3DHRESULT(2075)
+#define D3DERR_UNSUPPORTEDALPHAARG MAKE_D3DHRESULT(2076)
+#define D3DERR_TOOMANYOPERATIONS MAKE_D3DHRESULT(2077)
+#define D3DERR_CONFLICTINGTEXTUREFILTER MAKE_D3DHRESULT(2078)
+#define D3DERR_UNSUPPORTEDFACTORVALUE MAKE_D3DHRESULT(2079)
+#define D3DERR_CONFLICTINGRENDERSTATE MAKE_D3DHRESULT(2081)
+#define D3DERR_UNSUPPORTEDTEXTUREFILTER MAKE_D3DHRESULT(2082)
+#define D3DERR_CONFLICTINGTEXTUREPALETTE MAKE_D3DHRESULT(2086)
+#define D3DERR_DRIVERINTERNALERROR MAKE_D3DHRESULT(2087)
+#define D3DERR_NOTFOUND MAKE_D3DHRESULT(2150)
+#define D3DERR_MOREDATA MAKE_D3DHRESULT(2151)
+#define D3DERR_DEVICELOST MAKE_D3DHRESULT(2152)
+#define D3DERR_DEVICENOTRESET MAKE_D3DHRESULT(2153)
+#define D3DERR_NOTAVAILABLE MAKE_D3DHRESULT(2154)
+#define D3DERR_OUTOFVIDEOMEMORY MAKE_D3DHRESULT(380)
+#define D3DERR_INVALIDDEVICE MAKE_D3DHRESULT(2155)
+#define D3DERR_INVALIDCALL MAKE_D3DHRESULT(2156)
+#define D3DERR_DRIVERINVALIDCALL MAKE_D3DHRESULT(2157)
+
+struct IDirect3DDevice8;
+
+struct IDirect3D8 : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void* initializeFunction) = 0;
+  virtual UINT STDMETHODCALLTYPE GetAdapterCount() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                                         D3DADAPTER_IDENTIFIER8* identifier) = 0;
+  virtual UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT adapter) = 0;
+  virtual HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, UINT mode,
+                                                     D3DDISPLAYMODE* displayMode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE checkType,
+                                                    D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
+                                                    BOOL windowed) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
+                                                      D3DFORMAT adapterFormat, DWORD usage,
+                                                      D3DRESOURCETYPE resourceType,
+                                                      D3DFORMAT checkFormat) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
+                                                               D3DFORMAT surfaceFormat, BOOL windowed,
+                                                               D3DMULTISAMPLE_TYPE multiSampleType) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType,
+                                                           D3DFORMAT adapterFormat,
+                                                           D3DFORMAT renderTargetFormat,
+                                                           D3DFORMAT depthStencilFormat) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS8* caps) = 0;
+  virtual HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT adapter) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
+                                                 DWORD behaviorFlags,
+                                                 D3DPRESENT_PARAMETERS* presentationParameters,
+                                                 IDirect3DDevice8** returnedDevice) = 0;
+};
+
+// The device calls the framework makes, in the published order.
+struct IDirect3DDevice8 : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE TestCooperativeLevel() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D8** direct3D) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS8* caps) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDisplayMode(D3DDISPLAYMODE* mode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE BeginStateBlock() = 0;
+  virtual HRESULT STDMETHODCALLTYPE EndStateBlock(DWORD* token) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ApplyStateBlock(DWORD token) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DeleteStateBlock(DWORD token) = 0;
+};
+
+IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion);

@@ -90,6 +90,7 @@ typedef struct tagPALETTEENTRY {
 #define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
 #define E_INVALIDARG ((HRESULT)0x80070057L)
 #define E_NOTIMPL ((HRESULT)0x80004001L)
+#define E_POINTER ((HRESULT)0x80004003L)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 
