@@ -5,25 +5,15 @@
 
 #include <cstdint>
 
+#include "platform/internal/ComObject.h"
+
 namespace platform {
 namespace d3d8 {
 namespace {
 
-class CModelDirect3D8 final : public IDirect3D8 {
+class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
  public:
   explicit CModelDirect3D8(const std::shared_ptr<CRuntimeModel>& model) : model_(model) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override {
     return Begin(Call::kRegisterSoftwareDevice, 0, RecordedCall{}, D3DERR_INVALIDCALL);
@@ -201,7 +191,6 @@ class CModelDirect3D8 final : public IDirect3D8 {
   }
 
   std::shared_ptr<CRuntimeModel> model_;
-  ULONG references_ = 1;
 };
 
 }  // namespace

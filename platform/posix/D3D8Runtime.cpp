@@ -4,33 +4,20 @@
 #include <vector>
 
 #include "platform/D3D8Model.h"
+#include "platform/internal/ComObject.h"
 
 namespace {
 
 // A device of the model: what it was made with, its caps, render states and
 // recorded state blocks.
-class CModelDevice final : public IDirect3DDevice8 {
+class CModelDevice final : public platform::internal::CComObject<IDirect3DDevice8> {
  public:
   CModelDevice(IDirect3D8* direct3D, const D3DDEVICE_CREATION_PARAMETERS& creation,
                const D3DDISPLAYMODE& mode)
       : direct3D_(direct3D), creation_(creation), mode_(mode) {
     direct3D_->AddRef();
   }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      direct3D_->Release();
-      delete this;
-    }
-    return left;
-  }
+  ~CModelDevice() override { direct3D_->Release(); }
 
   HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override { return D3D_OK; }
   HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D8** direct3D) override {
@@ -90,7 +77,6 @@ class CModelDevice final : public IDirect3DDevice8 {
   IDirect3D8* direct3D_;
   D3DDEVICE_CREATION_PARAMETERS creation_;
   D3DDISPLAYMODE mode_;
-  ULONG references_ = 1;
   std::map<D3DRENDERSTATETYPE, DWORD> states_;
   std::vector<std::map<D3DRENDERSTATETYPE, DWORD>> blocks_;
   std::map<DWORD, bool> deleted_;

@@ -22,30 +22,33 @@ DWORD NotFoundError(const std::string& hostPath) {
   return ERROR_FILE_NOT_FOUND;
 }
 
+// Maps the ANSI path and reads its host status; false with the last error set
+// as Windows sets it.
+bool StatPath(LPCSTR fileName, std::string& path, struct stat& info) {
+  if (!ToHostPath(fileName, path)) return false;
+  if (stat(path.c_str(), &info) == 0) return true;
+  SetLastError(errno == ENOENT ? NotFoundError(path) : platform_posix::Win32ErrorFromErrno(errno));
+  return false;
+}
+
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
 }  // namespace
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
   std::string path;
-  if (!ToHostPath(fileName, path)) return INVALID_FILE_ATTRIBUTES;
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    SetLastError(errno == ENOENT ? NotFoundError(path) : platform_posix::Win32ErrorFromErrno(errno));
-    return INVALID_FILE_ATTRIBUTES;
-  }
+  if (!StatPath(fileName, path, info)) return INVALID_FILE_ATTRIBUTES;
   if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  if (IsReadOnly(info)) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes;
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
   std::string path;
-  if (!ToHostPath(fileName, path)) return FALSE;
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    SetLastError(errno == ENOENT ? NotFoundError(path) : platform_posix::Win32ErrorFromErrno(errno));
-    return FALSE;
-  }
+  if (!StatPath(fileName, path, info)) return FALSE;
   // Only the read-only bit has a host meaning, and folders ignore it on Windows.
   if (S_ISDIR(info.st_mode)) return TRUE;
   mode_t mode = info.st_mode & 07777;
@@ -56,13 +59,9 @@ BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   std::string path;
-  if (!ToHostPath(fileName, path)) return FALSE;
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    SetLastError(errno == ENOENT ? NotFoundError(path) : platform_posix::Win32ErrorFromErrno(errno));
-    return FALSE;
-  }
-  if (S_ISDIR(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  if (!StatPath(fileName, path, info)) return FALSE;
+  if (S_ISDIR(info.st_mode) || IsReadOnly(info)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }

@@ -36,29 +36,29 @@ void FormatTextV(std::string& output, const char* format, va_list arguments) {
   output.assign(&buffer[0]);
 }
 
+namespace {
+
+// Ends a variable argument list however the formatting leaves.
+struct CArgumentsEnd {
+  va_list& arguments;
+  ~CArgumentsEnd() { va_end(arguments); }
+};
+
+}  // namespace
+
 void FormatText(std::string& output, const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  try {
-    FormatTextV(output, format, arguments);
-  } catch (...) {
-    va_end(arguments);
-    throw;
-  }
-  va_end(arguments);
+  const CArgumentsEnd end{arguments};
+  FormatTextV(output, format, arguments);
 }
 
 std::string FormatText(const char* format, ...) {
   std::string output;
   va_list arguments;
   va_start(arguments, format);
-  try {
-    FormatTextV(output, format, arguments);
-  } catch (...) {
-    va_end(arguments);
-    throw;
-  }
-  va_end(arguments);
+  const CArgumentsEnd end{arguments};
+  FormatTextV(output, format, arguments);
   return output;
 }
 
