@@ -9,8 +9,6 @@ namespace platform {
 namespace d3d8 {
 namespace {
 
-D3DFORMAT Fourcc(char a, char b, char c, char d) { return static_cast<D3DFORMAT>(MAKEFOURCC(a, b, c, d)); }
-
 D3DCAPS8 SoftwareCaps() {
   D3DCAPS8 c = {};
   c.DeviceType = D3DDEVTYPE_REF;
@@ -94,9 +92,7 @@ DeviceTypeModel MakeSoftwareRasterizer() {
                                D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4, D3DFMT_L8,       D3DFMT_A8L8,
                                D3DFMT_A4L4,     D3DFMT_V8U8,     D3DFMT_L6V5U5,   D3DFMT_X8L8V8U8,
                                D3DFMT_Q8W8V8U8, D3DFMT_V16U16,   D3DFMT_W11V11U10};
-  const D3DFORMAT compressed[] = {Fourcc('D', 'X', 'T', '1'), Fourcc('D', 'X', 'T', '2'),
-                                  Fourcc('D', 'X', 'T', '3'), Fourcc('D', 'X', 'T', '4'),
-                                  Fourcc('D', 'X', 'T', '5')};
+  const D3DFORMAT compressed[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
   for (const D3DFORMAT format : renderTargets) {
     for (const D3DRESOURCETYPE type : {D3DRTYPE_SURFACE, D3DRTYPE_TEXTURE, D3DRTYPE_CUBETEXTURE}) {
       device.formats.insert({D3DUSAGE_RENDERTARGET, type, format});
@@ -111,8 +107,8 @@ DeviceTypeModel MakeSoftwareRasterizer() {
     device.formats.insert({0, D3DRTYPE_TEXTURE, format});
     device.formats.insert({0, D3DRTYPE_CUBETEXTURE, format});
   }
-  device.formats.insert({0, D3DRTYPE_TEXTURE, Fourcc('U', 'Y', 'V', 'Y')});
-  device.formats.insert({0, D3DRTYPE_TEXTURE, Fourcc('Y', 'U', 'Y', '2')});
+  device.formats.insert({0, D3DRTYPE_TEXTURE, D3DFMT_UYVY});
+  device.formats.insert({0, D3DRTYPE_TEXTURE, D3DFMT_YUY2});
   for (const D3DFORMAT depth : {D3DFMT_D16_LOCKABLE, D3DFMT_D32, D3DFMT_D15S1, D3DFMT_D24S8, D3DFMT_D16,
                                 D3DFMT_D24X8, D3DFMT_D24X4S4}) {
     device.formats.insert({D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth});

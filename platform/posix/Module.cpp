@@ -1,7 +1,6 @@
 // The program's own module file and the modules the program loads at run
 // time. The host has no DLLs: loadable modules are a table of built-in ones.
 #include <strings.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -88,10 +87,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return 0;
   }
-  char buffer[4096];
-  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return FailWithErrno<DWORD>(0);
-  const std::string path = ToWindowsPath(std::string_view(buffer, static_cast<std::size_t>(length)));
+  const std::string hostPath = HostExecutablePath();
+  if (hostPath.empty()) return FailWithErrno<DWORD>(0);
+  const std::string path = ToWindowsPath(hostPath);
   if (size == 0) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;

@@ -88,11 +88,14 @@ std::string ToWindowsPath(std::string_view hostPath) {
   return Utf8ToAnsi(path);
 }
 
-std::string HostExecutableDirectory() {
+std::string HostExecutablePath() {
   char buffer[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return std::string();
-  std::string path(buffer, static_cast<std::size_t>(length));
+  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string HostExecutableDirectory() {
+  const std::string path = HostExecutablePath();
   return path.substr(0, path.rfind('/') + 1);
 }
 

@@ -5,6 +5,7 @@
 
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "platform/Win32.h"
 #include "vexaSDK/Common/vexaException.h"
@@ -61,28 +62,19 @@ class free_function_callback1 : public function_callback<bool> {
   DWORD argument_;
 };
 
+// A member function taking nothing, with no result or a boolean one.
 template <class R, class T>
-class member_function_callback;
-
-template <class T>
-class member_function_callback<void, T> : public function_callback<void> {
+class member_function_callback : public function_callback<R> {
  public:
-  typedef void (T::*method_type)();
+  typedef R (T::*method_type)();
   member_function_callback(method_type method, T* target) : target_(target), method_(method) {}
-  void invoke() override { (target_->*method_)(); }
-  void bind(void* object) override { target_ = static_cast<T*>(object); }
-
- private:
-  T* target_;
-  method_type method_;
-};
-
-template <class T>
-class member_function_callback<bool, T> : public function_callback<bool> {
- public:
-  typedef bool (T::*method_type)();
-  member_function_callback(method_type method, T* target) : target_(target), method_(method) {}
-  void invoke() override { result = (target_->*method_)(); }
+  void invoke() override {
+    if constexpr (std::is_void_v<R>) {
+      (target_->*method_)();
+    } else {
+      this->result = (target_->*method_)();
+    }
+  }
   void bind(void* object) override { target_ = static_cast<T*>(object); }
 
  private:

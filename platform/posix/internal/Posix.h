@@ -3,6 +3,7 @@
 // last-error codes. Only files in platform/posix include this.
 #pragma once
 
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -28,12 +29,12 @@ DWORD Win32ErrorFromErrno(int error);
 template <typename T>
 T FailWithErrno(T result);
 
-// Folder of the running executable on the host, with a trailing '/'.
+// The running executable on the host (empty with errno set when unknown),
+// and its folder with a trailing '/'.
+std::string HostExecutablePath();
 std::string HostExecutableDirectory();
 
 }  // namespace platform_posix
-
-#include <cerrno>
 
 template <typename T>
 T platform_posix::FailWithErrno(T result) {
