@@ -1,0 +1,145 @@
+// Test-only: a fake sysfs tree (and whatever other files a test needs) built
+// twice, on disk in a fresh temporary folder of this process and in memory,
+// with the same paths, so that a reader can be run over both; and a scoped
+// environment variable to point the program's readers at such a tree.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "platform/posix/internal/FileAccess.h"
+
+namespace platform_posix {
+namespace testing {
+
+struct PciFunction {
+  const char* pciClass;
+  const char* vendor;
+  const char* device;
+  const char* subsystemVendor;
+  const char* subsystemDevice;
+  const char* revision;
+  const char* bootVga;  // null: no boot_vga file
+};
+
+class CFakeSysfs {
+ public:
+  CFakeSysfs() {
+    char pattern[] = "/tmp/vexa-sysfs-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+  }
+  CFakeSysfs(const CFakeSysfs&) = delete;
+  CFakeSysfs& operator=(const CFakeSysfs&) = delete;
+  ~CFakeSysfs() {
+    const int removed = std::system(("rm -rf '" + root_ + "'").c_str());
+    static_cast<void>(removed);
+  }
+
+  // The folder that stands for /sys.
+  const std::string& Root() const { return root_; }
+  std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+  const CMemoryFiles& Memory() const { return memory_; }
+
+  CFakeSysfs& File(const std::string& relative, const std::string& bytes) {
+    MakeParents(relative);
+    std::ofstream(Path(relative), std::ios::binary) << bytes;
+    memory_.File(Path(relative), bytes);
+    return *this;
+  }
+
+  CFakeSysfs& Link(const std::string& relative, const std::string& target) {
+    MakeParents(relative);
+    if (symlink(target.c_str(), Path(relative).c_str()) != 0) throw std::runtime_error("symlink failed");
+    memory_.Link(Path(relative), target);
+    return *this;
+  }
+
+  CFakeSysfs& Pci(const std::string& address, const PciFunction& f) {
+    const std::string device = "bus/pci/devices/" + address + "/";
+    File(device + "class", f.pciClass);
+    File(device + "vendor", f.vendor);
+    File(device + "device", f.device);
+    File(device + "subsystem_vendor", f.subsystemVendor);
+    File(device + "subsystem_device", f.subsystemDevice);
+    File(device + "revision", f.revision);
+    if (f.bootVga != nullptr) File(device + "boot_vga", f.bootVga);
+    return *this;
+  }
+
+  // The device's driver link, and the driver's link to its module (none
+  // when `module` is null), as the kernel lays them out.
+  CFakeSysfs& Driver(const std::string& address, const std::string& driver, const char* module) {
+    const std::string device = "bus/pci/devices/" + address + "/driver";
+    const std::string target = "../../../bus/pci/drivers/" + driver;
+    MakeParents("bus/pci/drivers/" + driver + "/x");
+    if (module != nullptr) {
+      const std::string moduleTarget = std::string("../../../../module/") + module;
+      Link("bus/pci/drivers/" + driver + "/module", moduleTarget);
+      memory_.Link(Path(device + "/module"), moduleTarget);
+    }
+    return Link(device, target);
+  }
+
+  // A DRM card of the device at `address`.
+  CFakeSysfs& Card(const std::string& card, const std::string& address) {
+    return Link("class/drm/" + card + "/device", "../../../bus/pci/devices/" + address);
+  }
+
+  CFakeSysfs& Output(const std::string& output, const std::string& status, const std::string& modes) {
+    File("class/drm/" + output + "/status", status);
+    return File("class/drm/" + output + "/modes", modes);
+  }
+
+ private:
+  void MakeParents(const std::string& relative) {
+    for (std::size_t slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', slash + 1)) {
+      if (mkdir(Path(relative.substr(0, slash)).c_str(), 0700) != 0 && errno != EEXIST) {
+        throw std::runtime_error("mkdir failed");
+      }
+    }
+  }
+
+  std::string root_;
+  CMemoryFiles memory_;
+};
+
+// Sets an environment variable (null: removes it) for the life of the object.
+class CScopedVariable {
+ public:
+  CScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* saved = getenv(name);
+    if (saved != nullptr) saved_ = saved;
+    hadValue_ = saved != nullptr;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  CScopedVariable(const CScopedVariable&) = delete;
+  CScopedVariable& operator=(const CScopedVariable&) = delete;
+  ~CScopedVariable() {
+    if (hadValue_) {
+      setenv(name_.c_str(), saved_.c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+
+ private:
+  std::string name_;
+  std::string saved_;
+  bool hadValue_;
+};
+
+}  // namespace testing
+}  // namespace platform_posix
