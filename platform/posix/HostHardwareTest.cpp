@@ -18,23 +18,12 @@
 namespace platform_posix {
 namespace {
 
+using testing::AddTwoCards;
 using testing::CFakeSysfs;
+using testing::kPciIds;
 using testing::PciFunction;
 
 const char kKernel[] = "6.1.0-18-amd64";
-
-const char kPciIds[] =
-    "# a few lines in the database's own layout\n"
-    "10de  NVIDIA Corporation\n"
-    "\t1458  not a device of 10de's: a subsystem follows\n"
-    "\t1c03  GP106 [GeForce GTX 1060 6GB]\n"
-    "\t\t1458 3710  GP106 [GeForce GTX 1060 WINDFORCE OC 6G]\n"
-    "\t1c82  GP107 [GeForce GTX 1050 Ti]\r\n"
-    "8086  Intel Corporation\n"
-    "\t5916  HD Graphics 620\n"
-    "\t1c03  a device of the next vendor\n"
-    "C 03  Display controller\n"
-    "\t00  VGA compatible controller\n";
 
 HardwareSources Sources(const CFakeSysfs& tree) { return {tree.Root(), {tree.Path("pci.ids")}, kKernel}; }
 
@@ -75,23 +64,6 @@ std::string HostModes(const std::vector<const char*>& resolutions) {
 
 std::string DefaultModes() { return ModeList(platform::d3d8::MakeDefaultModel()->adapters[0].modes); }
 
-void TwoCards(CFakeSysfs& tree) {
-  tree.File("pci.ids", kPciIds)
-      .Pci("0000:00:02.0", {"0x030000\n", "0x8086\n", "0x5916\n", "0x8086\n", "0x2212\n", "0x02\n", "0\n"})
-      .Driver("0000:00:02.0", "i915", nullptr)
-      .Pci("0000:00:1f.3", {"0x040300\n", "0x8086\n", "0xa170\n", "0x8086\n", "0x2212\n", "0x31\n", nullptr})
-      .Pci("0000:01:00.0", {"0x030000\n", "0x10de\n", "0x1c03\n", "0x1458\n", "0x3710\n", "0xa1\n", "1\n"})
-      .Driver("0000:01:00.0", "nvidia", "nvidia")
-      .File("module/nvidia/version", "535.104.05\n")
-      .Card("card0", "0000:01:00.0")
-      .Output("card0-DP-1", "disconnected\n", "3840x2160\n")
-      .Output("card0-HDMI-A-1", "connected\n", "2560x1440\n1920x1080\n")
-      .Card("card1", "0000:00:02.0")
-      .Output("card1-eDP-1", "connected\n", "1920x1080\n1600x900\n1920x1080\n1280x720i\n")
-      .File("class/drm/version", "drm 1.1.0 20060810\n")
-      .Link("class/drm/renderD128/device", "../../../bus/pci/devices/0000:01:00.0");
-}
-
 void WithoutBootVga(CFakeSysfs& tree) {
   tree.File("pci.ids", kPciIds)
       .Pci("0000:03:00.0", {"0x030200\n", "0x10de\n", "0x1c82\n", "0x10de\n", "0x11bf\n", "0xa1\n", nullptr})
@@ -122,8 +94,8 @@ void HugeModes(CFakeSysfs& tree) {
   for (unsigned width = 1; many.size() < 1024 * 1024; ++width) many += std::to_string(width) + "x1\n";
   tree.File("pci.ids", kPciIds)
       .Pci("0000:00:02.0", {"0x030000\n", "0x1af4\n", "0x1050\n", "0x1af4\n", "0x1100\n", "0x01\n", "1\n"})
-      .Driver("0000:00:02.0", "virtio-pci", "virtio_pci")
-      .File("module/virtio_pci/version", "1\n")
+      .Driver("0000:00:02.0", "bochs-drm", "bochs")
+      .File("module/bochs/version", "1\n")
       .Card("card0", "0000:00:02.0")
       .Output("card0-Virtual-0", "connected\n", std::string(1024 * 1024, '1'))
       .Output("card0-Virtual-1", "connected\n", many);
@@ -146,7 +118,7 @@ std::vector<TreeCase> TreeCases() {
   for (const std::string& name : names) first256.push_back(name.c_str());
   return {
       {"TwoCards",
-       TwoCards,
+       AddTwoCards,
        "< Device Info >\n"
        "Device: NVIDIA Corporation GP106 [GeForce GTX 1060 6GB]\n"
        "Driver: nvidia\n"
@@ -216,7 +188,7 @@ std::vector<TreeCase> TreeCases() {
        HugeModes,
        "< Device Info >\n"
        "Device: Vendor 1af4 Device 1050\n"
-       "Driver: virtio-pci\n"
+       "Driver: bochs-drm\n"
        "Version: 1.0.0.0\n"
        "VendorId: 0x00001AF4\n"
        "DeviceId: 0x00001050\n"
@@ -410,7 +382,7 @@ TEST(HostHardwareTest, HostFilesReadOnlyRegularFiles) {
 // Direct3DCreate8 reads the tree that SYSFS_PATH names.
 TEST(HostHardwareTest, RuntimeServesTheControllersUnderSysfsPath) {
   CFakeSysfs tree;
-  TwoCards(tree);
+  AddTwoCards(tree);
   IDirect3D8* direct3D = nullptr;
   {
     const testing::CScopedVariable sysfs("SYSFS_PATH", (tree.Root() + "/").c_str());

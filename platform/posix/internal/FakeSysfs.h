@@ -78,7 +78,7 @@ class CFakeSysfs {
   // when `module` is null), as the kernel lays them out.
   CFakeSysfs& Driver(const std::string& address, const std::string& driver, const char* module) {
     const std::string device = "bus/pci/devices/" + address + "/driver";
-    const std::string target = "../../../bus/pci/drivers/" + driver;
+    const std::string target = "../../../../bus/pci/drivers/" + driver;
     MakeParents("bus/pci/drivers/" + driver + "/x");
     if (module != nullptr) {
       const std::string moduleTarget = std::string("../../../../module/") + module;
@@ -111,6 +111,43 @@ class CFakeSysfs {
   std::string root_;
   CMemoryFiles memory_;
 };
+
+// A PCI name database in the real one's layout, with its pitfalls: a
+// subsystem line, a device id that recurs under another vendor, CR LF, and
+// the class section after the vendors.
+const char kPciIds[] =
+    "# a few lines in the database's own layout\n"
+    "10de  NVIDIA Corporation\n"
+    "\t1458  not a device of 10de's: a subsystem follows\n"
+    "\t1c03  GP106 [GeForce GTX 1060 6GB]\n"
+    "\t\t1458 3710  GP106 [GeForce GTX 1060 WINDFORCE OC 6G]\n"
+    "\t1c82  GP107 [GeForce GTX 1050 Ti]\r\n"
+    "8086  Intel Corporation\n"
+    "\t5916  HD Graphics 620\n"
+    "\t1c03  a device of the next vendor\n"
+    "C 03  Display controller\n"
+    "\t00  VGA compatible controller\n";
+
+// Two display controllers, the boot device on the higher address: NVIDIA
+// (driver with module version, one of two outputs connected) and Intel
+// (driver without version, one output listing a resolution twice and one
+// interlaced), an audio function, and DRM entries that are no cards.
+inline void AddTwoCards(CFakeSysfs& tree) {
+  tree.File("pci.ids", kPciIds)
+      .Pci("0000:00:02.0", {"0x030000\n", "0x8086\n", "0x5916\n", "0x8086\n", "0x2212\n", "0x02\n", "0\n"})
+      .Driver("0000:00:02.0", "i915", nullptr)
+      .Pci("0000:00:1f.3", {"0x040300\n", "0x8086\n", "0xa170\n", "0x8086\n", "0x2212\n", "0x31\n", nullptr})
+      .Pci("0000:01:00.0", {"0x030000\n", "0x10de\n", "0x1c03\n", "0x1458\n", "0x3710\n", "0xa1\n", "1\n"})
+      .Driver("0000:01:00.0", "nvidia", "nvidia")
+      .File("module/nvidia/version", "535.104.05\n")
+      .Card("card0", "0000:01:00.0")
+      .Output("card0-DP-1", "disconnected\n", "3840x2160\n")
+      .Output("card0-HDMI-A-1", "connected\n", "2560x1440\n1920x1080\n")
+      .Card("card1", "0000:00:02.0")
+      .Output("card1-eDP-1", "connected\n", "1920x1080\n1600x900\n1920x1080\n1280x720i\n")
+      .File("class/drm/version", "drm 1.1.0 20060810\n")
+      .Link("class/drm/renderD128/device", "../../../bus/pci/devices/0000:01:00.0");
+}
 
 // Sets an environment variable (null: removes it) for the life of the object.
 class CScopedVariable {
