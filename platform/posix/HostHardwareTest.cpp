@@ -11,17 +11,23 @@
 #include <sstream>
 
 #include "platform/D3D8Model.h"
-#include "platform/posix/internal/FakeSysfs.h"
 #include "platform/posix/internal/HostHardware.h"
+#include "platform/posix/internal/HostTesting.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace platform_posix {
 namespace {
 
+using testing::AddQemuCard;
 using testing::AddTwoCards;
 using testing::CFakeSysfs;
+using testing::FromCrLf;
 using testing::kPciIds;
 using testing::PciFunction;
+using testing::ReadFile;
+using testing::RunShell;
+using testing::ShellRun;
+using testing::WithoutNamedLine;
 
 const char kKernel[] = "6.1.0-18-amd64";
 
@@ -398,6 +404,39 @@ TEST(HostHardwareTest, RuntimeServesTheControllersUnderSysfsPath) {
   ASSERT_EQ(D3D_OK, direct3D->GetAdapterDisplayMode(0, &mode));
   EXPECT_EQ("2560x1440@0 X8R8G8B8\n", ModeList({mode}));
   EXPECT_EQ(0u, direct3D->Release());
+}
+
+// The tool as built, run over a fake tree: whether it prints the "DeviceInfo"
+// section or appends it to the report on the desktop, the section shows the
+// fake card and its outputs' modes.
+TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  const std::string home = tree.Path("home");
+  ASSERT_EQ(0, mkdir(home.c_str(), 0700));
+  ASSERT_EQ(0, mkdir((home + "/Desktop").c_str(), 0700));
+  const ShellRun run =
+      RunShell(tree, "printf 'y\\nn\\n' | env HOME='" + home + "' XDG_CONFIG_HOME='" + home +
+                         "/.config' SYSFS_PATH='" + tree.Root() + "' '" VEXA_ENV_CHECKER "'");
+  EXPECT_EQ(0, run.exitCode) << run.errors;
+  const std::string text = run.out + FromCrLf(ReadFile(home + "/Desktop/envInfo.txt"));
+  const std::size_t block = text.find("< Device Info >\n");
+  ASSERT_NE(std::string::npos, block) << text;
+  EXPECT_EQ(WithoutNamedLine("< Device Info >\n"
+                             "Device: Vendor 1234 Device 1111\n"
+                             "Driver: bochs-drm\n"
+                             "Version: 2.0.0.0\n"
+                             "VendorId: 0x00001234\n"
+                             "DeviceId: 0x00001111\n"
+                             "SubSysId: 0x11001AF4\n"
+                             "Revision: 2\n"
+                             "DeviceIdentifier: 3F99B68C-1E29-8D60-BF77-8BF08E9BBF27\n"
+                             "WHQLLevel: 0\n"
+                             "\n",
+                             "Device: "),
+            WithoutNamedLine(text.substr(block, text.find("\n\n", block) + 2 - block), "Device: "));
+  EXPECT_NE(std::string::npos, text.find("\n 1024 x 768 (D3DFMT_R5G6B5 - D3DFMT_R5G6B5) (0Hz)\n"));
+  EXPECT_NE(std::string::npos, text.find("\n 1280 x 800 (D3DFMT_X8R8G8B8 - D3DFMT_A8R8G8B8) (0Hz)\n"));
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
-// Test-only: a fake sysfs tree (and whatever other files a test needs) built
-// twice, on disk in a fresh temporary folder of this process and in memory,
-// with the same paths, so that a reader can be run over both; and a scoped
-// environment variable to point the program's readers at such a tree.
+// Test-only helpers for the host's hardware readers and programs: a fake
+// sysfs tree (and whatever other files a test needs) built twice, on disk in
+// a fresh temporary folder of this process and in memory, with the same
+// paths, so that a reader can be run over both; sample machines; running a
+// built program; and a scoped environment variable to point the program's
+// readers at a fake tree.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -147,6 +152,62 @@ inline void AddTwoCards(CFakeSysfs& tree) {
       .Output("card1-eDP-1", "connected\n", "1920x1080\n1600x900\n1920x1080\n1280x720i\n")
       .File("class/drm/version", "drm 1.1.0 20060810\n")
       .Link("class/drm/renderD128/device", "../../../bus/pci/devices/0000:01:00.0");
+}
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The text with CR LF turned into "\n"; a bare LF fails the test.
+inline std::string FromCrLf(const std::string& text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ADD_FAILURE() << "bare LF at " << i;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  return lines;
+}
+
+// True when this machine has a PCI name database in one of its usual places.
+inline bool HostHasPciDatabase() {
+  struct stat info;
+  return stat("/usr/share/misc/pci.ids", &info) == 0 || stat("/usr/share/hwdata/pci.ids", &info) == 0;
+}
+
+// `text` without the line that starts with `prefix` when this machine's own
+// PCI name database may have named the device differently.
+inline std::string WithoutNamedLine(std::string text, const std::string& prefix) {
+  if (!HostHasPciDatabase()) return text;
+  const std::size_t at = text.find(prefix);
+  if (at != std::string::npos) text.erase(at, text.find('\n', at) + 1 - at);
+  return text;
+}
+
+struct ShellRun {
+  int exitCode;
+  std::string out;
+  std::string errors;
+};
+
+// Runs a shell command with standard output and error caught in files.
+inline ShellRun RunShell(const CFakeSysfs& tree, const std::string& command) {
+  const std::string out = tree.Path("stdout"), errors = tree.Path("stderr");
+  const int status = std::system((command + " >'" + out + "' 2>'" + errors + "'").c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(errors)};
+}
+
+// A machine with one display controller that no database names.
+inline void AddQemuCard(CFakeSysfs& tree) {
+  tree.Pci("0000:00:02.0", {"0x030000\n", "0x1234\n", "0x1111\n", "0x1af4\n", "0x1100\n", "0x02\n", "1\n"})
+      .Driver("0000:00:02.0", "bochs-drm", "bochs")
+      .File("module/bochs/version", "2.0\n")
+      .Card("card0", "0000:00:02.0")
+      .Output("card0-Virtual-1", "connected\n", "1280x800\n1024x768\n");
 }
 
 // Sets an environment variable (null: removes it) for the life of the object.
