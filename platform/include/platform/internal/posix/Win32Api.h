@@ -224,6 +224,7 @@ BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 DWORD WINAPI GetCurrentThreadId(void);
+DWORD WINAPI GetCurrentProcessId(void);
 
 // System messages.
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
