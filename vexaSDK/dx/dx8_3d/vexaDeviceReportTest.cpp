@@ -345,6 +345,19 @@ TEST(DeviceReportTest, StreamFormatIsTheCallersAgainAfterward) {
   EXPECT_EQ("1e+10 255", out.str());
 }
 
+// Every quarter is an unsigned 16-bit number, also where the high part's sign
+// bit is set.
+TEST(DeviceReportTest, DriverVersionQuartersAreUnsigned) {
+  D3DADAPTER_IDENTIFIER8 id = AdapterB();
+  id.DriverVersion.HighPart = static_cast<LONG>(0x8001FFFEu);
+  id.DriverVersion.LowPart = 0xFFFF0001u;
+  CTestEnumMode enumeration;
+  enumeration.Adapter(id, {});
+  std::ostringstream out;
+  enumeration.WriteDeviceInfo(out);
+  EXPECT_NE(std::string::npos, out.str().find("\nVersion: 32769.65534.65535.1\n")) << out.str();
+}
+
 TEST(DeviceReportTest, UnterminatedTextsStopAtTheirField) {
   D3DADAPTER_IDENTIFIER8 id = AdapterA();
   std::memset(id.Description, 'D', sizeof id.Description);
