@@ -234,13 +234,14 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   if (run.spawnError != 0) return run;
 
   int status = 0;
+  pid_t result = 0;
   run.ended = WaitUntil(milliseconds, [&] {
-    pid_t result;
     while ((result = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
     }
     return result != 0;
   });
-  if (run.ended && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  // A status that could not be collected says nothing about how it ended.
+  if (run.ended && result == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
   return run;
 }
 
