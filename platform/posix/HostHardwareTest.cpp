@@ -415,9 +415,9 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
   const std::string home = tree.Path("home");
   ASSERT_EQ(0, mkdir(home.c_str(), 0700));
   ASSERT_EQ(0, mkdir((home + "/Desktop").c_str(), 0700));
-  const ShellRun run =
-      RunShell(tree, "printf 'y\\nn\\n' | env HOME='" + home + "' XDG_CONFIG_HOME='" + home +
-                         "/.config' SYSFS_PATH='" + tree.Root() + "' '" VEXA_ENV_CHECKER "'");
+  const ShellRun run = RunShell(tree, "printf 'y\\nn\\n' | env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + home +
+                                          "' XDG_CONFIG_HOME='" + home + "/.config' SYSFS_PATH='" +
+                                          tree.Root() + "' '" VEXA_ENV_CHECKER "'");
   EXPECT_EQ(0, run.exitCode) << run.errors;
   const std::string text = run.out + FromCrLf(ReadFile(home + "/Desktop/envInfo.txt"));
   // The blocks the model of this tree gives, named from this machine's own
