@@ -86,7 +86,7 @@ GUID DeviceIdentifierOf(const DisplayController& controller) {
 
 D3DADAPTER_IDENTIFIER8 IdentifierOf(const DisplayController& controller) {
   D3DADAPTER_IDENTIFIER8 identifier = {};
-  CopyAnsiField(identifier.Driver, sizeof identifier.Driver, controller.driver);
+  CopyAnsiField(identifier.Driver, sizeof identifier.Driver, Utf8ToAnsi(controller.driver));
   CopyAnsiField(identifier.Description, sizeof identifier.Description, Utf8ToAnsi(controller.name));
   if (!controller.driver.empty()) identifier.DriverVersion = PackDriverVersion(controller.driverVersion);
   identifier.VendorId = controller.vendorId.value_or(0);

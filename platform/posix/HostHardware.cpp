@@ -131,11 +131,12 @@ void AddResolutions(const IFileAccess& files, const std::string& sysfsRoot,
 // spelling ('-' as '_').
 void ReadDriver(const IFileAccess& files, const HardwareSources& sources, const std::string& device,
                 DisplayController& controller) {
-  controller.driver = LinkName(files, device + "/driver");
-  if (controller.driver.empty()) return;
+  const std::string driver = LinkName(files, device + "/driver");
+  if (driver.empty()) return;
+  controller.driver = PrintableText(driver);
   std::string module = LinkName(files, device + "/driver/module");
   if (module.empty()) {
-    module = controller.driver;
+    module = driver;
     std::replace(module.begin(), module.end(), '-', '_');
   }
   controller.driverVersion = ReadAttribute(files, sources.sysfsRoot + "/module/" + module + "/version");

@@ -32,6 +32,7 @@ struct Resolution {
   bool operator==(const Resolution& other) const { return width == other.width && height == other.height; }
 };
 
+// Texts are UTF-8 as the files have them, with control characters as '?'.
 struct DisplayController {
   std::string address;  // PCI address, "0000:00:02.0"
   bool bootVga = false;
