@@ -18,12 +18,23 @@ namespace Common {
 namespace {
 
 using internal::CLogReader;
+using internal::GetProgramLogPath;
 using internal::GetTestLogPath;
 using internal::KeepTestLog;
 
 // How a text written with WriteLog stands in the text-mode file.
 std::string InFile(const std::string& text) {
   return System::ReplaceAll(System::ReplaceAll(text, "\r\n", "\n"), "\n", "\r\n");
+}
+
+// Test processes write logs of their own, so this is the one check that the
+// program's log lies in the folder "log" beside it and is named after it.
+TEST(LogTest, ProgramLogIsInTheLogFolderBesideTheProgram) {
+  const std::string module = System::GetModuleFilePath(nullptr);
+  const std::size_t folderEnd = module.rfind('\\') + 1;
+  const std::string name = module.substr(folderEnd);
+  EXPECT_EQ(module.substr(0, folderEnd) + "log\\" + name.substr(0, name.rfind('.')) + ".log",
+            GetProgramLogPath());
 }
 
 TEST(LogTest, EntriesGetOneCrLfPerLine) {

@@ -21,21 +21,31 @@ void RemoveLog() {
   if (!keepLog) DeleteFileA(GetLogFilePath().c_str());
 }
 
+// Taken before this program chooses its own file, so it is where the
+// program's log would be.
+const std::string& ProgramLogPath() {
+  static const std::string path = GetLogFilePath();
+  return path;
+}
+
 std::string TestLogPath(DWORD processId) {
-  const std::string module = System::GetModuleFilePath(nullptr);
-  return System::GetModuleDirectory(nullptr) + "log\\" +
+  const std::string& program = ProgramLogPath();
+  return System::GetDirectoryName(program, '\\') +
          System::GetFileNameWithExtension(
-             module, System::FormatText("%lu.log", static_cast<unsigned long>(processId)));
+             program, System::FormatText("%lu.log", static_cast<unsigned long>(processId)));
 }
 
 // Registered before the log can register its own closing, so it runs after it.
 const bool chosen = [] {
+  ProgramLogPath();
   SetLogFilePath(TestLogPath(GetCurrentProcessId()));
   std::atexit(RemoveLog);
   return true;
 }();
 
 }  // namespace
+
+std::string GetProgramLogPath() { return ProgramLogPath(); }
 
 std::string GetTestLogPath(DWORD processId) { return TestLogPath(processId); }
 

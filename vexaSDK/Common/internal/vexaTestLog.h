@@ -9,7 +9,10 @@ namespace vexaSDK {
 namespace Common {
 namespace internal {
 
-// The log file a test process with this id writes.
+// Where the program's own log would be, had it not chosen a file per process.
+std::string GetProgramLogPath();
+
+// The log file a test process with this id writes, beside the program's own.
 std::string GetTestLogPath(DWORD processId);
 
 // Leaves this process's log behind at exit, for a parent process to read.

@@ -312,7 +312,7 @@ TEST(DeviceReportTest, AFailingStreamPassesItsFirstFailureOn) {
     EXPECT_TRUE(out.bad());
   }
   // The writers that end without a flush hand over their text as well.
-  for (int writer = 0; writer < 3; ++writer) {
+  for (int writer = 0; writer < 4; ++writer) {
     FullDiskBuffer buffer(true);
     std::ostream out(&buffer);
     out.exceptions(std::ios::badbit);
@@ -326,6 +326,9 @@ TEST(DeviceReportTest, AFailingStreamPassesItsFirstFailureOn) {
         break;
       case 2:
         EXPECT_THROW(CTestModeInfo(0, D3DDEVTYPE_HAL, FALSE).WriteMultiSampleInfo(out), DiskFull);
+        break;
+      case 3:
+        EXPECT_THROW(CTestModeInfo(0, D3DDEVTYPE_HAL, FALSE).WriteDepthStencilInfo(out), DiskFull);
         break;
     }
     EXPECT_EQ(1, buffer.writes) << writer;
