@@ -16,9 +16,11 @@ void FormatTextV(std::string& output, const char* format, va_list arguments) {
   std::uint32_t size = sizeof stackBuffer;
   TTL::smart_ptr<char> buffer(stackBuffer, false, size, true);
   for (;;) {
+    // The access test may throw; it comes before the copy, which must be ended.
+    char* const target = &buffer[0];
     va_list attempt;
     va_copy(attempt, arguments);
-    const int count = std::vsnprintf(&buffer[0], size, format, attempt);
+    const int count = std::vsnprintf(target, size, format, attempt);
     va_end(attempt);
     if (count >= 0 && static_cast<std::uint32_t>(count) < size) {
       buffer[count] = '\0';
