@@ -55,6 +55,8 @@ const DWORD kErrorMessageNotFound = 317;  // ERROR_MR_MID_NOT_FOUND
 
 std::istream* consoleIn = &std::cin;
 std::ostream* consoleOut = &std::cout;
+HWND lastOwner = nullptr;
+UINT lastStyle = 0;
 
 std::string Trim(const std::string& text) {
   const std::size_t start = text.find_first_not_of(" \t\r\n");
@@ -88,6 +90,11 @@ const char* IconWord(UINT type) {
 void SetConsoleStreams(std::istream* in, std::ostream* out) {
   consoleIn = in ? in : &std::cin;
   consoleOut = out ? out : &std::cout;
+}
+
+void GetLastBox(HWND& owner, UINT& style) {
+  owner = lastOwner;
+  style = lastStyle;
 }
 
 }  // namespace platform_posix
@@ -134,7 +141,9 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
 
 HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10010)); }
 
-int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  lastOwner = owner;
+  lastStyle = type;
   std::ostream& out = *consoleOut;
   std::string body = AnsiToUtf8(text ? text : "");
   // The box's own line breaks become the terminal's.
