@@ -210,7 +210,7 @@ const UINT kMaxBackBuffers = 3;
 
 D3DFORMAT BackBufferFormat(const D3DPRESENT_PARAMETERS& parameters, const D3DDISPLAYMODE& mode) {
   return parameters.Windowed && parameters.BackBufferFormat == D3DFMT_UNKNOWN ? mode.Format
-                                                                               : parameters.BackBufferFormat;
+                                                                              : parameters.BackBufferFormat;
 }
 
 }  // namespace
@@ -226,11 +226,12 @@ std::shared_ptr<CRuntimeModel> ModelOf(IDirect3D8* direct3D) {
 
 HRESULT CheckDeviceCreation(const AdapterModel& adapter, const DeviceTypeModel& device, HWND window,
                             DWORD behavior, const D3DPRESENT_PARAMETERS& p) {
-  const DWORD processing = behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
-                                       D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD processing =
+      behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                  D3DCREATE_MIXED_VERTEXPROCESSING);
   if ((behavior & ~kKnownBehavior) != 0) return D3DERR_INVALIDCALL;
-  if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
-      processing != D3DCREATE_MIXED_VERTEXPROCESSING) {
+  if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
+      processing != D3DCREATE_HARDWARE_VERTEXPROCESSING && processing != D3DCREATE_MIXED_VERTEXPROCESSING) {
     return D3DERR_INVALIDCALL;
   }
   if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
@@ -243,7 +244,8 @@ HRESULT CheckDeviceCreation(const AdapterModel& adapter, const DeviceTypeModel& 
   // A windowed device may take its window from the parameters; full screen
   // needs the focus window.
   if (window == nullptr && (!p.Windowed || p.hDeviceWindow == nullptr)) return D3DERR_INVALIDCALL;
-  if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC) return D3DERR_INVALIDCALL;
+  if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC)
+    return D3DERR_INVALIDCALL;
   if (p.BackBufferCount > kMaxBackBuffers) return D3DERR_INVALIDCALL;
   if (p.SwapEffect != D3DSWAPEFFECT_DISCARD && p.SwapEffect != D3DSWAPEFFECT_FLIP && p.BackBufferCount > 1) {
     return D3DERR_INVALIDCALL;
@@ -255,7 +257,8 @@ HRESULT CheckDeviceCreation(const AdapterModel& adapter, const DeviceTypeModel& 
     return D3DERR_INVALIDCALL;
   }
   D3DDISPLAYMODE mode;
-  if (!DeviceDisplayMode(adapter, device, p, mode)) return p.Windowed ? D3DERR_NOTAVAILABLE : D3DERR_INVALIDCALL;
+  if (!DeviceDisplayMode(adapter, device, p, mode))
+    return p.Windowed ? D3DERR_NOTAVAILABLE : D3DERR_INVALIDCALL;
   const D3DFORMAT backBuffer = BackBufferFormat(p, mode);
   if (p.MultiSampleType != D3DMULTISAMPLE_NONE &&
       device.multiSamples.count({backBuffer, p.Windowed ? TRUE : FALSE, p.MultiSampleType}) == 0) {

@@ -3,6 +3,8 @@
 // sources, the index base) and renders nothing. Each method counts itself,
 // asks the model's failure hook, checks its arguments as the runtime does, and
 // leaves garbage in the out-parameters of a failing call.
+#include "internal/ModelDevice.h"
+
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,7 +12,6 @@
 #include <set>
 #include <vector>
 
-#include "internal/ModelDevice.h"
 #include "platform/D3D8Model.h"
 #include "platform/internal/ComObject.h"
 
@@ -42,7 +43,8 @@ class CModelVertexBuffer;
 class CModelDevice final : public internal::CComObject<IDirect3DDevice8> {
  public:
   CModelDevice(const std::shared_ptr<CRuntimeModel>& model, IDirect3D8* direct3D,
-               const D3DDEVICE_CREATION_PARAMETERS& creation, const D3DDISPLAYMODE& mode, const D3DCAPS8& caps)
+               const D3DDEVICE_CREATION_PARAMETERS& creation, const D3DDISPLAYMODE& mode,
+               const D3DCAPS8& caps)
       : model_(model), direct3D_(direct3D), creation_(creation), mode_(mode), caps_(caps) {
     direct3D_->AddRef();
     Count(*model_, Object::kDevice, 1);
@@ -254,15 +256,21 @@ class CModelDevice final : public internal::CComObject<IDirect3DDevice8> {
   HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override {
     return D3DERR_INVALIDCALL;
   }
-  HRESULT STDMETHODCALLTYPE ValidateDevice(DWORD* passes) override { return Finish(D3DERR_INVALIDCALL, passes); }
+  HRESULT STDMETHODCALLTYPE ValidateDevice(DWORD* passes) override {
+    return Finish(D3DERR_INVALIDCALL, passes);
+  }
   HRESULT STDMETHODCALLTYPE GetInfo(DWORD, void*, DWORD) override { return D3DERR_INVALIDCALL; }
-  HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT, const PALETTEENTRY*) override { return D3DERR_INVALIDCALL; }
+  HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT, const PALETTEENTRY*) override {
+    return D3DERR_INVALIDCALL;
+  }
   HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT, PALETTEENTRY*) override { return D3DERR_INVALIDCALL; }
   HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT) override { return D3DERR_INVALIDCALL; }
   HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* palette) override {
     return Finish(D3DERR_INVALIDCALL, palette);
   }
-  HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override { return D3DERR_INVALIDCALL; }
+  HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override {
+    return D3DERR_INVALIDCALL;
+  }
   HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) override {
     return D3DERR_INVALIDCALL;
   }
@@ -280,26 +288,35 @@ class CModelDevice final : public internal::CComObject<IDirect3DDevice8> {
     return Finish(D3DERR_INVALIDCALL, handle);
   }
   HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD) override { return D3DERR_INVALIDCALL; }
-  HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override { return Finish(D3DERR_INVALIDCALL, handle); }
+  HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override {
+    return Finish(D3DERR_INVALIDCALL, handle);
+  }
   HRESULT STDMETHODCALLTYPE DeleteVertexShader(DWORD) override { return D3DERR_INVALIDCALL; }
   HRESULT STDMETHODCALLTYPE SetVertexShaderConstant(DWORD, const void*, DWORD) override {
     return D3DERR_INVALIDCALL;
   }
-  HRESULT STDMETHODCALLTYPE GetVertexShaderConstant(DWORD, void*, DWORD) override { return D3DERR_INVALIDCALL; }
+  HRESULT STDMETHODCALLTYPE GetVertexShaderConstant(DWORD, void*, DWORD) override {
+    return D3DERR_INVALIDCALL;
+  }
   HRESULT STDMETHODCALLTYPE GetVertexShaderDeclaration(DWORD, void*, DWORD*) override {
     return D3DERR_INVALIDCALL;
   }
-  HRESULT STDMETHODCALLTYPE GetVertexShaderFunction(DWORD, void*, DWORD*) override { return D3DERR_INVALIDCALL; }
+  HRESULT STDMETHODCALLTYPE GetVertexShaderFunction(DWORD, void*, DWORD*) override {
+    return D3DERR_INVALIDCALL;
+  }
 
   // Binding leaves the buffer's own count alone, as the runtime does.
-  HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override {
+  HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer,
+                                            UINT stride) override {
     if (HRESULT hr = Begin(Call::kSetStreamSource, stream)) return hr;
-    if (stream >= kMaxStreams || (buffer != nullptr && buffers_.count(buffer) == 0)) return D3DERR_INVALIDCALL;
+    if (stream >= kMaxStreams || (buffer != nullptr && buffers_.count(buffer) == 0))
+      return D3DERR_INVALIDCALL;
     streams_[stream].buffer = buffer;
     if (buffer != nullptr) streams_[stream].stride = stride;
     return D3D_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) override {
+  HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer,
+                                            UINT* stride) override {
     if (stream >= kMaxStreams || buffer == nullptr || stride == nullptr) {
       Scribble(stride);
       return Finish(D3DERR_INVALIDCALL, buffer);
@@ -330,13 +347,19 @@ class CModelDevice final : public internal::CComObject<IDirect3DDevice8> {
     return Finish(D3DERR_INVALIDCALL, handle);
   }
   HRESULT STDMETHODCALLTYPE SetPixelShader(DWORD) override { return D3DERR_INVALIDCALL; }
-  HRESULT STDMETHODCALLTYPE GetPixelShader(DWORD* handle) override { return Finish(D3DERR_INVALIDCALL, handle); }
+  HRESULT STDMETHODCALLTYPE GetPixelShader(DWORD* handle) override {
+    return Finish(D3DERR_INVALIDCALL, handle);
+  }
   HRESULT STDMETHODCALLTYPE DeletePixelShader(DWORD) override { return D3DERR_INVALIDCALL; }
   HRESULT STDMETHODCALLTYPE SetPixelShaderConstant(DWORD, const void*, DWORD) override {
     return D3DERR_INVALIDCALL;
   }
-  HRESULT STDMETHODCALLTYPE GetPixelShaderConstant(DWORD, void*, DWORD) override { return D3DERR_INVALIDCALL; }
-  HRESULT STDMETHODCALLTYPE GetPixelShaderFunction(DWORD, void*, DWORD*) override { return D3DERR_INVALIDCALL; }
+  HRESULT STDMETHODCALLTYPE GetPixelShaderConstant(DWORD, void*, DWORD) override {
+    return D3DERR_INVALIDCALL;
+  }
+  HRESULT STDMETHODCALLTYPE GetPixelShaderFunction(DWORD, void*, DWORD*) override {
+    return D3DERR_INVALIDCALL;
+  }
   HRESULT STDMETHODCALLTYPE DrawRectPatch(UINT, const float*, const D3DRECTPATCH_INFO*) override {
     return D3DERR_INVALIDCALL;
   }

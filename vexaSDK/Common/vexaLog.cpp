@@ -17,11 +17,17 @@ namespace {
 platform::CTextFileStream* logStream = nullptr;
 
 void CloseLog() {
+  if (logStream == nullptr) return;
   logStream->close();
   logStream->setstate(std::ios::badbit);
 }
 
 }  // namespace
+
+void RegisterLogClose() {
+  static const int registered = std::atexit(CloseLog);
+  static_cast<void>(registered);
+}
 
 std::ostream& GetLogStream() {
   if (logStream == nullptr) {
@@ -29,7 +35,7 @@ std::ostream& GetLogStream() {
     if (!System::DirectoryExists(folder)) System::CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL);
     const std::string name = System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
     logStream = new platform::CTextFileStream((folder + name).c_str(), std::ios::out | std::ios::trunc);
-    std::atexit(CloseLog);
+    RegisterLogClose();
   }
   return *logStream;
 }

@@ -5,6 +5,7 @@
 #include "platform/internal/posix/Win32Api.h"
 
 #define D3D_SDK_VERSION 220
+#define D3DADAPTER_DEFAULT 0
 #define MAX_DEVICE_IDENTIFIER_STRING 512
 
 #define MAKEFOURCC(c0, c1, c2, c3) \
@@ -420,7 +421,8 @@ struct IDirect3D8 : public IUnknown {
 
 struct IDirect3DResource8 : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice8** device) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID guid, const void* data, DWORD size,
+                                                   DWORD flags) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID guid, void* data, DWORD* size) = 0;
   virtual HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID guid) = 0;
   virtual DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) = 0;
@@ -458,7 +460,8 @@ struct IDirect3DDevice8 : public IUnknown {
   virtual void STDMETHODCALLTYPE SetGammaRamp(DWORD flags, const D3DGAMMARAMP* ramp) = 0;
   virtual void STDMETHODCALLTYPE GetGammaRamp(D3DGAMMARAMP* ramp) = 0;
   virtual HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) = 0;
+                                                  D3DFORMAT format, D3DPOOL pool,
+                                                  IDirect3DTexture8** texture) = 0;
   virtual HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels,
                                                         DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                                         IDirect3DVolumeTexture8** texture) = 0;
@@ -467,8 +470,8 @@ struct IDirect3DDevice8 : public IUnknown {
                                                       IDirect3DCubeTexture8** texture) = 0;
   virtual HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                                        IDirect3DVertexBuffer8** buffer) = 0;
-  virtual HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                                      IDirect3DIndexBuffer8** buffer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
+                                                      D3DPOOL pool, IDirect3DIndexBuffer8** buffer) = 0;
   virtual HRESULT STDMETHODCALLTYPE CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                                                        D3DMULTISAMPLE_TYPE multiSample, BOOL lockable,
                                                        IDirect3DSurface8** surface) = 0;
@@ -478,7 +481,8 @@ struct IDirect3DDevice8 : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
                                                        IDirect3DSurface8** surface) = 0;
   virtual HRESULT STDMETHODCALLTYPE CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT count,
-                                              IDirect3DSurface8* destination, const POINT* destinationPoints) = 0;
+                                              IDirect3DSurface8* destination,
+                                              const POINT* destinationPoints) = 0;
   virtual HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture8* source,
                                                   IDirect3DBaseTexture8* destination) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetFrontBuffer(IDirect3DSurface8* destination) = 0;
@@ -488,11 +492,12 @@ struct IDirect3DDevice8 : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetDepthStencilSurface(IDirect3DSurface8** depthStencil) = 0;
   virtual HRESULT STDMETHODCALLTYPE BeginScene() = 0;
   virtual HRESULT STDMETHODCALLTYPE EndScene() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
-                                          DWORD stencil) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
+                                          float z, DWORD stencil) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) = 0;
-  virtual HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE state,
+                                                      const D3DMATRIX* matrix) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT8* viewport) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT8* viewport) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL8* material) = 0;
@@ -526,8 +531,8 @@ struct IDirect3DDevice8 : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT palette) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* palette) = 0;
   virtual HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) = 0;
-  virtual HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
-                                                         UINT startIndex, UINT count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex,
+                                                         UINT vertexCount, UINT startIndex, UINT count) = 0;
   virtual HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* data,
                                                     UINT stride) = 0;
   virtual HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex,
@@ -545,7 +550,8 @@ struct IDirect3DDevice8 : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetVertexShaderConstant(DWORD index, void* data, DWORD count) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetVertexShaderDeclaration(DWORD handle, void* data, DWORD* size) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetVertexShaderFunction(DWORD handle, void* data, DWORD* size) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer,
+                                                    UINT stride) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer,
                                                     UINT* stride) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) = 0;
