@@ -414,6 +414,24 @@ TEST_F(D3D8Test, InitialiserStartsAndTerminatesTheOwner) {
   EXPECT_EQ("", log.Added()) << "a failed start is not ended again";
 }
 
+// Without a model the program meets the system's runtime: the host's default
+// model, or on Windows d3d8.dll, which may lack the reference device.
+TEST_F(D3D8Test, SystemRuntimeWithoutAModel) {
+  platform::testing::SetDirect3DModel(nullptr);
+  HWND lastOwner;
+  UINT lastStyle;
+  const bool standIn = platform::testing::GetLastMessageBox(lastOwner, lastStyle);
+  IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+  if (direct3D == nullptr && !standIn)
+    GTEST_SKIP() << "the system's Direct3D 8 runtime does not start here (no display?)";
+  ASSERT_NE(nullptr, direct3D);
+  direct3D->Release();
+  const bool up = Initialize();
+  if (!up && !standIn) GTEST_SKIP() << "the system's runtime has no reference device here";
+  EXPECT_TRUE(up);
+  EXPECT_FALSE(owner.GetEnumMode().Identifiers().empty());
+}
+
 // The exit-time check runs in a program of its own (internal/
 // vexaD3D8ExitProgram.cpp) beside this one.
 TEST(D3D8ExitTest, EndingWhileUpIsLogged) {
