@@ -97,6 +97,9 @@ CD3D8::~CD3D8() {
   } catch (...) {
     // Nothing may leave a destructor; the members are released all the same.
   }
+  // The entry outlives this object; a box shown later must not reach it.
+  Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
+  if (entry != nullptr && entry->function == &MessageBoxHook) entry->function = &MessageBoxA;
 }
 
 CD3D8& CD3D8::GetInstance() {
@@ -133,10 +136,7 @@ bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& 
 
     IDirect3DDevice8* device = nullptr;
     const DWORD code = builder_->CreateDevice(&device);
-    if (!builder_->Succeeded(code)) {
-      if (device != nullptr) device->Release();
-      VEXA_THROW(Common::CException, "Failed ID3DDeviceBuilder::CreateDevice");
-    }
+    if (!builder_->Succeeded(code)) VEXA_THROW(Common::CException, "Failed ID3DDeviceBuilder::CreateDevice");
     internal::HoldInterface(device_, device);
 
     const HRESULT hr = device_->GetDeviceCaps(&caps_);

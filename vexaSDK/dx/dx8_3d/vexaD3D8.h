@@ -42,6 +42,9 @@ class CD3D8 {
 
   // Throws CNullPointerException while down.
   CDGEnumMode& GetEnumMode() const { return *enumMode_; }
+  // The builder's presentation parameters say windowed. The owner reads them,
+  // and ModeInfoIndex, only from a CDeviceBuilder; a builder of another kind
+  // counts as full screen without an enumeration record.
   bool IsWindowed() const;
 
   // A buffer of `count` vertices of format `fvf` with the builder's usage
@@ -66,7 +69,8 @@ class CD3D8 {
 
  private:
   CD3D8();
-  // Logs when the program ends with Direct3D still up.
+  // Logs when the program ends with Direct3D still up, and takes the hook
+  // out of the message-box entry.
   ~CD3D8();
   CD3D8(const CD3D8&) = delete;
   CD3D8& operator=(const CD3D8&) = delete;

@@ -41,10 +41,12 @@ class RecordingBuilder : public CDeviceBuilder {
     D3DDISPLAYMODE mode;
     if (FAILED(direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return kFailed;
     PresentParameters.BackBufferFormat = mode.Format;
-    return FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, PresentParameters.hDeviceWindow,
-                                         behavior_, &PresentParameters, device))
-               ? kFailed
-               : kCreated;
+    if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, PresentParameters.hDeviceWindow,
+                                      behavior_, &PresentParameters, device))) {
+      *device = nullptr;
+      return kFailed;
+    }
+    return kCreated;
   }
   HRESULT SetDefaultRenderStates() override {
     return CD3D8::GetInstance().GetDevice()->SetRenderState(D3DRS_LIGHTING, FALSE);
