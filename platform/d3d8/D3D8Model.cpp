@@ -1,9 +1,12 @@
 // The IDirect3D8 object over a runtime model. Each method checks its
 // arguments as the runtime does, counts and records the call, asks the
-// failure hook, then answers from the model.
+// failure hook, then answers from the model. A failing call leaves garbage in
+// its out-parameters, as a driver may, so a caller that reads them anyway
+// shows.
 #include "platform/D3D8Model.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "internal/ModelDevice.h"
 #include "platform/internal/ComObject.h"
@@ -11,6 +14,14 @@
 namespace platform {
 namespace d3d8 {
 namespace {
+
+const unsigned char kGarbage = 0xCD;
+
+template <class Record>
+HRESULT Scribble(Record* record, HRESULT hr) {
+  if (record != nullptr) std::memset(static_cast<void*>(record), kGarbage, sizeof *record);
+  return hr;
+}
 
 class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
  public:
@@ -34,9 +45,9 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
                                                  D3DADAPTER_IDENTIFIER8* identifier) override {
     RecordedCall call = {};
     call.value = flags;
-    if (HRESULT hr = Begin(Call::kGetAdapterIdentifier, adapter, call)) return hr;
+    if (HRESULT hr = Begin(Call::kGetAdapterIdentifier, adapter, call)) return Scribble(identifier, hr);
     if (identifier == nullptr || (flags & ~static_cast<DWORD>(D3DENUM_NO_WHQL_LEVEL)) != 0)
-      return D3DERR_INVALIDCALL;
+      return Scribble(identifier, D3DERR_INVALIDCALL);
     *identifier = model_->adapters[adapter].identifier;
     if (flags & D3DENUM_NO_WHQL_LEVEL) identifier->WHQLLevel = 0;
     return D3D_OK;
@@ -50,15 +61,17 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
   HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* displayMode) override {
     RecordedCall call = {};
     call.value = mode;
-    if (HRESULT hr = Begin(Call::kEnumAdapterModes, adapter, call, D3D_OK, mode)) return hr;
+    if (HRESULT hr = Begin(Call::kEnumAdapterModes, adapter, call, D3D_OK, mode))
+      return Scribble(displayMode, hr);
     const std::vector<D3DDISPLAYMODE>& modes = model_->adapters[adapter].modes;
-    if (displayMode == nullptr || mode >= modes.size()) return D3DERR_INVALIDCALL;
+    if (displayMode == nullptr || mode >= modes.size()) return Scribble(displayMode, D3DERR_INVALIDCALL);
     *displayMode = modes[mode];
     return D3D_OK;
   }
 
   HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override {
-    if (HRESULT hr = Begin(Call::kGetAdapterDisplayMode, adapter, RecordedCall{})) return hr;
+    if (HRESULT hr = Begin(Call::kGetAdapterDisplayMode, adapter, RecordedCall{}))
+      return Scribble(displayMode, hr);
     if (displayMode == nullptr) return D3DERR_INVALIDCALL;
     *displayMode = model_->adapters[adapter].current;
     return D3D_OK;
@@ -71,6 +84,8 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
         D3DRTYPE_SURFACE,       windowed};
     const DeviceTypeModel* device = nullptr;
     if (HRESULT hr = BeginDevice(call, device)) return hr;
+    // A window shares the desktop: only its current format can be the display format.
+    if (windowed && displayFormat != model_->adapters[adapter].current.Format) return D3DERR_NOTAVAILABLE;
     return device->deviceTypes.count({displayFormat, backBufferFormat}) ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
 
@@ -130,7 +145,7 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
         Call::kGetDeviceCaps, adapter, type, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, 0,
         D3DRTYPE_SURFACE,     FALSE};
     const DeviceTypeModel* device = nullptr;
-    if (HRESULT hr = BeginDevice(call, device)) return hr;
+    if (HRESULT hr = BeginDevice(call, device)) return Scribble(caps, hr);
     if (caps == nullptr) return D3DERR_INVALIDCALL;
     *caps = device->caps;
     return D3D_OK;

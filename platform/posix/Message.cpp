@@ -1,4 +1,5 @@
-// System message texts, and message boxes asked on the terminal.
+// System message texts, and message boxes: a dialogue on the desktop when the
+// program has no terminal, else asked on the terminal.
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <iostream>
 
 #include "platform/posix/internal/Console.h"
+#include "platform/posix/internal/Dialog.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {
@@ -48,6 +50,7 @@ const SystemMessage kSystemMessages[] = {
     {258, "The wait operation timed out.\r\n"},
     {267, "The directory name is invalid.\r\n"},
     {1113, "No mapping for the Unicode character exists in the target multi-byte code page.\r\n"},
+    {1155, "No application is associated with the specified file for this operation.\r\n"},
     {1816, "Not enough quota is available to process this command.\r\n"},
 };
 
@@ -82,6 +85,39 @@ const char* IconWord(UINT type) {
       return "Information";
     default:
       return nullptr;
+  }
+}
+
+// Shows the box and reads answer lines until one fits its buttons.
+int AskOnTerminal(const std::string& body, const std::string& title, UINT type) {
+  std::ostream& out = *consoleOut;
+  out << "==== " << title;
+  if (const char* icon = IconWord(type)) out << " (" << icon << ")";
+  out << " ====\n" << body << "\n";
+  const UINT buttons = type & MB_TYPEMASK;
+  const bool yesNo = buttons == MB_YESNO;
+  const bool okCancel = buttons == MB_OKCANCEL;
+  for (;;) {
+    if (yesNo) {
+      out << u8"[Yes/No] (y = はい, n = いいえ): ";
+    } else if (okCancel) {
+      out << u8"[OK/Cancel] (o = OK, c = キャンセル): ";
+    } else {
+      out << "[OK] (Enter): ";
+    }
+    out.flush();
+    std::string line;
+    if (!std::getline(*consoleIn, line)) {
+      out << "\n";
+      // Without an answer nothing may go ahead: No and Cancel, or OK.
+      return yesNo ? IDNO : okCancel ? IDCANCEL : IDOK;
+    }
+    if (!yesNo && !okCancel) return IDOK;
+    const std::string answer = Lower(Trim(line));
+    if (yesNo && (answer == "y" || answer == "yes" || answer == u8"はい")) return IDYES;
+    if (yesNo && (answer == "n" || answer == "no" || answer == u8"いいえ")) return IDNO;
+    if (okCancel && (answer == "o" || answer == "ok")) return IDOK;
+    if (okCancel && (answer == "c" || answer == "cancel" || answer == u8"キャンセル")) return IDCANCEL;
   }
 }
 
@@ -144,37 +180,18 @@ HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(static_cast<s
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   lastOwner = owner;
   lastStyle = type;
-  std::ostream& out = *consoleOut;
   std::string body = AnsiToUtf8(text ? text : "");
-  // The box's own line breaks become the terminal's.
+  // The box's own line breaks become the host's.
   for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);
-  out << "==== " << AnsiToUtf8(caption ? caption : "Error");
-  if (const char* icon = IconWord(type)) out << " (" << icon << ")";
-  out << " ====\n" << body << "\n";
+  const std::string title = AnsiToUtf8(caption ? caption : "Error");
 
-  const UINT buttons = type & MB_TYPEMASK;
-  const bool yesNo = buttons == MB_YESNO;
-  const bool okCancel = buttons == MB_OKCANCEL;
-  for (;;) {
-    if (yesNo) {
-      out << u8"[Yes/No] (y = はい, n = いいえ): ";
-    } else if (okCancel) {
-      out << u8"[OK/Cancel] (o = OK, c = キャンセル): ";
-    } else {
-      out << "[OK] (Enter): ";
-    }
-    out.flush();
-    std::string line;
-    if (!std::getline(*consoleIn, line)) {
-      out << "\n";
-      // Without an answer nothing may go ahead: No and Cancel, or OK.
-      return yesNo ? IDNO : okCancel ? IDCANCEL : IDOK;
-    }
-    if (!yesNo && !okCancel) return IDOK;
-    const std::string answer = Lower(Trim(line));
-    if (yesNo && (answer == "y" || answer == "yes" || answer == u8"はい")) return IDYES;
-    if (yesNo && (answer == "n" || answer == "no" || answer == u8"いいえ")) return IDNO;
-    if (okCancel && (answer == "o" || answer == "ok")) return IDOK;
-    if (okCancel && (answer == "c" || answer == "cancel" || answer == u8"キャンセル")) return IDCANCEL;
+  DialogEnvironment environment = CurrentDialogEnvironment();
+  // Streams a test put in the terminal's place are a terminal too.
+  if (consoleIn != &std::cin) environment.stdinIsTerminal = true;
+  const DialogProgram program = ChooseDialogProgram(environment);
+  if (program != DialogProgram::kTerminal) {
+    const std::string& path = program == DialogProgram::kZenity ? environment.zenity : environment.kdialog;
+    if (const int answer = ShowDialog(program, path, body, title, type)) return answer;
   }
+  return AskOnTerminal(body, title, type);
 }

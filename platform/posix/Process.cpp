@@ -1,7 +1,9 @@
 // Child processes: the Windows command-line rules on the way in, host
-// processes behind handles that can be waited on and closed.
+// processes behind handles that can be waited on and closed, and the host
+// programs the stand-in runs itself.
 #include "platform/posix/internal/Process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -137,24 +139,112 @@ std::string FindProgram(const std::string& ansiName) {
   std::string name;
   if (!ToHostPath(ansiName.c_str(), name)) return std::string();
   if (name.find('/') != std::string::npos) return FindInFolder(std::string(), name);
-  std::string found = FindInFolder(HostExecutableDirectory(), name);
-  if (!found.empty()) return found;
+  const std::string found = FindInFolder(HostExecutableDirectory(), name);
+  return found.empty() ? FindOnPath(name) : found;
+}
+
+// The environment a child gets: ours, with the entries given put in place of
+// ours of the same name.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& changes) {
+  std::vector<std::string> result;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::size_t equals = text.find('=');
+    bool replaced = false;
+    for (const std::string& change : changes) {
+      if (equals != std::string::npos && change.compare(0, equals + 1, text, 0, equals + 1) == 0)
+        replaced = true;
+    }
+    if (!replaced) result.push_back(text);
+  }
+  result.insert(result.end(), changes.begin(), changes.end());
+  return result;
+}
+
+std::vector<char*> PointersTo(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(&text[0]);
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string& name) {
   const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
+  const std::string folders = path ? path : "/usr/bin:/bin";
   std::size_t start = 0;
   while (start <= folders.size()) {
     std::size_t end = folders.find(':', start);
     if (end == std::string::npos) end = folders.size();
     std::string folder = folders.substr(start, end - start);
     if (folder.empty()) folder = ".";
-    found = FindInFolder(folder + "/", name);
+    const std::string found = FindInFolder(folder + "/", name);
     if (!found.empty()) return found;
     start = end + 1;
   }
   return std::string();
 }
 
-}  // namespace
+bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done) {
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  long pause = 1;  // milliseconds, growing to 10 while the answer is no
+  for (;;) {
+    if (done()) return true;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long elapsed = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+    if (milliseconds != INFINITE && elapsed >= milliseconds) return false;
+    long sleepFor = pause;
+    if (milliseconds != INFINITE && milliseconds - elapsed < sleepFor) sleepFor = milliseconds - elapsed;
+    const timespec delay = {0, sleepFor * 1000000L};
+    nanosleep(&delay, nullptr);
+    if (pause < 10) ++pause;
+  }
+}
+
+HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
+  HostRun run;
+  if (program.argv.empty()) {
+    run.spawnError = EINVAL;
+    return run;
+  }
+  std::vector<std::string> arguments = program.argv;
+  std::vector<char*> argv = PointersTo(arguments);
+  std::vector<std::string> environment = ChildEnvironment(program.environment);
+  std::vector<char*> envp = PointersTo(environment);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (!program.directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, program.directory.c_str());
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (program.ownProcessGroup) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
+  pid_t pid = -1;
+  run.spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (run.spawnError != 0) return run;
+
+  int status = 0;
+  pid_t result = 0;
+  run.ended = WaitUntil(milliseconds, [&] {
+    while ((result = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    return result != 0;
+  });
+  // A status that could not be collected says nothing about how it ended.
+  if (run.ended && result == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  return run;
+}
+
 }  // namespace platform_posix
 
 using namespace platform_posix;
@@ -178,9 +268,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
 
   std::vector<std::string> hostArguments;
   for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));
-  std::vector<char*> argv;
-  for (std::string& argument : hostArguments) argv.push_back(&argument[0]);
-  argv.push_back(nullptr);
+  std::vector<char*> argv = PointersTo(hostArguments);
 
   std::vector<std::string> hostEnvironment;
   std::vector<char*> envp;
@@ -188,8 +276,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
     for (const char* entry = static_cast<const char*>(environment); *entry; entry += std::strlen(entry) + 1) {
       hostEnvironment.push_back(AnsiToUtf8(entry));
     }
-    for (std::string& entry : hostEnvironment) envp.push_back(&entry[0]);
-    envp.push_back(nullptr);
+    envp = PointersTo(hostEnvironment);
   }
 
   posix_spawn_file_actions_t actions;
@@ -218,21 +305,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  timespec start;
-  clock_gettime(CLOCK_MONOTONIC, &start);
-  long pause = 1;  // milliseconds, growing to 10 while the child runs on
-  for (;;) {
-    if (Reap(*process)) return WAIT_OBJECT_0;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long elapsed = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
-    if (milliseconds != INFINITE && elapsed >= milliseconds) return WAIT_TIMEOUT;
-    long sleepFor = pause;
-    if (milliseconds != INFINITE && milliseconds - elapsed < sleepFor) sleepFor = milliseconds - elapsed;
-    const timespec delay = {0, sleepFor * 1000000L};
-    nanosleep(&delay, nullptr);
-    if (pause < 10) ++pause;
-  }
+  return WaitUntil(milliseconds, [&] { return Reap(*process); }) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {

@@ -1,14 +1,21 @@
-// The shell's task allocator and the desktop folder. The desktop is the XDG
-// desktop folder of the host user; an item identifier list carries its host
-// path.
+// The shell's task allocator, the desktop folder and the "open" verb. The
+// desktop is the XDG desktop folder of the host user; an item identifier list
+// carries its host path. Opening hands the file or link to the desktop's
+// opener, xdg-open.
+#include "platform/posix/internal/Shell.h"
+
+#include <strings.h>
 #include <sys/stat.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <new>
 
 #include "platform/posix/internal/Posix.h"
+#include "platform/posix/internal/Process.h"
 
 namespace {
 
@@ -61,7 +68,79 @@ std::string HostDesktopDirectory() {
   return home.empty() ? std::string() : home + "/Desktop";
 }
 
+DWORD openTimeBound = 5000;
+
+// Any value above 32 means success; 42 is the one the system gives.
+const UINT_PTR kOpened = 42;
+
+// A result of 32 or less, with the last error the system sets beside it.
+HINSTANCE ShellFailure(UINT_PTR value) {
+  switch (value) {
+    case SE_ERR_FNF:
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      break;
+    case SE_ERR_PNF:
+      SetLastError(ERROR_PATH_NOT_FOUND);
+      break;
+    case SE_ERR_ACCESSDENIED:
+      SetLastError(ERROR_ACCESS_DENIED);
+      break;
+    case SE_ERR_OOM:
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      break;
+    case ERROR_BAD_FORMAT:
+      SetLastError(ERROR_BAD_FORMAT);
+      break;
+    default:
+      SetLastError(ERROR_NO_ASSOCIATION);
+      break;
+  }
+  return reinterpret_cast<HINSTANCE>(value);
+}
+
+// When xdg-open itself cannot be started.
+UINT_PTR FromSpawnError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return SE_ERR_FNF;
+    case EACCES:
+    case EPERM:
+      return SE_ERR_ACCESSDENIED;
+    case ENOMEM:
+    case EAGAIN:
+      return SE_ERR_OOM;
+    case ENOEXEC:
+      return ERROR_BAD_FORMAT;
+    default:
+      return SE_ERR_NOASSOC;
+  }
+}
+
+// From xdg-open's exit status: 2 says the file does not exist; 1 (bad
+// arguments), 3 (no program for it), 4 (the program failed) and an end by a
+// signal all say that nothing could open it.
+UINT_PTR FromOpenerExit(int exitCode) { return exitCode == 2 ? SE_ERR_FNF : SE_ERR_NOASSOC; }
+
+// "mailto:", "https:" and the like: a scheme of at least two characters, so
+// that "C:" stays a drive.
+bool IsLink(const char* file) {
+  std::size_t length = 0;
+  if (!std::isalpha(static_cast<unsigned char>(file[0]))) return false;
+  while (std::isalnum(static_cast<unsigned char>(file[length])) || file[length] == '+' ||
+         file[length] == '-' || file[length] == '.') {
+    ++length;
+  }
+  return length >= 2 && file[length] == ':';
+}
+
 }  // namespace
+
+DWORD platform_posix::SetOpenTimeBound(DWORD milliseconds) {
+  const DWORD previous = openTimeBound;
+  openTimeBound = milliseconds;
+  return previous;
+}
 
 HRESULT WINAPI SHGetMalloc(LPMALLOC* malloc) {
   if (malloc == nullptr) return E_INVALIDARG;
@@ -101,4 +180,40 @@ BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR path) {
   if (windowsPath.size() >= MAX_PATH) return FALSE;
   std::memcpy(path, windowsPath.c_str(), windowsPath.size() + 1);
   return TRUE;
+}
+
+HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                               INT) {
+  using namespace platform_posix;
+  // xdg-open knows one verb, the default one; any other has no handler.
+  if (operation != nullptr && *operation != '\0' && strcasecmp(operation, "open") != 0) {
+    return ShellFailure(SE_ERR_NOASSOC);
+  }
+  if (file == nullptr || *file == '\0') return ShellFailure(SE_ERR_FNF);
+  // xdg-open takes the file alone; arguments for it would be silently lost.
+  if (parameters != nullptr && *parameters != '\0') return ShellFailure(SE_ERR_NOASSOC);
+
+  HostProgram opener;
+  // The program it starts may be the mail program itself, which must outlive
+  // us and must not be stopped by a Ctrl-C at our terminal.
+  opener.ownProcessGroup = true;
+  if (directory != nullptr && *directory != '\0') {
+    struct stat info;
+    if (!ToHostPath(directory, opener.directory) || stat(opener.directory.c_str(), &info) != 0 ||
+        !S_ISDIR(info.st_mode)) {
+      return ShellFailure(SE_ERR_PNF);
+    }
+  }
+  std::string target;
+  if (IsLink(file)) {
+    target = AnsiToUtf8(file);
+  } else {
+    if (!ToHostPath(file, target)) return ShellFailure(SE_ERR_PNF);
+    if (target[0] == '-') target.insert(0, "./");  // a file, never an option
+  }
+  opener.argv = {"xdg-open", target};
+  const HostRun run = RunHostProgram(opener, openTimeBound);
+  if (run.spawnError != 0) return ShellFailure(FromSpawnError(run.spawnError));
+  if (run.ended && run.exitCode != 0) return ShellFailure(FromOpenerExit(run.exitCode));
+  return reinterpret_cast<HINSTANCE>(kOpened);
 }

@@ -1,4 +1,4 @@
-// Critical sections as recursive host mutexes, and thread ids.
+// Critical sections as recursive host mutexes, and thread and process ids.
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -33,3 +33,5 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {
 }
 
 DWORD WINAPI GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+
+DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }

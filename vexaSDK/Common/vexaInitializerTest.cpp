@@ -40,6 +40,27 @@ TTL::smart_ptr<IInitializer> Make(Subsystem& s, bool finalizeAfterFailure, bool 
                 : CInitializer::bool_callback()));
 }
 
+// Callbacks that note when they are destroyed.
+std::string destroyed;
+template <class R>
+struct NamedCallback : TTL::function_callback<R> {
+  explicit NamedCallback(char name) : name(name) {}
+  ~NamedCallback() override { destroyed += name; }
+  void invoke() override {}
+  char name;
+};
+
+TEST(InitializerTest, DestructionReleasesCheckThenEndThenStart) {
+  destroyed.clear();
+  {
+    CInitializer init(false, CInitializer::bool_callback(new NamedCallback<bool>('s')),
+                      CInitializer::void_callback(new NamedCallback<void>('e')),
+                      CInitializer::bool_callback(new NamedCallback<bool>('c')));
+    EXPECT_EQ("", destroyed) << "the initialiser holds the only references";
+  }
+  EXPECT_EQ("ces", destroyed);
+}
+
 TEST(InitializerTest, WithoutCallbacksStartSucceeds) {
   CInitializer empty(false, {}, {}, {});
   EXPECT_FALSE(empty.IsInitialized());

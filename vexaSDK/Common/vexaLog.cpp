@@ -15,6 +15,7 @@ namespace {
 // Never deleted: after the exit handler has closed it, late entries are
 // dropped instead of starting a second log.
 platform::CTextFileStream* logStream = nullptr;
+std::string* chosenPath = nullptr;
 
 void CloseLog() {
   if (logStream == nullptr) return;
@@ -31,10 +32,10 @@ void RegisterLogClose() {
 
 std::ostream& GetLogStream() {
   if (logStream == nullptr) {
-    const std::string folder = System::AddPathSeparator(System::GetModuleDirectory(nullptr) + "log", '\\');
+    const std::string path = internal::GetLogFilePath();
+    const std::string folder = System::GetDirectoryName(path, '\\');
     if (!System::DirectoryExists(folder)) System::CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL);
-    const std::string name = System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
-    logStream = new platform::CTextFileStream((folder + name).c_str(), std::ios::out | std::ios::trunc);
+    logStream = new platform::CTextFileStream(path.c_str(), std::ios::out | std::ios::trunc);
     RegisterLogClose();
   }
   return *logStream;
@@ -61,6 +62,18 @@ std::string GetErrorText(DWORD code) {
 }
 
 namespace internal {
+
+std::string GetLogFilePath() {
+  if (chosenPath != nullptr) return *chosenPath;
+  const std::string folder = System::AddPathSeparator(System::GetModuleDirectory(nullptr) + "log", '\\');
+  return folder + System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
+}
+
+void SetLogFilePath(const std::string& path) {
+  if (logStream != nullptr) return;
+  if (chosenPath == nullptr) chosenPath = new std::string;
+  *chosenPath = path;
+}
 
 void WriteCaughtEntry(const std::string& text, const char* captionKind, const char* file,
                       unsigned long line) {

@@ -30,7 +30,14 @@ std::string GetErrorText(DWORD code);
 
 namespace internal {
 void WriteCaughtEntry(const std::string& text, const char* captionKind, const char* file, unsigned long line);
-}
+
+// Where the log is (or will be) written: "<module folder>log\<module name>.log"
+// unless a test program has chosen a file of its own.
+std::string GetLogFilePath();
+// For test programs, whose processes run side by side: each gets a log file
+// of its own. Takes effect only before the first entry.
+void SetLogFilePath(const std::string& path);
+}  // namespace internal
 
 // Runs `body`; whatever it throws becomes one log entry captioned with the
 // handler kind and this region's file name and line, and the region reports

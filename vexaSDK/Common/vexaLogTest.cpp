@@ -1,17 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 
+#include "platform/TextFile.h"
 #include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "vexaSDK/Common/internal/vexaTestLog.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
+#include "vexaSDK/System/vexaPath.h"
+#include "vexaSDK/System/vexaProcess.h"
 
 namespace vexaSDK {
 namespace Common {
 namespace {
 
 using internal::CLogReader;
+using internal::GetTestLogPath;
+using internal::KeepTestLog;
 
 // How a text written with WriteLog stands in the text-mode file.
 std::string InFile(const std::string& text) {
@@ -66,6 +74,27 @@ TEST(LogTest, ReportsOfTheExceptionFamilyKeepTheirLines) {
   EXPECT_EQ(std::string::npos, added.find("\r\r")) << "never a doubled CR";
 }
 
+// An exception whose text cannot even be taken: the handler that logs it fails
+// in turn, and only the region's outer layer is left to write an entry.
+struct TextlessError : std::exception {
+  const char* what() const noexcept override { return nullptr; }
+};
+
+TEST(LogTest, OuterLayerCatchesAHandlerThatThrows) {
+  try {
+    std::string probe(TextlessError().what());
+    GTEST_SKIP() << "this library takes a null text without complaint";
+  } catch (const std::exception&) {
+  }
+  const CLogReader log;
+  SetLastError(ERROR_ACCESS_DENIED);
+  const unsigned long line = __LINE__ + 1;
+  const bool completed = VEXA_GUARDED_REGION([] { throw TextlessError(); });
+  EXPECT_FALSE(completed);
+  const std::string caption = System::FormatText("unknown CatchHandler vexaLogTest.cpp(%lu)", line);
+  EXPECT_EQ(caption + "\r\n" + InFile(GetErrorText(ERROR_ACCESS_DENIED)) + "\r\n", log.Added());
+}
+
 TEST(LogTest, CompletedRegionWritesNothing) {
   const CLogReader log;
   int runs = 0;
@@ -78,6 +107,35 @@ TEST(LogTest, ErrorTexts) {
   EXPECT_NE("Unknown Error", GetErrorText(0));
   EXPECT_EQ("\r\n", GetErrorText(ERROR_ACCESS_DENIED).substr(GetErrorText(ERROR_ACCESS_DENIED).size() - 2));
   EXPECT_EQ("Unknown Error", GetErrorText(0x2FFFFFFF));
+}
+
+// Run in a child process by EntriesAfterTheCloseAtExitAreDropped: an exit
+// handler registered before the log existed runs after the log was closed.
+void WriteLateEntry() { WriteLog("after the close", ""); }
+
+TEST(LogChild, DISABLED_WritesBeforeAndAfterTheCloseAtExit) {
+  KeepTestLog();
+  std::atexit(WriteLateEntry);
+  WriteLog("before the close", "");
+}
+
+TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
+  const std::string command = "\"" + System::GetModuleFilePath(nullptr) +
+                              "\" --gtest_also_run_disabled_tests"
+                              " --gtest_filter=LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(
+      System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  const std::string childLog = GetTestLogPath(process.dwProcessId);
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadFileBytes(childLog.c_str(), bytes)) << childLog;
+  DeleteFileA(childLog.c_str());
+  EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }
 
 }  // namespace

@@ -24,9 +24,11 @@ void FormatTextV(std::string& output, const char* format, va_list arguments) {
       buffer[count] = '\0';
       break;
     }
-    // Past what a signed 32-bit count holds, or out of memory, the buffer
-    // stays empty and the next access throws CNullPointerException.
-    if (size > static_cast<std::uint32_t>(INT32_MAX) / 2) {
+    // A negative count is the C library refusing the format or an argument
+    // (an unconvertible wide character, say): no larger buffer changes that.
+    // Past what a signed 32-bit count holds, or out of memory, the same: the
+    // buffer stays empty and the next access throws CNullPointerException.
+    if (count < 0 || size > static_cast<std::uint32_t>(INT32_MAX) / 2) {
       buffer.reset(nullptr);
       continue;
     }

@@ -77,6 +77,9 @@ std::string AddPathSeparator(const std::string& path, char separator) {
 }
 
 std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement) {
+  // An empty search text occurs everywhere and nowhere; searching for it
+  // would never advance.
+  if (search.empty()) return text;
   std::string result;
   std::size_t position = 0;
   for (std::size_t found; (found = text.find(search, position)) != std::string::npos;) {

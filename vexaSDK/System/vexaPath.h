@@ -13,7 +13,8 @@ namespace System {
 // `separator` '/' chooses the slash; any other character the backslash. The
 // other separator is turned into the chosen one, which also ends the text.
 std::string AddPathSeparator(const std::string& path, char separator);
-// Every occurrence of `search` (not empty), left to right, without overlap.
+// Every occurrence of `search`, left to right, without overlap; an empty
+// `search` leaves the text as it is.
 std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement);
 
 std::string GetDirectoryName(const std::string& path, char separator);

@@ -47,6 +47,8 @@ TEST(PathTest, ReplaceAllScansLeftToRightWithoutOverlap) {
   EXPECT_EQ("a\nb\n", ReplaceAll("a\r\nb\r\n", "\r\n", "\n"));
   EXPECT_EQ("", ReplaceAll("", "a", "b"));
   EXPECT_EQ("abab", ReplaceAll("aa", "a", "ab")) << "replacements are not searched again";
+  EXPECT_EQ("abc", ReplaceAll("abc", "", "x")) << "an empty search text finds nothing to replace";
+  EXPECT_EQ("", ReplaceAll("", "", "x"));
 }
 
 TEST(PathTest, SplittingTable) {

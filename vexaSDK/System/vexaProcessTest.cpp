@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
+#include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
 #include "vexaSDK/System/vexaProcess.h"
 
@@ -10,21 +14,22 @@ namespace System {
 namespace {
 
 // Relative paths work alike on every platform: the test's folder is the
-// working folder.
-const char kRoot[] = "vexa_process_test\\";
+// working folder, with a folder of its own per test process.
+const std::string kRoot =
+    FormatText("vexa_process_test_%lu\\", static_cast<unsigned long>(GetCurrentProcessId()));
 
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Remove(kRoot);
-    ASSERT_TRUE(CreateDirectoryA("vexa_process_test", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryA(kRoot.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   }
   void TearDown() override {
     platform::testing::SetImagehlpState(platform::testing::ModuleState::kPresent);
     Remove(kRoot);
   }
   static void Remove(const std::string& folder) {
-    for (const char* file : {"file.txt", "a\\b\\c", "a\\b", "a"}) {
+    for (const char* file : {"file.txt", "go", "a\\b\\c", "a\\b", "a"}) {
       const std::string path = folder + file;
       if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
     }
@@ -33,31 +38,31 @@ class ProcessTest : public ::testing::Test {
 };
 
 TEST_F(ProcessTest, ExistenceTellsFilesFromFolders) {
-  const std::string file = std::string(kRoot) + "file.txt";
+  const std::string file = kRoot + "file.txt";
   platform::CTextFileStream(file.c_str()) << "x";
   EXPECT_TRUE(FileExists(file));
   EXPECT_FALSE(DirectoryExists(file));
   EXPECT_TRUE(DirectoryExists(kRoot));
   EXPECT_FALSE(FileExists(kRoot));
-  EXPECT_FALSE(FileExists(std::string(kRoot) + "missing"));
-  EXPECT_FALSE(DirectoryExists(std::string(kRoot) + "missing"));
+  EXPECT_FALSE(FileExists(kRoot + "missing"));
+  EXPECT_FALSE(DirectoryExists(kRoot + "missing"));
   EXPECT_FALSE(FileExists(""));
 }
 
 TEST_F(ProcessTest, CreateDirectoryPathMakesEveryMissingFolder) {
-  const std::string deep = std::string(kRoot) + "a\\b\\c\\";
+  const std::string deep = kRoot + "a\\b\\c\\";
   EXPECT_TRUE(CreateDirectoryPath(deep, FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(DirectoryExists(deep));
   EXPECT_TRUE(CreateDirectoryPath(deep, FILE_ATTRIBUTE_NORMAL))
       << "an existing folder only gets its attributes";
   // A last part without a backslash is a file name and is not created.
-  EXPECT_FALSE(CreateDirectoryPath(std::string(kRoot) + "a\\b\\c\\d", FILE_ATTRIBUTE_NORMAL));
-  EXPECT_FALSE(DirectoryExists(std::string(kRoot) + "a\\b\\c\\d"));
+  EXPECT_FALSE(CreateDirectoryPath(kRoot + "a\\b\\c\\d", FILE_ATTRIBUTE_NORMAL));
+  EXPECT_FALSE(DirectoryExists(kRoot + "a\\b\\c\\d"));
 }
 
 TEST_F(ProcessTest, CreateDirectoryPathNeedsImagehlp) {
   using platform::testing::ModuleState;
-  const std::string folder = std::string(kRoot) + "a\\";
+  const std::string folder = kRoot + "a\\";
   for (ModuleState state : {ModuleState::kMissing, ModuleState::kWithoutExport}) {
     if (!platform::testing::SetImagehlpState(state))
       GTEST_SKIP() << "the system's own IMAGEHLP.dll is in use";
@@ -81,6 +86,39 @@ TEST_F(ProcessTest, LaunchFindsTheProgramFromTheCommandLine) {
   EXPECT_TRUE(CloseHandle(process.hProcess));
   EXPECT_FALSE(CloseHandle(process.hProcess));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+// Run in a child process by WaitHonoursItsTimeOut: lives until the file "go"
+// appears in its working folder (at most a minute).
+TEST(ProcessChild, DISABLED_WaitsForGo) {
+  for (int i = 0; i < 6000 && !FileExists("go"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
+  const std::string command =
+      "\"" + GetModuleFilePath(nullptr) +
+      "\" --gtest_also_run_disabled_tests --gtest_filter=ProcessChild.DISABLED_WaitsForGo";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(
+      LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, kRoot.c_str()));
+  // The child cannot end before it is told to, so these waits must time out.
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(process.hProcess, 0));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(process.hProcess, 300));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  // Windows may end a wait up to one clock tick (about 16 ms) early.
+  EXPECT_GE(waited, std::chrono::milliseconds(250));
+  platform::CTextFileStream((kRoot + "go").c_str()) << "go";
+  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.hProcess, 60000));
+  DWORD exitCode = 1;
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
+  EXPECT_EQ(0u, exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  DeleteFileA((kRoot + "go").c_str());
 }
 
 TEST_F(ProcessTest, LaunchOfAMissingProgramFails) {

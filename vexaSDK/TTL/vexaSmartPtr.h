@@ -4,8 +4,8 @@
 // exceptions instead of touching memory that is not there.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <type_traits>
 
 #include "vexaSDK/Common/vexaException.h"
@@ -31,20 +31,30 @@ class ref_object {
   void* pointee;
 };
 
-// Deletes the pointee as a T.
+// An abstract class without a virtual destructor (a COM interface) can never
+// be the type of the object itself, so it cannot be deleted through: such
+// pointees are disposed of by the reference object their owner supplies.
+template <class T>
+inline constexpr bool is_deletable_v = !std::is_abstract_v<T> || std::has_virtual_destructor_v<T>;
+
+// Deletes the pointee as a T: the type the owning smart_ptr was made from,
+// which is the object's own type even when the smart_ptr names a base.
 template <class T>
 class ref_object_single : public ref_object {
+  static_assert(is_deletable_v<T>, "an interface is disposed of by a supplied ref_object");
+
  public:
   explicit ref_object_single(T* pointee) : ref_object(pointee) {}
-  void dispose() override {
-    if constexpr (std::is_polymorphic_v<T> && !std::has_virtual_destructor_v<T>) {
-      // A COM interface cannot be deleted through its own type; owners of
-      // one always supply a ref_object_interface.
-      std::abort();
-    } else {
-      delete static_cast<T*>(pointee);
-    }
-  }
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+// A class with virtual functions but no virtual destructor is deleted as the
+// type it was handed over as, which is the caller's promise of its real type.
+#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
+#endif
+  void dispose() override { delete static_cast<T*>(pointee); }
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 };
 
 template <class T>
@@ -52,6 +62,13 @@ class ref_object_array : public ref_object {
  public:
   explicit ref_object_array(T* pointee) : ref_object(pointee) {}
   void dispose() override { delete[] static_cast<T*>(pointee); }
+};
+
+// Counts the views of an interface it does not own; there is nothing to dispose of.
+class ref_object_borrowed : public ref_object {
+ public:
+  explicit ref_object_borrowed(void* pointee) : ref_object(pointee) {}
+  void dispose() override {}
 };
 
 // For COM interfaces: the last reference calls Release.
@@ -69,12 +86,17 @@ class smart_ptr {
 
   // A null `pointer` gives an empty smart_ptr. An element count of 0 gives a
   // plain view that counts and frees nothing. A supplied reference object is
-  // adopted only with ownership.
-  explicit smart_ptr(T* pointer, bool owner = true, std::uint32_t count = 1, bool array = false,
+  // adopted only with ownership. The block is disposed of as the type it is
+  // handed over as (U), so a derived object held through a base without a
+  // virtual destructor is still destroyed whole.
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  explicit smart_ptr(U* pointer, bool owner = true, std::uint32_t count = 1, bool array = false,
                      ref_object* reference = nullptr)
       : pointer_(nullptr), position_(0), reference_(nullptr) {
     initialize(pointer, owner, count, array, reference);
   }
+  explicit smart_ptr(std::nullptr_t, bool = true, std::uint32_t = 1, bool = false, ref_object* = nullptr)
+      : pointer_(nullptr), position_(0), reference_(nullptr) {}
 
   smart_ptr(const smart_ptr& other)
       : pointer_(other.pointer_), position_(other.position_), reference_(other.reference_) {
@@ -105,11 +127,16 @@ class smart_ptr {
     }
   }
 
-  void reset(T* pointer, bool owner = true, std::uint32_t count = 1, bool array = false,
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  void reset(U* pointer, bool owner = true, std::uint32_t count = 1, bool array = false,
              ref_object* reference = nullptr) {
     release();
     position_ = 0;
     initialize(pointer, owner, count, array, reference);
+  }
+  void reset(std::nullptr_t, bool = true, std::uint32_t = 1, bool = false, ref_object* = nullptr) {
+    release();
+    position_ = 0;
   }
 
   // Without tests.
@@ -126,7 +153,9 @@ class smart_ptr {
   std::uint32_t size() const { return reference_ ? reference_->element_count : 0; }
 
  private:
-  void initialize(T* pointer, bool owner, std::uint32_t count, bool array, ref_object* reference) {
+  template <class U>
+  void initialize(U* pointer, bool owner, std::uint32_t count, bool array, ref_object* reference) {
+    static_assert(!std::is_void_v<U>, "a block of unknown type cannot be disposed of");
     if (pointer == nullptr) return;
     pointer_ = pointer;
     position_ = 0;
@@ -135,8 +164,15 @@ class smart_ptr {
       VEXA_THROW(Common::CSyntaxException, "Only when owner, ref_object can specified");
     }
     if (reference == nullptr) {
-      reference = array ? static_cast<ref_object*>(new ref_object_array<T>(pointer))
-                        : static_cast<ref_object*>(new ref_object_single<T>(pointer));
+      if constexpr (is_deletable_v<U>) {
+        reference = array ? static_cast<ref_object*>(new ref_object_array<U>(pointer))
+                          : static_cast<ref_object*>(new ref_object_single<U>(pointer));
+      } else if (!owner) {
+        reference = new ref_object_borrowed(pointer);
+      } else {
+        pointer_ = nullptr;
+        VEXA_THROW(Common::CSyntaxException, "An interface needs the ref_object that disposes of it");
+      }
     }
     reference->reference_count = 1;
     reference->owner = owner;

@@ -130,6 +130,53 @@ TEST_F(SmartPtrTest, SuppliedReferenceObjectNeedsOwnership) {
   EXPECT_EQ(1, object.releases) << "Release runs once, at the last release";
 }
 
+// Virtual functions but no virtual destructor: deleted as the type it was
+// handed over as, never through a guess at run time.
+struct Shape {
+  static int alive;
+  Shape() { ++alive; }
+  ~Shape() { --alive; }
+  virtual int Corners() const { return 0; }
+};
+int Shape::alive = 0;
+struct Square : Shape {
+  static int squares;
+  Square() { ++squares; }
+  ~Square() { --squares; }
+  int Corners() const override { return 4; }
+};
+int Square::squares = 0;
+
+TEST_F(SmartPtrTest, PolymorphicClassWithoutVirtualDestructorIsDeleted) {
+  {
+    smart_ptr<Shape> shape(new Shape);
+    EXPECT_EQ(1, Shape::alive);
+  }
+  EXPECT_EQ(0, Shape::alive);
+  {
+    smart_ptr<Shape> square(new Square);  // held through the base
+    EXPECT_EQ(4, square->Corners());
+    smart_ptr<Shape> copy(square);
+    square.reset(new Shape);
+    EXPECT_EQ(1, Square::squares);
+  }
+  EXPECT_EQ(0, Square::squares) << "the square's own destructor ran";
+  EXPECT_EQ(0, Shape::alive);
+}
+
+TEST_F(SmartPtrTest, InterfaceWithoutItsReferenceObjectIsRefused) {
+  struct Interface {
+    virtual unsigned long Release() = 0;
+  };
+  struct Object : Interface {
+    unsigned long Release() override { return 0; }
+  } object;
+  Interface* raw = &object;
+  EXPECT_THROW(smart_ptr<Interface>(raw, true, 1, false), CSyntaxException);
+  smart_ptr<Interface> view(raw, false, 1, false);  // not owned: nothing to dispose of
+  EXPECT_EQ(&object, view.get());
+}
+
 TEST_F(SmartPtrTest, ResetReleasesThenTakesTheNewBlock) {
   smart_ptr<Counted> pointer(new Counted);
   pointer.reset(new Counted[2], true, 2, true);

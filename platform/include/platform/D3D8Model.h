@@ -56,7 +56,8 @@ struct DeviceTypeModel {
   // every other check fails, as for a device type the machine does not have.
   bool available = false;
   D3DCAPS8 caps = {};
-  // (display format, back-buffer format) pairs, windowed and full screen alike.
+  // (display format, back-buffer format) pairs; windowed only where the display
+  // format is the adapter's current one, as a window shares the desktop.
   std::set<std::pair<D3DFORMAT, D3DFORMAT>> deviceTypes;
   // (surface format, windowed, multisample type).
   std::set<std::tuple<D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE>> multiSamples;

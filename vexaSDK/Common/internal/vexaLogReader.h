@@ -5,7 +5,6 @@
 
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/vexaLog.h"
-#include "vexaSDK/System/vexaPath.h"
 
 namespace vexaSDK {
 namespace Common {
@@ -17,10 +16,8 @@ class CLogReader {
 
   static std::string Contents() {
     GetLogStream().flush();
-    const std::string path = System::GetModuleDirectory(nullptr) + "log\\" +
-                             System::GetFileNameWithExtension(System::GetModuleFilePath(nullptr), "log");
     std::string bytes;
-    platform::ReadFileBytes(path.c_str(), bytes);
+    platform::ReadFileBytes(GetLogFilePath().c_str(), bytes);
     return bytes;
   }
 

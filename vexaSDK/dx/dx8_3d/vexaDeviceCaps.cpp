@@ -342,12 +342,14 @@ void WriteDeviceCaps(CReportText& text, const D3DCAPS8& caps) {
 void WriteDeviceCaps(std::ostream& stream, const D3DCAPS8& caps) {
   internal::CReportText text(stream);
   internal::WriteDeviceCaps(text, caps);
+  text.Finish();
 }
 
 void WriteCapsFlags(std::ostream& stream, DWORD value, const char* label, const CapsFlagName* table,
                     std::size_t count) {
   internal::CReportText text(stream);
   AppendCapsFlags(text, value, label, table, count);
+  text.Finish();
 }
 
 std::string FormatShaderVersion(DWORD version) {

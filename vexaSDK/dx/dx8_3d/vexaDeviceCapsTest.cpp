@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -142,6 +144,24 @@ const char kRichCapsText[] =
     "\n";
 
 TEST(DeviceCapsTest, RichRecordMatchesPublishedNamesAndOrder) { EXPECT_EQ(kRichCapsText, Write(RichCaps())); }
+
+// Every flag of every field set: each of the flag tables is written whole, so
+// a misspelt, missing or reordered name differs from the published list.
+TEST(DeviceCapsTest, EveryFlagSetNamesEveryTableEntry) {
+  D3DCAPS8 c = {};
+  for (DWORD* mask : {&c.Caps, &c.Caps2, &c.Caps3, &c.PresentationIntervals, &c.CursorCaps, &c.DevCaps,
+                      &c.PrimitiveMiscCaps, &c.RasterCaps, &c.ZCmpCaps, &c.SrcBlendCaps, &c.DestBlendCaps,
+                      &c.AlphaCmpCaps, &c.ShadeCaps, &c.TextureCaps, &c.TextureFilterCaps,
+                      &c.CubeTextureFilterCaps, &c.VolumeTextureFilterCaps, &c.TextureAddressCaps,
+                      &c.VolumeTextureAddressCaps, &c.LineCaps, &c.StencilCaps, &c.FVFCaps, &c.TextureOpCaps,
+                      &c.VertexProcessingCaps}) {
+    *mask = 0xFFFFFFFF;
+  }
+  std::ifstream golden(VEXA_TESTDATA_DIR "/AllFlagsCaps.txt", std::ios::binary);
+  ASSERT_TRUE(golden.is_open());
+  const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(expected, Write(c));
+}
 
 TEST(DeviceCapsTest, ZeroedRecordWritesEveryFieldEmpty) {
   const D3DCAPS8 zero = {};

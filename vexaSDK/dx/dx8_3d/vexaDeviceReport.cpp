@@ -87,26 +87,31 @@ void AppendIdentifier(CReportText& text, const D3DADAPTER_IDENTIFIER8& id) {
 void CDisplayMode::WriteDisplayMode(std::ostream& stream) const {
   CReportText text(stream);
   AppendDisplayMode(text, *this);
+  text.Finish();
 }
 
 void WriteFormatList(std::ostream& stream, const FormatTable& table, const char* label) {
   CReportText text(stream);
   AppendFormatList(text, table, label);
+  text.Finish();
 }
 
 void CModeInfo::WriteMultiSampleInfo(std::ostream& stream) const {
   CReportText text(stream);
   AppendMultiSampleInfo(text, multiSamples_);
+  text.Finish();
 }
 
 void CModeInfo::WriteDepthStencilInfo(std::ostream& stream) const {
   CReportText text(stream);
   AppendDepthStencilInfo(text, depthStencils_);
+  text.Finish();
 }
 
 void CModeInfo::WriteModeInfo(std::ostream& stream) const {
   CReportText text(stream);
   WriteModeInfo(text);
+  text.Finish();
 }
 
 void CModeInfo::WriteModeInfo(CReportText& text) const {
@@ -133,6 +138,7 @@ void CDGEnumMode::WriteDeviceInfo(std::ostream& stream) const {
       modeInfos_[r].WriteModeInfo(text);
     }
   }
+  text.Finish();
   // The report leaves the stream zero-filled, as its hexadecimal fields did.
   if (!identifiers_.empty()) stream.fill('0');
 }

@@ -265,6 +265,73 @@ TEST(DeviceReportTest, FlushesOnlyAtBlockEndsAndDisplayModes) {
   EXPECT_EQ(text.size(), buffer.flushedAt.back());
 }
 
+// A disk that fills up: every write of the buffer fails, by throwing or by
+// writing nothing, and counts the attempt.
+struct DiskFull {};
+class FullDiskBuffer : public std::streambuf {
+ public:
+  explicit FullDiskBuffer(bool throws) : throws_(throws) {}
+  int writes = 0;
+
+ protected:
+  std::streamsize xsputn(const char*, std::streamsize) override {
+    ++writes;
+    if (throws_) throw DiskFull();
+    return 0;
+  }
+  int_type overflow(int_type) override {
+    ++writes;
+    if (throws_) throw DiskFull();
+    return traits_type::eof();
+  }
+
+ private:
+  bool throws_;
+};
+
+TEST(DeviceReportTest, AFailingStreamPassesItsFirstFailureOn) {
+  const CTestEnumMode enumeration = TwoAdapters();
+  {
+    FullDiskBuffer buffer(true);
+    std::ostream out(&buffer);
+    out.exceptions(std::ios::badbit);
+    EXPECT_THROW(enumeration.WriteDeviceInfo(out), DiskFull) << "the buffer's own exception, unchanged";
+    EXPECT_EQ(1, buffer.writes) << "nothing is written again after the failure";
+  }
+  {
+    FullDiskBuffer buffer(false);
+    std::ostream out(&buffer);
+    out.exceptions(std::ios::badbit);
+    EXPECT_THROW(enumeration.WriteDeviceInfo(out), std::ios::failure);
+    EXPECT_EQ(1, buffer.writes);
+  }
+  {
+    FullDiskBuffer buffer(true);
+    std::ostream out(&buffer);  // the stream's default: failures only set its state
+    EXPECT_NO_THROW(enumeration.WriteDeviceInfo(out));
+    EXPECT_TRUE(out.bad());
+  }
+  // The writers that end without a flush hand over their text as well.
+  for (int writer = 0; writer < 3; ++writer) {
+    FullDiskBuffer buffer(true);
+    std::ostream out(&buffer);
+    out.exceptions(std::ios::badbit);
+    static const CapsFlagName kTable[] = {{0x1, "ONE"}};
+    switch (writer) {
+      case 0:
+        EXPECT_THROW(WriteCapsFlags(out, 1, "L", kTable, 1), DiskFull);
+        break;
+      case 1:
+        EXPECT_THROW(WriteFormatList(out, FormatTable(), "TextureFormats"), DiskFull);
+        break;
+      case 2:
+        EXPECT_THROW(CTestModeInfo(0, D3DDEVTYPE_HAL, FALSE).WriteMultiSampleInfo(out), DiskFull);
+        break;
+    }
+    EXPECT_EQ(1, buffer.writes) << writer;
+  }
+}
+
 TEST(DeviceReportTest, StreamFormatIsTheCallersAgainAfterward) {
   std::ostringstream out;
   const std::ios::fmtflags before = out.flags();
@@ -276,6 +343,19 @@ TEST(DeviceReportTest, StreamFormatIsTheCallersAgainAfterward) {
   out.str("");
   out << 1e10 << ' ' << 255;
   EXPECT_EQ("1e+10 255", out.str());
+}
+
+// Every quarter is an unsigned 16-bit number, also where the high part's sign
+// bit is set.
+TEST(DeviceReportTest, DriverVersionQuartersAreUnsigned) {
+  D3DADAPTER_IDENTIFIER8 id = AdapterB();
+  id.DriverVersion.HighPart = static_cast<LONG>(0x8001FFFEu);
+  id.DriverVersion.LowPart = 0xFFFF0001u;
+  CTestEnumMode enumeration;
+  enumeration.Adapter(id, {});
+  std::ostringstream out;
+  enumeration.WriteDeviceInfo(out);
+  EXPECT_NE(std::string::npos, out.str().find("\nVersion: 32769.65534.65535.1\n")) << out.str();
 }
 
 TEST(DeviceReportTest, UnterminatedTextsStopAtTheirField) {

@@ -34,6 +34,7 @@ AdapterModel Adapter(const char* description, std::vector<D3DDISPLAYMODE> modes)
   AdapterModel adapter;
   std::strcpy(adapter.identifier.Description, description);
   adapter.modes = std::move(modes);
+  if (!adapter.modes.empty()) adapter.current = adapter.modes.front();  // the desktop's mode
   adapter.ref = platform::d3d8::MakeSoftwareRasterizer();
   return adapter;
 }
@@ -128,6 +129,53 @@ TEST(EnumerationTest, MultiSampleSurfaceAndDepthStencilOrder) {
       fullScreen.DepthStencils().at(plain));
 }
 
+// A driver that accepts every candidate in every kind of use: each table then
+// lists all of them, in the order they are asked.
+TEST(EnumerationTest, EveryCandidateInItsOrderAndWindowsOnlyOnTheDesktopFormat) {
+  const std::vector<D3DFORMAT> allCandidates = {D3DFMT_R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2, D3DFMT_A8, D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4, D3DFMT_A2B10G10R10, D3DFMT_G16R16, D3DFMT_A8P8, D3DFMT_P8, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A4L4, D3DFMT_V8U8, D3DFMT_L6V5U5, D3DFMT_X8L8V8U8, D3DFMT_Q8W8V8U8, D3DFMT_V16U16, D3DFMT_W11V11U10, D3DFMT_A2W10V10U10, D3DFMT_UYVY, D3DFMT_YUY2, D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
+  AdapterModel adapter = Adapter("A", {{640, 480, 60, D3DFMT_X8R8G8B8}, {800, 600, 60, D3DFMT_R5G6B5}});
+  adapter.ref.deviceTypes = {{D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8}, {D3DFMT_R5G6B5, D3DFMT_R5G6B5}};
+  for (int kind = 0; kind < kFormatTableCount; ++kind) {
+    for (const D3DFORMAT format : allCandidates) {
+      adapter.ref.formats.insert({kFormatTableInfo[kind].usage, kFormatTableInfo[kind].resourceType, format});
+    }
+  }
+  Runtime runtime(Model({adapter}));
+  const CDGEnumMode enumeration(runtime.d3d);
+  const CModeInfo& fullScreen = enumeration.GetModeInfo(2);
+  const CModeInfo& windowed = enumeration.GetModeInfo(3);
+  for (int kind = 0; kind < kFormatTableCount; ++kind) {
+    const FormatTable& table = fullScreen.Formats(static_cast<FormatTableKind>(kind));
+    ASSERT_EQ(2u, table.size()) << kind;
+    EXPECT_EQ(allCandidates, table.at(D3DFMT_X8R8G8B8)) << kind;
+    EXPECT_EQ(allCandidates, table.at(D3DFMT_R5G6B5)) << kind;
+    const FormatTable& windowTable = windowed.Formats(static_cast<FormatTableKind>(kind));
+    ASSERT_EQ(1u, windowTable.size()) << "a window never sees the 16-bit display format";
+    EXPECT_EQ(D3DFMT_X8R8G8B8, windowTable.begin()->first);
+  }
+  ASSERT_EQ(2u, fullScreen.DisplayModes().size());
+  ASSERT_EQ(1u, windowed.DisplayModes().size());
+  EXPECT_EQ(640u, windowed.DisplayModes()[0].Width);
+}
+
+// Formats are signed: a negative display format sorts first and, being below
+// R5G6B5, is offered the 32-bit back buffers.
+TEST(EnumerationTest, NegativeDisplayFormatIsBelowEveryOther) {
+  const D3DFORMAT negative = static_cast<D3DFORMAT>(-5);
+  AdapterModel adapter = Adapter("A", {{800, 600, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, negative}});
+  adapter.ref.deviceTypes = {{D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8}, {negative, D3DFMT_A8R8G8B8}};
+  Runtime runtime(Model({adapter}));
+  const CDGEnumMode enumeration(runtime.d3d);
+  const CModeInfo& fullScreen = enumeration.GetModeInfo(2);
+  ASSERT_EQ(2u, fullScreen.DisplayModes().size());
+  EXPECT_EQ(negative, fullScreen.DisplayModes()[0].Format);
+  EXPECT_EQ(D3DFMT_A8R8G8B8, fullScreen.DisplayModes()[0].BackBufferFormat);
+  const FormatTable& targets = fullScreen.Formats(kRenderTargetFormats);
+  ASSERT_EQ(2u, targets.size());
+  EXPECT_EQ(negative, targets.begin()->first);
+  EXPECT_EQ(negative, fullScreen.MultiSamples().begin()->first.DisplayFormat);
+}
+
 TEST(EnumerationTest, SharedFormatsAreAskedOncePerRecord) {
   std::vector<D3DDISPLAYMODE> modes;
   const D3DFORMAT displays[] = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5};
@@ -136,18 +184,20 @@ TEST(EnumerationTest, SharedFormatsAreAskedOncePerRecord) {
   const CDGEnumMode enumeration(runtime.d3d);
   const CRuntimeModel& model = *runtime.model;
 
-  // Per REF record: pairs (22,21) (22,22) (23,23) (24,24) accepted, display
-  // formats 22, 23 and 24; the two HAL records stop at CheckDeviceType.
-  const unsigned long pairs = 4, displayFormats = 3, depthFormats = 7, records = 4, refRecords = 2;
+  // Full-screen REF record: pairs (22,21) (22,22) (23,23) (24,24) accepted,
+  // display formats 22, 23 and 24. Windowed REF record: only the desktop's
+  // format 22, so pairs (22,21) (22,22). The HAL records stop at CheckDeviceType.
+  const unsigned long pairs = 4 + 2, displayFormats = 3 + 1, depthFormats = 7, records = 4;
   EXPECT_EQ(records * 300, model.Count(Call::kEnumAdapterModes));
   EXPECT_EQ(records * 300 * 2, model.Count(Call::kCheckDeviceType));
-  EXPECT_EQ(refRecords * pairs * 16, model.Count(Call::kCheckDeviceMultiSampleType));
-  EXPECT_EQ(refRecords * (pairs * depthFormats + displayFormats * 32 * 7),
-            model.Count(Call::kCheckDeviceFormat));
-  EXPECT_EQ(refRecords * pairs * depthFormats, model.Count(Call::kCheckDepthStencilMatch));
+  EXPECT_EQ(pairs * 16, model.Count(Call::kCheckDeviceMultiSampleType));
+  EXPECT_EQ(pairs * depthFormats + displayFormats * 32 * 7, model.Count(Call::kCheckDeviceFormat));
+  EXPECT_EQ(pairs * depthFormats, model.Count(Call::kCheckDepthStencilMatch));
   EXPECT_EQ(records, model.Count(Call::kGetDeviceCaps));
   EXPECT_EQ(400u, enumeration.GetModeInfo(2).DisplayModes().size())
       << "100 modes of format 22 twice, 23 and 24 once";
+  EXPECT_EQ(200u, enumeration.GetModeInfo(3).DisplayModes().size())
+      << "a window gets only the desktop's format, 22, with both back buffers";
 }
 
 TEST(EnumerationTest, FailedItemsAreLeftOutSilently) {

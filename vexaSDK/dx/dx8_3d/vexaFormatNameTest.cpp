@@ -59,6 +59,66 @@ TEST(FormatNameTest, NamedValuesAndTheGapsBetweenThem) {
   }
 }
 
+// Every published name, and every other small value as the fallback: a
+// misspelt name or a value moved to a neighbour's shows here.
+TEST(FormatNameTest, EveryNamedValueAndNothingElse) {
+  struct Named {
+    long long value;
+    const char* name;
+  } const named[] = {
+      {20, "D3DFMT_R8G8B8"},
+      {21, "D3DFMT_A8R8G8B8"},
+      {22, "D3DFMT_X8R8G8B8"},
+      {23, "D3DFMT_R5G6B5"},
+      {24, "D3DFMT_X1R5G5B5"},
+      {25, "D3DFMT_A1R5G5B5"},
+      {26, "D3DFMT_A4R4G4B4"},
+      {27, "D3DFMT_R3G3B2"},
+      {28, "D3DFMT_A8"},
+      {29, "D3DFMT_A8R3G3B2"},
+      {30, "D3DFMT_X4R4G4B4"},
+      {31, "D3DFMT_A2B10G10R10"},
+      {34, "D3DFMT_G16R16"},
+      {40, "D3DFMT_A8P8"},
+      {41, "D3DFMT_P8"},
+      {50, "D3DFMT_L8"},
+      {51, "D3DFMT_A8L8"},
+      {52, "D3DFMT_A4L4"},
+      {60, "D3DFMT_V8U8"},
+      {61, "D3DFMT_L6V5U5"},
+      {62, "D3DFMT_X8L8V8U8"},
+      {63, "D3DFMT_Q8W8V8U8"},
+      {64, "D3DFMT_V16U16"},
+      {65, "D3DFMT_W11V11U10"},
+      {67, "D3DFMT_A2W10V10U10"},
+      {70, "D3DFMT_D16_LOCKABLE"},
+      {71, "D3DFMT_D32"},
+      {73, "D3DFMT_D15S1"},
+      {75, "D3DFMT_D24S8"},
+      {77, "D3DFMT_D24X8"},
+      {79, "D3DFMT_D24X4S4"},
+      {80, "D3DFMT_D16"},
+      {100, "D3DFMT_VERTEXDATA"},
+      {101, "D3DFMT_INDEX16"},
+      {102, "D3DFMT_INDEX32"},
+      {0x59565955, "D3DFMT_UYVY"},
+      {0x32595559, "D3DFMT_YUY2"},
+      {0x31545844, "D3DFMT_DXT1"},
+      {0x32545844, "D3DFMT_DXT2"},
+      {0x33545844, "D3DFMT_DXT3"},
+      {0x34545844, "D3DFMT_DXT4"},
+      {0x35545844, "D3DFMT_DXT5"},
+  };
+  for (const Named& n : named) EXPECT_STREQ(n.name, GetFormatName(Fmt(n.value))) << n.value;
+  for (long long value = -300; value <= 300; ++value) {
+    bool isNamed = false;
+    for (const Named& n : named) isNamed = isNamed || n.value == value;
+    if (!isNamed) {
+      EXPECT_STREQ("D3DFMT_UNKNOWN", GetFormatName(Fmt(value))) << value;
+    }
+  }
+}
+
 TEST(FormatNameTest, MultiSampleNamesOnlyForTwoToSixteen) {
   for (int type = -2; type <= 40; ++type) {
     const std::string expected = type >= 2 && type <= 16

@@ -2,7 +2,10 @@
 // points of the report and handed to the caller's stream in as few writes as
 // possible. Numbers are formatted here, so the caller's stream flags never
 // change the text. A full buffer is handed over early, without a flush: the
-// stream sees the same bytes and the same flushes either way.
+// stream sees the same bytes and the same flushes either way. Writers end with
+// Finish(); the destructor never writes, so a failure of the stream (a
+// throwing buffer, or an exception mask with badbit) reaches the caller as
+// the stream raised it, and nothing is written again while it unwinds.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +22,6 @@ class CReportText {
   explicit CReportText(std::ostream& stream) : stream_(stream), pos_(buffer_) {}
   CReportText(const CReportText&) = delete;
   CReportText& operator=(const CReportText&) = delete;
-  // Hands over what is still pending, without a flush: only block ends flush.
-  ~CReportText() { Write(); }
 
   CReportText& operator<<(std::string_view text) {
     Put(text.data(), text.size());
@@ -40,6 +41,8 @@ class CReportText {
   CReportText& Float(double value);
   // Ends the line, writes everything pending and flushes the stream.
   void EndBlock();
+  // Hands over what is still pending, without a flush: only block ends flush.
+  void Finish() { Write(); }
 
  private:
   static const std::size_t kCapacity = 8192;

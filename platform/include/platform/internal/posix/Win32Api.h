@@ -138,6 +138,7 @@ typedef struct tagPALETTEENTRY {
 #define ERROR_DISK_FULL 112L
 #define ERROR_DIRECTORY 267L
 #define ERROR_NOT_ENOUGH_QUOTA 1816L
+#define ERROR_NO_ASSOCIATION 1155L
 
 #define HRESULT_FROM_WIN32(x) \
   ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (7 << 16) | 0x80000000)))
@@ -230,6 +231,7 @@ BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 DWORD WINAPI GetCurrentThreadId(void);
+DWORD WINAPI GetCurrentProcessId(void);
 
 // System messages.
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
@@ -308,6 +310,13 @@ typedef const ITEMIDLIST* LPCITEMIDLIST;
 HRESULT WINAPI SHGetMalloc(LPMALLOC* malloc);
 HRESULT WINAPI SHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* pidl);
 BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR path);
+
+// ShellExecuteA's results at or below 32.
+#define SE_ERR_FNF 2
+#define SE_ERR_PNF 3
+#define SE_ERR_ACCESSDENIED 5
+#define SE_ERR_OOM 8
+#define SE_ERR_NOASSOC 31
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                INT showCommand);
 

@@ -1,0 +1,109 @@
+#!/bin/sh
+# The tool on a Linux desktop, as a user meets it:
+#   entry FILE          the application-menu entry passes desktop-file-validate
+#   dialog PROBE OUTDIR a message box with stdin not a terminal appears as a
+#                       zenity dialogue on a private X server, is screenshot
+#                       into OUTDIR and answered there: Return says Yes, Escape
+#                       (as closing it) says No
+# Exit status 77 means the machine lacks a tool the check needs.
+set -u
+
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+entry() {
+  command -v desktop-file-validate >/dev/null 2>&1 || skip "desktop-file-validate is missing (desktop-file-utils)"
+  report=$(desktop-file-validate "$1" 2>&1)
+  status=$?
+  [ -z "$report" ] || echo "$report"
+  [ "$status" -eq 0 ] || fail "desktop-file-validate rejects $1"
+  case "$report" in *error:* | *warning:*) fail "desktop-file-validate complains about $1" ;; esac
+  echo "ok: $1"
+}
+
+# Waits up to $2 tenths of a second for process $1 to end.
+ended_within() {
+  n=0
+  while kill -0 "$1" 2>/dev/null; do
+    n=$((n + 1))
+    [ "$n" -le "$2" ] || return 1
+    sleep 0.1
+  done
+}
+
+dialog() {
+  probe=$1
+  out=$2
+  for tool in Xvfb zenity xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (xvfb, zenity, xdotool, imagemagick)"
+  done
+  work=$(mktemp -d "${TMPDIR:-/tmp}/vexaDesktop.$$.XXXXXX") || fail "no temporary folder"
+  mkdir -p "$out"
+  xvfb=
+  box=
+  trap 'cleanup' EXIT
+  cleanup() {
+    [ -z "$box" ] || kill "$box" 2>/dev/null
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null
+    [ -z "$xvfb" ] || wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+  }
+
+  # Xvfb picks a free display itself and writes its number when it is ready.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  n=0
+  while [ ! -s "$work/display" ]; do
+    n=$((n + 1))
+    if [ "$n" -gt 100 ] || ! kill -0 "$xvfb" 2>/dev/null; then
+      cat "$work/xvfb.log"
+      fail "Xvfb did not start"
+    fi
+    sleep 0.1
+  done
+  DISPLAY=:$(cat "$work/display")
+  export DISPLAY
+  unset WAYLAND_DISPLAY
+  # A private home and no session services; the C locale on purpose, as a
+  # menu launch may have it.
+  export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
+  export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
+  export LC_ALL=C
+  title='vexaEnvChecker のお知らせ'
+
+  for round in yes no; do
+    "$probe" </dev/null >"$work/answer" 2>"$work/probe.log" &
+    box=$!
+    window=$(timeout 20 xdotool search --sync --name '^vexaEnvChecker ' 2>/dev/null | head -n 1)
+    [ -n "$window" ] || fail "no dialogue appeared ($(cat "$work/probe.log"))"
+    shown=$(xdotool getwindowname "$window")
+    [ "$shown" = "$title" ] || fail "the dialogue's title is '$shown', not '$title'"
+    if [ "$round" = yes ]; then
+      sleep 0.5  # let it draw
+      import -window root "$out/start-question.png" || fail "no screenshot"
+      key=Return expected=6
+    else
+      key=Escape expected=7
+    fi
+    xdotool windowfocus --sync "$window" && xdotool key "$key" || fail "could not answer the dialogue"
+    ended_within "$box" 100 || fail "MessageBoxA did not return after $key"
+    wait "$box"
+    box=
+    answer=$(cat "$work/answer")
+    [ "$answer" = "$expected" ] || fail "$key answered $answer, not $expected"
+    echo "ok: $key answers $answer"
+  done
+  echo "screenshot: $out/start-question.png"
+}
+
+case "${1:-}" in
+  entry) entry "$2" ;;
+  dialog) dialog "$2" "$3" ;;
+  *) fail "usage: $0 entry FILE | dialog PROBE OUTDIR" ;;
+esac

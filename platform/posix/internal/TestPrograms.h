@@ -1,0 +1,120 @@
+// For tests: a private folder of stand-in host programs that record how they
+// were started (every argument byte for byte, CHARSET, the folder they started
+// in) and end as the test tells them.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace platform_posix {
+
+class TestPrograms {
+ public:
+  TestPrograms() {
+    char pattern[64];
+    std::snprintf(pattern, sizeof pattern, "/tmp/vexaPrograms.%d.XXXXXX", static_cast<int>(getpid()));
+    if (mkdtemp(pattern) != nullptr) folder_ = pattern;
+  }
+  ~TestPrograms() {
+    if (folder_.empty()) return;
+    const int removed = std::system(("rm -rf '" + folder_ + "'").c_str());
+    (void)removed;
+  }
+  TestPrograms(const TestPrograms&) = delete;
+  TestPrograms& operator=(const TestPrograms&) = delete;
+
+  const std::string& folder() const { return folder_; }
+
+  // Adds the program; it exits with 0 until told otherwise. Returns its path.
+  std::string Add(const std::string& name) {
+    const std::string path = folder_ + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\n"
+                           "log=\"$0\"\n"
+                           ": >\"$log.argv\"\n"
+                           "for a in \"$@\"; do printf '%s\\000' \"$a\" >>\"$log.argv\"; done\n"
+                           "printf '%s' \"${CHARSET-unset}\" >\"$log.charset\"\n"
+                           "pwd >\"$log.pwd\"\n"
+                           "echo \"$0 writes to standard output\"\n"
+                           "echo \"$0 writes to standard error\" >&2\n"
+                           "if [ -f \"$0.sleep\" ]; then exec sleep \"$(cat \"$0.sleep\")\"; fi\n"
+                           "exit \"$(cat \"$0.exit\" 2>/dev/null || echo 0)\"\n";
+    chmod(path.c_str(), 0755);
+    return path;
+  }
+  void SetExitCode(const std::string& name, int code) { Write(name + ".exit", std::to_string(code)); }
+  void SetSleep(const std::string& name, const std::string& seconds) { Write(name + ".sleep", seconds); }
+  // Forgets the last start.
+  void Reset(const std::string& name) {
+    for (const char* suffix : {".argv", ".charset", ".pwd"}) unlink((folder_ + "/" + name + suffix).c_str());
+  }
+
+  bool Ran(const std::string& name) const {
+    return access((folder_ + "/" + name + ".argv").c_str(), F_OK) == 0;
+  }
+  // The arguments after the program name.
+  std::vector<std::string> Arguments(const std::string& name) const {
+    const std::string text = Read(name + ".argv");
+    std::vector<std::string> arguments;
+    for (std::size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos; start = end + 1) {
+      arguments.push_back(text.substr(start, end - start));
+    }
+    return arguments;
+  }
+  std::string Charset(const std::string& name) const { return Read(name + ".charset"); }
+  std::string StartFolder(const std::string& name) const {
+    const std::string text = Read(name + ".pwd");
+    return text.substr(0, text.find('\n'));
+  }
+
+ private:
+  void Write(const std::string& file, const std::string& text) {
+    std::ofstream(folder_ + "/" + file) << text;
+  }
+  std::string Read(const std::string& file) const {
+    std::ifstream in(folder_ + "/" + file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::string folder_;
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* old = getenv(name);
+    hadValue_ = old != nullptr;
+    if (hadValue_) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (hadValue_) {
+      setenv(name_.c_str(), old_.c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool hadValue_ = false;
+};
+
+}  // namespace platform_posix

@@ -1,0 +1,46 @@
+// Linked into test programs only: every test process writes its own internal
+// log, named after its process id, so test programs run side by side (ctest
+// -j, two runs on one build folder) never read or truncate each other's
+// entries. The file is removed when the process ends, after the log closed.
+#include "vexaSDK/Common/internal/vexaTestLog.h"
+
+#include <cstdlib>
+
+#include "vexaSDK/Common/vexaLog.h"
+#include "vexaSDK/System/vexaFormat.h"
+#include "vexaSDK/System/vexaPath.h"
+
+namespace vexaSDK {
+namespace Common {
+namespace internal {
+namespace {
+
+bool keepLog = false;
+
+void RemoveLog() {
+  if (!keepLog) DeleteFileA(GetLogFilePath().c_str());
+}
+
+std::string TestLogPath(DWORD processId) {
+  const std::string module = System::GetModuleFilePath(nullptr);
+  return System::GetModuleDirectory(nullptr) + "log\\" +
+         System::GetFileNameWithExtension(
+             module, System::FormatText("%lu.log", static_cast<unsigned long>(processId)));
+}
+
+// Registered before the log can register its own closing, so it runs after it.
+const bool chosen = [] {
+  SetLogFilePath(TestLogPath(GetCurrentProcessId()));
+  std::atexit(RemoveLog);
+  return true;
+}();
+
+}  // namespace
+
+std::string GetTestLogPath(DWORD processId) { return TestLogPath(processId); }
+
+void KeepTestLog() { keepLog = true; }
+
+}  // namespace internal
+}  // namespace Common
+}  // namespace vexaSDK
