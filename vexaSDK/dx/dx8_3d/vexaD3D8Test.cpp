@@ -12,7 +12,6 @@
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
-#include "vexaSDK/System/vexaProcess.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
 
 namespace vexaSDK {
@@ -202,7 +201,7 @@ TEST_F(D3D8Test, FailedStopKeepsDirect3DUntilALaterTerminate) {
 TEST_F(D3D8Test, ReportFileHoldsExactlyTheDeviceReport) {
   const std::string path =
       System::GetModuleDirectory(nullptr) +
-      System::FormatText("vexaD3D8Test-%lu.txt", static_cast<unsigned long>(GetCurrentThreadId()));
+      System::FormatText("vexaD3D8Test-%lu.txt", static_cast<unsigned long>(GetCurrentProcessId()));
   {
     platform::CTextFileStream stale(path.c_str());
     stale << "an earlier run's report, longer than nothing\n";
@@ -447,24 +446,10 @@ TEST(D3D8ExitChild, DISABLED_EndsWhileUp) {
 }
 
 TEST(D3D8ExitTest, EndingWhileUpIsLogged) {
-  const std::string command =
-      "\"" + System::GetModuleFilePath(nullptr) +
-      "\" --gtest_also_run_disabled_tests --gtest_filter=D3D8ExitChild.DISABLED_EndsWhileUp";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(
-      System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr));
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
-  DWORD exitCode = 1;
-  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(0u, exitCode) << "the child's own expectations held";
-  const std::string childLog = Common::internal::GetTestLogPath(process.dwProcessId);
   std::string bytes;
-  ASSERT_TRUE(platform::ReadFileBytes(childLog.c_str(), bytes)) << childLog;
-  DeleteFileA(childLog.c_str());
+  DWORD exitCode = 1;
+  ASSERT_TRUE(Common::internal::RunChildTest("D3D8ExitChild.DISABLED_EndsWhileUp", bytes, exitCode));
+  EXPECT_EQ(0u, exitCode) << "the child's own expectations held";
   EXPECT_EQ("up\r\nCD3D8::Terminate is not called\r\n", bytes);
 }
 
