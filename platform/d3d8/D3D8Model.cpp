@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "internal/ModelDevice.h"
 #include "platform/internal/ComObject.h"
 
 namespace platform {
@@ -24,7 +25,12 @@ HRESULT Scribble(Record* record, HRESULT hr) {
 
 class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
  public:
-  explicit CModelDirect3D8(const std::shared_ptr<CRuntimeModel>& model) : model_(model) {}
+  explicit CModelDirect3D8(const std::shared_ptr<CRuntimeModel>& model) : model_(model) {
+    ++model_->live[static_cast<std::size_t>(Object::kDirect3D)];
+  }
+  ~CModelDirect3D8() override { --model_->live[static_cast<std::size_t>(Object::kDirect3D)]; }
+
+  const std::shared_ptr<CRuntimeModel>& Model() const { return model_; }
 
   HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override {
     return Begin(Call::kRegisterSoftwareDevice, 0, RecordedCall{}, D3DERR_INVALIDCALL);
@@ -160,6 +166,9 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
     const DeviceTypeModel* model = nullptr;
     if (HRESULT hr = BeginDevice(call, model)) return hr;
     if (device == nullptr || parameters == nullptr) return D3DERR_INVALIDCALL;
+    if (HRESULT hr = CheckDeviceCreation(model_->adapters[adapter], *model, window, behavior, *parameters)) {
+      return hr;
+    }
     if (!model_->createDevice) return D3DERR_NOTAVAILABLE;
     return model_->createDevice(this, adapter, type, window, behavior, parameters, device);
   }
@@ -208,10 +217,91 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
   std::shared_ptr<CRuntimeModel> model_;
 };
 
+// Behaviour flags the runtime knows; 0x100 disables driver management.
+const DWORD kKnownBehavior = D3DCREATE_FPU_PRESERVE | D3DCREATE_MULTITHREADED | D3DCREATE_PUREDEVICE |
+                             D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                             D3DCREATE_MIXED_VERTEXPROCESSING | 0x100;
+const UINT kMaxBackBuffers = 3;
+
+D3DFORMAT BackBufferFormat(const D3DPRESENT_PARAMETERS& parameters, const D3DDISPLAYMODE& mode) {
+  return parameters.Windowed && parameters.BackBufferFormat == D3DFMT_UNKNOWN ? mode.Format
+                                                                              : parameters.BackBufferFormat;
+}
+
 }  // namespace
 
 IDirect3D8* CreateDirect3D8(const std::shared_ptr<CRuntimeModel>& model) {
   return new CModelDirect3D8(model);
+}
+
+std::shared_ptr<CRuntimeModel> ModelOf(IDirect3D8* direct3D) {
+  const CModelDirect3D8* object = dynamic_cast<const CModelDirect3D8*>(direct3D);
+  return object != nullptr ? object->Model() : nullptr;
+}
+
+HRESULT CheckDeviceCreation(const AdapterModel& adapter, const DeviceTypeModel& device, HWND window,
+                            DWORD behavior, const D3DPRESENT_PARAMETERS& p) {
+  const DWORD processing =
+      behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                  D3DCREATE_MIXED_VERTEXPROCESSING);
+  if ((behavior & ~kKnownBehavior) != 0) return D3DERR_INVALIDCALL;
+  if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
+      processing != D3DCREATE_HARDWARE_VERTEXPROCESSING && processing != D3DCREATE_MIXED_VERTEXPROCESSING) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
+      (device.caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if ((behavior & D3DCREATE_PUREDEVICE) && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING) {
+    return D3DERR_INVALIDCALL;
+  }
+  // A windowed device may take its window from the parameters; full screen
+  // needs the focus window.
+  if (window == nullptr && (!p.Windowed || p.hDeviceWindow == nullptr)) return D3DERR_INVALIDCALL;
+  if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC)
+    return D3DERR_INVALIDCALL;
+  if (p.BackBufferCount > kMaxBackBuffers) return D3DERR_INVALIDCALL;
+  if (p.SwapEffect != D3DSWAPEFFECT_DISCARD && p.SwapEffect != D3DSWAPEFFECT_FLIP && p.BackBufferCount > 1) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (p.MultiSampleType != D3DMULTISAMPLE_NONE && p.SwapEffect != D3DSWAPEFFECT_DISCARD) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (p.Windowed && (p.FullScreen_RefreshRateInHz != 0 || p.FullScreen_PresentationInterval != 0)) {
+    return D3DERR_INVALIDCALL;
+  }
+  D3DDISPLAYMODE mode;
+  if (!DeviceDisplayMode(adapter, device, p, mode))
+    return p.Windowed ? D3DERR_NOTAVAILABLE : D3DERR_INVALIDCALL;
+  const D3DFORMAT backBuffer = BackBufferFormat(p, mode);
+  if (p.MultiSampleType != D3DMULTISAMPLE_NONE &&
+      device.multiSamples.count({backBuffer, p.Windowed ? TRUE : FALSE, p.MultiSampleType}) == 0) {
+    return D3DERR_NOTAVAILABLE;
+  }
+  if (p.EnableAutoDepthStencil &&
+      (device.formats.count({D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat}) == 0 ||
+       device.depthStencilMismatches.count({backBuffer, p.AutoDepthStencilFormat}) != 0)) {
+    return D3DERR_INVALIDCALL;
+  }
+  return D3D_OK;
+}
+
+bool DeviceDisplayMode(const AdapterModel& adapter, const DeviceTypeModel& device,
+                       const D3DPRESENT_PARAMETERS& p, D3DDISPLAYMODE& mode) {
+  if (p.Windowed) {
+    mode = adapter.current;
+    return device.deviceTypes.count({mode.Format, BackBufferFormat(p, mode)}) != 0;
+  }
+  for (const D3DDISPLAYMODE& candidate : adapter.modes) {
+    if (candidate.Width == p.BackBufferWidth && candidate.Height == p.BackBufferHeight &&
+        (p.FullScreen_RefreshRateInHz == 0 || candidate.RefreshRate == p.FullScreen_RefreshRateInHz) &&
+        device.deviceTypes.count({candidate.Format, p.BackBufferFormat}) != 0) {
+      mode = candidate;
+      return true;
+    }
+  }
+  return false;
 }
 
 HRESULT Replay(IDirect3D8* d3d, const RecordedCall& c) {

@@ -58,6 +58,8 @@ const DWORD kErrorMessageNotFound = 317;  // ERROR_MR_MID_NOT_FOUND
 
 std::istream* consoleIn = &std::cin;
 std::ostream* consoleOut = &std::cout;
+HWND lastOwner = nullptr;
+UINT lastStyle = 0;
 
 std::string Trim(const std::string& text) {
   const std::size_t start = text.find_first_not_of(" \t\r\n");
@@ -126,6 +128,11 @@ void SetConsoleStreams(std::istream* in, std::ostream* out) {
   consoleOut = out ? out : &std::cout;
 }
 
+void GetLastBox(HWND& owner, UINT& style) {
+  owner = lastOwner;
+  style = lastStyle;
+}
+
 }  // namespace platform_posix
 
 using namespace platform_posix;
@@ -170,7 +177,9 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
 
 HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10010)); }
 
-int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  lastOwner = owner;
+  lastStyle = type;
   std::string body = AnsiToUtf8(text ? text : "");
   // The box's own line breaks become the host's.
   for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);

@@ -2,6 +2,7 @@
 #include "platform/Testing.h"
 
 #include "platform/posix/internal/Console.h"
+#include "platform/posix/internal/Direct3D.h"
 #include "platform/posix/internal/Modules.h"
 
 namespace platform {
@@ -25,6 +26,16 @@ bool SetImagehlpState(ModuleState state) {
 
 bool SetMessageBoxConsole(std::istream* in, std::ostream* out) {
   platform_posix::SetConsoleStreams(in, out);
+  return true;
+}
+
+bool GetLastMessageBox(HWND& owner, UINT& style) {
+  platform_posix::GetLastBox(owner, style);
+  return true;
+}
+
+bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model) {
+  platform_posix::SetServedModel(model);
   return true;
 }
 

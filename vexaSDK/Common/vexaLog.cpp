@@ -18,11 +18,17 @@ platform::CTextFileStream* logStream = nullptr;
 std::string* chosenPath = nullptr;
 
 void CloseLog() {
+  if (logStream == nullptr) return;
   logStream->close();
   logStream->setstate(std::ios::badbit);
 }
 
 }  // namespace
+
+void RegisterLogClose() {
+  static const int registered = std::atexit(CloseLog);
+  static_cast<void>(registered);
+}
 
 std::ostream& GetLogStream() {
   if (logStream == nullptr) {
@@ -30,7 +36,7 @@ std::ostream& GetLogStream() {
     const std::string folder = System::GetDirectoryName(path, '\\');
     if (!System::DirectoryExists(folder)) System::CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL);
     logStream = new platform::CTextFileStream(path.c_str(), std::ios::out | std::ios::trunc);
-    std::atexit(CloseLog);
+    RegisterLogClose();
   }
   return *logStream;
 }

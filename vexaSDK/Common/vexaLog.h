@@ -16,6 +16,11 @@ namespace Common {
 // first call. A log that cannot be opened silently drops every write.
 std::ostream& GetLogStream();
 
+// Registers the closing of the log for process exit now, if that has not
+// happened yet, without opening it: objects made after this call can still
+// log while exit handlers destroy them.
+void RegisterLogClose();
+
 // Appends the caption line (when not empty) and the text, then flushes. CR LF
 // pairs become single line ends, so the text-mode file gets one CR LF each.
 void WriteLog(const std::string& text, const std::string& caption);

@@ -4,14 +4,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/TextFile.h"
 #include "vexaSDK/Common/internal/vexaLogReader.h"
 #include "vexaSDK/Common/internal/vexaTestLog.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
-#include "vexaSDK/System/vexaProcess.h"
 
 namespace vexaSDK {
 namespace Common {
@@ -19,7 +17,6 @@ namespace {
 
 using internal::CLogReader;
 using internal::GetProgramLogPath;
-using internal::GetTestLogPath;
 using internal::KeepTestLog;
 
 // How a text written with WriteLog stands in the text-mode file.
@@ -131,21 +128,10 @@ TEST(LogChild, DISABLED_WritesBeforeAndAfterTheCloseAtExit) {
 }
 
 TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
-  const std::string command = "\"" + System::GetModuleFilePath(nullptr) +
-                              "\" --gtest_also_run_disabled_tests"
-                              " --gtest_filter=LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(
-      System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr));
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  const std::string childLog = GetTestLogPath(process.dwProcessId);
   std::string bytes;
-  ASSERT_TRUE(platform::ReadFileBytes(childLog.c_str(), bytes)) << childLog;
-  DeleteFileA(childLog.c_str());
+  DWORD exitCode = 1;
+  ASSERT_TRUE(
+      internal::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
   EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }
 

@@ -1,8 +1,9 @@
 // A Direct3D 8 runtime made of data: adapters with their identifier and
 // display modes, and per device type what the driver accepts. It answers
-// through a real IDirect3D8 object, counts every call by kind, and can be told
-// to fail any single call. The POSIX host serves a model of its own display
-// controllers from Direct3DCreate8; tests on every platform build their own.
+// through real IDirect3D8, device and vertex-buffer objects, counts every call
+// by kind and every object still alive, and can be told to fail any single
+// call. The POSIX host serves a model of its own display controllers from
+// Direct3DCreate8; tests on every platform build their own.
 #pragma once
 
 #include <array>
@@ -31,8 +32,23 @@ enum class Call {
   kGetDeviceCaps,
   kGetAdapterMonitor,
   kCreateDevice,
+  // Calls of the model's devices.
+  kDeviceGetDeviceCaps,
+  kGetDisplayMode,
+  kGetCreationParameters,
+  kSetRenderState,
+  kBeginStateBlock,
+  kEndStateBlock,
+  kApplyStateBlock,
+  kDeleteStateBlock,
+  kCreateVertexBuffer,
+  kSetStreamSource,
+  kSetIndices,
   kCount
 };
+
+// What the model's objects are; state blocks die with their device.
+enum class Object { kDirect3D, kDevice, kVertexBuffer, kStateBlock, kCount };
 
 // What one device type of one adapter accepts.
 struct DeviceTypeModel {
@@ -77,10 +93,13 @@ class CRuntimeModel {
   std::vector<AdapterModel> adapters;
 
   // Consulted before each call; a failing result is returned as the call's
-  // own. `index` is the mode index of EnumAdapterModes, else 0.
+  // own. `index` is the mode index of EnumAdapterModes, the render state, the
+  // state-block token or the stream number of a device call, else 0. A device
+  // call's adapter is its device's.
   std::function<HRESULT(Call call, UINT adapter, UINT index)> fail;
 
-  // CreateDevice's answer; without one it is D3DERR_NOTAVAILABLE.
+  // The driver's answer once CreateDevice has accepted its arguments; without
+  // one it is D3DERR_NOTAVAILABLE. CreateModelDevice is the model's own.
   std::function<HRESULT(IDirect3D8* direct3D, UINT adapter, D3DDEVTYPE type, HWND window, DWORD behavior,
                         D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device)>
       createDevice;
@@ -88,12 +107,23 @@ class CRuntimeModel {
   std::array<unsigned long, static_cast<std::size_t>(Call::kCount)> counts = {};
   unsigned long Count(Call call) const { return counts[static_cast<std::size_t>(call)]; }
 
+  // Objects made and not yet gone.
+  std::array<long, static_cast<std::size_t>(Object::kCount)> live = {};
+  long Live(Object object) const { return live[static_cast<std::size_t>(object)]; }
+
   // When set, every call is appended here.
   std::vector<RecordedCall>* recording = nullptr;
 };
 
 // A new IDirect3D8 (one reference) answering from `model`.
 IDirect3D8* CreateDirect3D8(const std::shared_ptr<CRuntimeModel>& model);
+
+// A device of the model behind `direct3D` (made by CreateDirect3D8), for
+// CRuntimeModel::createDevice: it keeps render states, state blocks, stream
+// sources and vertex buffers, and renders nothing; calls that would need
+// pixels, surfaces or shaders answer D3DERR_INVALIDCALL.
+HRESULT CreateModelDevice(IDirect3D8* direct3D, UINT adapter, D3DDEVTYPE type, HWND window, DWORD behavior,
+                          D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device);
 
 // Replays one recorded call against `direct3D`; the result of the call.
 HRESULT Replay(IDirect3D8* direct3D, const RecordedCall& call);

@@ -4,9 +4,14 @@
 #include <istream>
 #include <ostream>
 
+#include "platform/Win32.h"
+
 namespace platform_posix {
 
 // Null restores standard input and output.
 void SetConsoleStreams(std::istream* in, std::ostream* out);
+
+// The owner and style of the last box shown (null and 0 before the first).
+void GetLastBox(HWND& owner, UINT& style);
 
 }  // namespace platform_posix

@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 
+#include "platform/TextFile.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
+#include "vexaSDK/System/vexaProcess.h"
 
 namespace vexaSDK {
 namespace Common {
@@ -50,6 +52,25 @@ std::string GetProgramLogPath() { return ProgramLogPath(); }
 std::string GetTestLogPath(DWORD processId) { return TestLogPath(processId); }
 
 void KeepTestLog() { keepLog = true; }
+
+bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
+  const std::string command =
+      "\"" + System::GetModuleFilePath(nullptr) + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr)) {
+    return false;
+  }
+  const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  const std::string path = TestLogPath(process.dwProcessId);
+  const bool read = platform::ReadFileBytes(path.c_str(), log);
+  DeleteFileA(path.c_str());
+  return ended && read;
+}
 
 }  // namespace internal
 }  // namespace Common

@@ -18,6 +18,11 @@ std::string GetTestLogPath(DWORD processId);
 // Leaves this process's log behind at exit, for a parent process to read.
 void KeepTestLog();
 
+// Runs this test program again with only `test`, a disabled test that keeps
+// its log, waits up to 60 s and reads that log into `log`, removing the file.
+// False when the child cannot be started, does not end or left no log.
+bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode);
+
 }  // namespace internal
 }  // namespace Common
 }  // namespace vexaSDK

@@ -67,6 +67,7 @@ typedef struct _GUID {
 } GUID;
 typedef GUID IID;
 typedef const IID& REFIID;
+typedef const GUID& REFGUID;
 
 typedef struct tagRECT {
   LONG left;
@@ -74,6 +75,11 @@ typedef struct tagRECT {
   LONG right;
   LONG bottom;
 } RECT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT;
 
 typedef struct _RGNDATA RGNDATA;
 typedef struct tagPALETTEENTRY {
@@ -252,6 +258,7 @@ HLOCAL WINAPI LocalFree(HLOCAL memory);
 #define MB_ICONWARNING MB_ICONEXCLAMATION
 #define MB_ICONASTERISK 0x00000040L
 #define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_TOPMOST 0x00040000L
 #define MB_TYPEMASK 0x0000000FL
 #define MB_ICONMASK 0x000000F0L
 #define IDOK 1
@@ -281,6 +288,9 @@ typedef IMalloc* LPMALLOC;
 
 #define COINIT_MULTITHREADED 0x0
 #define COINIT_APARTMENTTHREADED 0x2
+#define COINIT_DISABLE_OLE1DDE 0x4
+#define COINIT_SPEED_OVER_MEMORY 0x8
+#define RPC_E_CHANGED_MODE ((HRESULT)0x80010106L)
 HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD coInit);
 void WINAPI CoUninitialize(void);
 
