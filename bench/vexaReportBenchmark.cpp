@@ -137,16 +137,22 @@ ReportBytes WrittenBy(void (*write)(std::ostream&, const CDGEnumMode&), const CD
 
 void ProductWrite(std::ostream& out, const CDGEnumMode& enumeration) { enumeration.WriteDeviceInfo(out); }
 
-void BM_WriteDeviceInfo(benchmark::State& state) {
-  const CTestEnumMode enumeration = LargeEnumeration();
+// Times `write` into an in-memory stream emptied before each pass.
+template <typename Write>
+void TimeInMemory(benchmark::State& state, Write write) {
   MemorySink sink(kSinkCapacity);
   std::ostream out(&sink);
   for (auto _ : state) {
     sink.Clear();
-    enumeration.WriteDeviceInfo(out);
+    write(out);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sink.Size()));
   state.counters["bytes"] = static_cast<double>(sink.Size());
+}
+
+void BM_WriteDeviceInfo(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  TimeInMemory(state, [&](std::ostream& out) { enumeration.WriteDeviceInfo(out); });
 }
 BENCHMARK(BM_WriteDeviceInfo)->Unit(benchmark::kMicrosecond);
 
@@ -165,27 +171,17 @@ void BM_NaiveWriteDeviceInfo(benchmark::State& state) {
     state.SkipWithError(message.c_str());
     return;
   }
-  MemorySink sink(kSinkCapacity);
-  std::ostream out(&sink);
-  for (auto _ : state) {
-    sink.Clear();
-    vexaBench::NaiveWriteDeviceInfo(out, enumeration);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sink.Size()));
+  TimeInMemory(state, [&](std::ostream& out) { vexaBench::NaiveWriteDeviceInfo(out, enumeration); });
 }
 BENCHMARK(BM_NaiveWriteDeviceInfo)->Unit(benchmark::kMicrosecond);
 
 // The same bytes, handed over in one write.
 void BM_RawWriteOfDeviceInfo(benchmark::State& state) {
   const std::string text = WrittenBy(ProductWrite, LargeEnumeration()).text;
-  MemorySink sink(kSinkCapacity);
-  std::ostream out(&sink);
-  for (auto _ : state) {
-    sink.Clear();
+  TimeInMemory(state, [&](std::ostream& out) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  });
 }
 BENCHMARK(BM_RawWriteOfDeviceInfo)->Unit(benchmark::kMicrosecond);
 
@@ -193,10 +189,7 @@ BENCHMARK(BM_RawWriteOfDeviceInfo)->Unit(benchmark::kMicrosecond);
 // share of the gap that the report's format itself demands.
 void BM_RawWriteWithReportFlushes(benchmark::State& state) {
   const ReportBytes product = WrittenBy(ProductWrite, LargeEnumeration());
-  MemorySink sink(kSinkCapacity);
-  std::ostream out(&sink);
-  for (auto _ : state) {
-    sink.Clear();
+  TimeInMemory(state, [&](std::ostream& out) {
     std::size_t from = 0;
     for (const std::size_t to : product.flushes) {
       out.write(product.text.data() + from, static_cast<std::streamsize>(to - from));
@@ -204,7 +197,7 @@ void BM_RawWriteWithReportFlushes(benchmark::State& state) {
       from = to;
     }
     out.write(product.text.data() + from, static_cast<std::streamsize>(product.text.size() - from));
-  }
+  });
   state.counters["flushes"] = static_cast<double>(product.flushes.size());
 }
 BENCHMARK(BM_RawWriteWithReportFlushes)->Unit(benchmark::kMicrosecond);
@@ -240,14 +233,11 @@ void AppendReportNumbers(CReportText& text, const CDGEnumMode& enumeration) {
 
 void BM_ReportNumbersAlone(benchmark::State& state) {
   const CTestEnumMode enumeration = LargeEnumeration();
-  MemorySink sink(kSinkCapacity);
-  std::ostream out(&sink);
-  for (auto _ : state) {
-    sink.Clear();
+  TimeInMemory(state, [&](std::ostream& out) {
     CReportText text(out);
     AppendReportNumbers(text, enumeration);
     text.Finish();
-  }
+  });
 }
 BENCHMARK(BM_ReportNumbersAlone)->Unit(benchmark::kMicrosecond);
 
@@ -286,12 +276,7 @@ BENCHMARK(BM_RawWriteToFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteDeviceCaps(benchmark::State& state) {
   const D3DCAPS8 caps = BusyCaps();
-  MemorySink sink(1 << 16);
-  std::ostream out(&sink);
-  for (auto _ : state) {
-    sink.Clear();
-    WriteDeviceCaps(out, caps);
-  }
+  TimeInMemory(state, [&](std::ostream& out) { WriteDeviceCaps(out, caps); });
 }
 BENCHMARK(BM_WriteDeviceCaps);
 
