@@ -1,6 +1,7 @@
-// The runtime model the POSIX host serves: one display adapter without a
-// hardware device, and a reference rasteriser that does what the software
-// renderers of its time did.
+// The fixed runtime model: one display adapter without a hardware device, and
+// a reference rasteriser that does what the software renderers of its time
+// did. The POSIX host serves it when it finds no display controller, and
+// builds its own adapters from it otherwise.
 #include <cstring>
 
 #include "platform/D3D8Model.h"

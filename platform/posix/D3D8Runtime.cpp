@@ -1,10 +1,11 @@
-// Direct3D 8 on a POSIX host: the default runtime model behind
-// Direct3DCreate8, and a device over it.
+// Direct3D 8 on a POSIX host: the runtime model of the host's own display
+// controllers behind Direct3DCreate8, and a device over it.
 #include <map>
 #include <vector>
 
 #include "platform/D3D8Model.h"
 #include "platform/internal/ComObject.h"
+#include "platform/posix/internal/HostHardware.h"
 
 namespace {
 
@@ -116,7 +117,8 @@ HRESULT CreateModelDevice(IDirect3D8* direct3D, UINT adapter, D3DDEVTYPE type, H
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-  std::shared_ptr<platform::d3d8::CRuntimeModel> model = platform::d3d8::MakeDefaultModel();
+  std::shared_ptr<platform::d3d8::CRuntimeModel> model =
+      platform_posix::MakeHostModel(platform_posix::CHostFiles(), platform_posix::HostHardwareSources());
   model->createDevice = &CreateModelDevice;
   return platform::d3d8::CreateDirect3D8(model);
 }

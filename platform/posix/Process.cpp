@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -22,28 +23,94 @@ extern char** environ;
 
 namespace platform_posix {
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-  std::vector<std::string> arguments;
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The program name: up to the next quote when it starts with one, else up to
+// the first blank; backslashes are plain characters in it. Returns where the
+// name ends.
+std::size_t ReadProgramName(std::string_view commandLine, std::string* program) {
   std::size_t i = 0;
   const std::size_t n = commandLine.size();
-  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-  // The program name: up to the next quote when it starts with one, else up
-  // to the first blank; backslashes are plain characters in it.
-  std::string program;
   if (i < n && commandLine[i] == '"') {
     ++i;
-    while (i < n && commandLine[i] != '"') program += commandLine[i++];
-    if (i < n) ++i;
-  } else {
-    while (i < n && !isBlank(commandLine[i])) program += commandLine[i++];
+    while (i < n && commandLine[i] != '"') ++i;
+    if (program != nullptr) program->assign(commandLine.substr(1, i - 1));
+    return i < n ? i + 1 : i;
   }
+  while (i < n && !IsBlank(commandLine[i])) ++i;
+  if (program != nullptr) program->assign(commandLine.substr(0, i));
+  return i;
+}
+
+// The quoting that SplitCommandLine undoes.
+std::string JoinCommandLine(int argc, char** argv) {
+  std::string commandLine;
+  for (int i = 0; i < argc; ++i) {
+    const std::string argument = Utf8ToAnsi(argv[i]);
+    if (i > 0) commandLine += ' ';
+    const bool quote = argument.empty() || argument.find_first_of(" \t\"") != std::string::npos;
+    if (!quote) {
+      commandLine += argument;
+      continue;
+    }
+    commandLine += '"';
+    if (i == 0) {
+      // A program name knows no escapes.
+      commandLine += argument;
+      commandLine += '"';
+      continue;
+    }
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+      if (c == '\\') {
+        ++backslashes;
+      } else {
+        if (c == '"') commandLine.append(backslashes + 1, '\\');
+        backslashes = 0;
+      }
+      commandLine += c;
+    }
+    commandLine.append(backslashes, '\\');
+    commandLine += '"';
+  }
+  return commandLine;
+}
+
+}  // namespace
+
+const char kCommandLineVariable[] = "VEXA_COMMAND_LINE";
+
+std::string_view CommandLineArguments(std::string_view commandLine) {
+  std::size_t i = ReadProgramName(commandLine, nullptr);
+  while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
+  return commandLine.substr(i);
+}
+
+std::string ProcessCommandLine(const char* handedOver, int argc, char** argv) {
+  if (handedOver != nullptr) {
+    const std::string commandLine = Utf8ToAnsi(handedOver);
+    const std::vector<std::string> arguments = SplitCommandLine(commandLine);
+    bool same = arguments.size() == static_cast<std::size_t>(argc);
+    for (int i = 0; same && i < argc; ++i) same = AnsiToUtf8(arguments[i]) == argv[i];
+    if (same) return commandLine;
+  }
+  return JoinCommandLine(argc, argv);
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> arguments;
+  std::string program;
+  std::size_t i = ReadProgramName(commandLine, &program);
+  const std::size_t n = commandLine.size();
   arguments.push_back(program);
   for (;;) {
-    while (i < n && isBlank(commandLine[i])) ++i;
+    while (i < n && IsBlank(commandLine[i])) ++i;
     if (i >= n) break;
     std::string argument;
     bool quoted = false;
-    while (i < n && (quoted || !isBlank(commandLine[i]))) {
+    while (i < n && (quoted || !IsBlank(commandLine[i]))) {
       std::size_t backslashes = 0;
       while (i < n && commandLine[i] == '\\') {
         ++backslashes;
@@ -63,7 +130,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
         }
       } else {
         argument.append(backslashes, '\\');
-        if (i < n && (quoted || !isBlank(commandLine[i]))) argument += commandLine[i++];
+        if (i < n && (quoted || !IsBlank(commandLine[i]))) argument += commandLine[i++];
       }
     }
     arguments.push_back(argument);
@@ -257,7 +324,8 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::vector<std::string> arguments = SplitCommandLine(commandLine ? commandLine : applicationName);
+  const std::string line = commandLine ? commandLine : applicationName;
+  std::vector<std::string> arguments = SplitCommandLine(line);
   const std::string program = FindProgram(applicationName ? applicationName : arguments[0]);
   if (program.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
@@ -270,21 +338,26 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
   for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));
   std::vector<char*> argv = PointersTo(hostArguments);
 
+  // The given environment block or ours, and the command line as it was.
+  const std::string variable = std::string(kCommandLineVariable) + "=";
+  const std::string handedOver = variable + AnsiToUtf8(line);
   std::vector<std::string> hostEnvironment;
-  std::vector<char*> envp;
   if (environment != nullptr) {
     for (const char* entry = static_cast<const char*>(environment); *entry; entry += std::strlen(entry) + 1) {
-      hostEnvironment.push_back(AnsiToUtf8(entry));
+      const std::string text = AnsiToUtf8(entry);
+      if (text.compare(0, variable.size(), variable) != 0) hostEnvironment.push_back(text);
     }
-    envp = PointersTo(hostEnvironment);
+    hostEnvironment.push_back(handedOver);
+  } else {
+    hostEnvironment = ChildEnvironment({handedOver});
   }
+  std::vector<char*> envp = PointersTo(hostEnvironment);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
   pid_t pid = -1;
-  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(),
-                                environment != nullptr ? envp.data() : environ);
+  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
     SetLastError(error == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(error));

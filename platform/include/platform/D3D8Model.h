@@ -1,8 +1,8 @@
 // A Direct3D 8 runtime made of data: adapters with their identifier and
 // display modes, and per device type what the driver accepts. It answers
 // through a real IDirect3D8 object, counts every call by kind, and can be told
-// to fail any single call. The POSIX host serves the default model from
-// Direct3DCreate8; tests on every platform build their own.
+// to fail any single call. The POSIX host serves a model of its own display
+// controllers from Direct3DCreate8; tests on every platform build their own.
 #pragma once
 
 #include <array>

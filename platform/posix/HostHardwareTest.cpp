@@ -1,0 +1,415 @@
+// The host's display controllers from fake sysfs trees, read from disk and
+// from memory alike: the identifier blocks the device report prints for them,
+// their mode lists, the PCI names and the limits that hostile trees run into.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/D3D8Model.h"
+#include "platform/posix/internal/HostHardware.h"
+#include "platform/posix/internal/HostTesting.h"
+#include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
+
+namespace platform_posix {
+namespace {
+
+using testing::AddQemuCard;
+using testing::AddTwoCards;
+using testing::CFakeSysfs;
+using testing::FromCrLf;
+using testing::kPciIds;
+using testing::PciFunction;
+using testing::ReadFile;
+using testing::RunShell;
+using testing::ShellRun;
+
+const char kKernel[] = "6.1.0-18-amd64";
+
+HardwareSources Sources(const CFakeSysfs& tree) { return {tree.Root(), {tree.Path("pci.ids")}, kKernel}; }
+
+// The identifier blocks of the report that the enumeration writes for a model.
+std::string IdentifierBlocks(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
+  IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(model);
+  const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
+  direct3D->Release();
+  std::ostringstream stream;
+  enumeration.WriteDeviceInfo(stream);
+  const std::string text = stream.str();
+  std::string blocks;
+  for (std::size_t at = text.find("< Device Info >\n"); at != std::string::npos;
+       at = text.find("< Device Info >\n", at + 1)) {
+    blocks += text.substr(at, text.find("\n\n", at) + 2 - at);
+  }
+  return blocks;
+}
+
+std::string ModeList(const std::vector<D3DDISPLAYMODE>& modes) {
+  std::string list;
+  for (const D3DDISPLAYMODE& mode : modes) {
+    list += std::to_string(mode.Width) + "x" + std::to_string(mode.Height) + "@" +
+            std::to_string(mode.RefreshRate) + (mode.Format == D3DFMT_X8R8G8B8 ? " X8R8G8B8" : "") +
+            (mode.Format == D3DFMT_R5G6B5 ? " R5G6B5" : "") + "\n";
+  }
+  return list;
+}
+
+// Both formats of each resolution, X8R8G8B8 first, refresh rate 0.
+std::string HostModes(const std::vector<const char*>& resolutions) {
+  std::string list;
+  for (const char* format : {" X8R8G8B8\n", " R5G6B5\n"}) {
+    for (const char* resolution : resolutions) list += std::string(resolution) + "@0" + format;
+  }
+  return list;
+}
+
+std::string DefaultModes() { return ModeList(platform::d3d8::MakeDefaultModel()->adapters[0].modes); }
+
+void WithoutBootVga(CFakeSysfs& tree) {
+  tree.File("pci.ids", kPciIds)
+      .Pci("0000:03:00.0", {"0x030200\n", "0x10de\n", "0x1c82\n", "0x10de\n", "0x11bf\n", "0xa1\n", nullptr})
+      .Driver("0000:03:00.0", "nouveau", "nouveau")
+      .Pci("0000:00:02.0", {"0x030000\n", "0x1234\n", "0x1111\n", "0x1af4\n", "0x1100\n", "0x02\n", nullptr});
+}
+
+void Garbage(CFakeSysfs& tree) {
+  tree.File("pci.ids", "\xff\xfe\x00garbage\n\t\t\t\n10de\n")
+      .Pci("0000:00:02.0",
+           {"0x030000\n", "0x\n", "0x1234567890\n", "0x10000\n", "\xff\x01\n", "0x100\n", "yes\n"})
+      .Pci("0000:00:03.0",
+           {"0x03zz00\xff\n", "0x10de\n", "0x1c03\n", "0x1458\n", "0x3710\n", "0xa1\n", "1\n"})
+      .Driver("0000:00:02.0", "bochs\n-drm\x1b", nullptr)
+      .File("module/bochs\n_drm\x1b/version", "\x1b[2J\xff\n")
+      .Card("card0", "0000:00:02.0")
+      .Output("card0-HDMI-A-1", "connected\n",
+              "0x0\n-1x768\n1024x\nx768\n99999x99999\n1024x768x60\n\xff\xfe\n1280x1024 junk\n 800x600 "
+              "\n640x480i\n")
+      .Output("card0-HDMI-A-2", "connected\x1b[0m\n", "1600x1200\n")
+      .Link("class/drm/card1/device", "../../../bus/pci/devices/..")
+      .Output("card1-DP-1", "connected\n", "2048x1536\n");
+}
+
+// A megabyte of one line, then a megabyte of distinct resolutions.
+void HugeModes(CFakeSysfs& tree) {
+  std::string many;
+  for (unsigned width = 1; many.size() < 1024 * 1024; ++width) many += std::to_string(width) + "x1\n";
+  tree.File("pci.ids", kPciIds)
+      .Pci("0000:00:02.0", {"0x030000\n", "0x1af4\n", "0x1050\n", "0x1af4\n", "0x1100\n", "0x01\n", "1\n"})
+      .Driver("0000:00:02.0", "bochs-drm", "bochs")
+      .File("module/bochs/version", "1\n")
+      .Card("card0", "0000:00:02.0")
+      .Output("card0-Virtual-0", "connected\n", std::string(1024 * 1024, '1'))
+      .Output("card0-Virtual-1", "connected\n", many);
+}
+
+struct TreeCase {
+  const char* name;
+  void (*build)(CFakeSysfs&);
+  const char* blocks;
+  std::vector<std::string> modes;  // per adapter
+  std::vector<const char*> current;
+};
+
+std::vector<TreeCase> TreeCases() {
+  std::vector<const char*> first256;
+  static std::vector<std::string> names;
+  if (names.empty()) {
+    for (unsigned width = 1; width <= kMaxResolutions; ++width) names.push_back(std::to_string(width) + "x1");
+  }
+  for (const std::string& name : names) first256.push_back(name.c_str());
+  return {
+      {"TwoCards",
+       AddTwoCards,
+       "< Device Info >\n"
+       "Device: NVIDIA Corporation GP106 [GeForce GTX 1060 6GB]\n"
+       "Driver: nvidia\n"
+       "Version: 535.104.5.0\n"
+       "VendorId: 0x000010DE\n"
+       "DeviceId: 0x00001C03\n"
+       "SubSysId: 0x37101458\n"
+       "Revision: 161\n"
+       "DeviceIdentifier: DA60DC1E-CE7F-8696-BBA2-9767E5A79535\n"
+       "WHQLLevel: 0\n"
+       "\n"
+       "< Device Info >\n"
+       "Device: Intel Corporation HD Graphics 620\n"
+       "Driver: i915\n"
+       "Version: 6.1.0.18\n"
+       "VendorId: 0x00008086\n"
+       "DeviceId: 0x00005916\n"
+       "SubSysId: 0x22128086\n"
+       "Revision: 2\n"
+       "DeviceIdentifier: 655CA946-D2BD-89D8-BBD8-90239CA09B47\n"
+       "WHQLLevel: 0\n"
+       "\n",
+       {HostModes({"2560x1440", "1920x1080"}), HostModes({"1920x1080", "1600x900", "1280x720"})},
+       {"2560x1440@0 X8R8G8B8\n", "1920x1080@0 X8R8G8B8\n"}},
+      {"WithoutBootVga",
+       WithoutBootVga,
+       "< Device Info >\n"
+       "Device: Vendor 1234 Device 1111\n"
+       "Driver: \n"
+       "Version: 0.0.0.0\n"
+       "VendorId: 0x00001234\n"
+       "DeviceId: 0x00001111\n"
+       "SubSysId: 0x11001AF4\n"
+       "Revision: 2\n"
+       "DeviceIdentifier: 3F99B68C-1E29-8D60-BF77-8BF08E9BBF27\n"
+       "WHQLLevel: 0\n"
+       "\n"
+       "< Device Info >\n"
+       "Device: NVIDIA Corporation GP107 [GeForce GTX 1050 Ti]\n"
+       "Driver: nouveau\n"
+       "Version: 6.1.0.18\n"
+       "VendorId: 0x000010DE\n"
+       "DeviceId: 0x00001C82\n"
+       "SubSysId: 0x11BF10DE\n"
+       "Revision: 161\n"
+       "DeviceIdentifier: A06B4B17-B934-8752-BFDE-310C7F849FF1\n"
+       "WHQLLevel: 0\n"
+       "\n",
+       {DefaultModes(), DefaultModes()},
+       {"1024x768@60 X8R8G8B8\n", "1024x768@60 X8R8G8B8\n"}},
+      {"Garbage",
+       Garbage,
+       "< Device Info >\n"
+       "Device: \n"
+       "Driver: bochs?-drm?\n"
+       "Version: 2.0.0.0\n"
+       "VendorId: 0x00000000\n"
+       "DeviceId: 0x00000000\n"
+       "SubSysId: 0x00000000\n"
+       "Revision: 0\n"
+       "DeviceIdentifier: B8CFE018-C81D-8D04-B406-C0C5143CCDDB\n"
+       "WHQLLevel: 0\n"
+       "\n",
+       {HostModes({"800x600", "640x480"})},
+       {"800x600@0 X8R8G8B8\n"}},
+      {"HugeModes",
+       HugeModes,
+       "< Device Info >\n"
+       "Device: Vendor 1af4 Device 1050\n"
+       "Driver: bochs-drm\n"
+       "Version: 1.0.0.0\n"
+       "VendorId: 0x00001AF4\n"
+       "DeviceId: 0x00001050\n"
+       "SubSysId: 0x11001AF4\n"
+       "Revision: 1\n"
+       "DeviceIdentifier: E5A867C8-C776-84D9-82E7-9FFD42A05406\n"
+       "WHQLLevel: 0\n"
+       "\n",
+       {HostModes(first256)},
+       {"1x1@0 X8R8G8B8\n"}},
+  };
+}
+
+TEST(HostHardwareTest, FakeTreesGiveTheirIdentifiersAndModes) {
+  const CHostFiles disk;
+  for (const TreeCase& c : TreeCases()) {
+    CFakeSysfs tree;
+    c.build(tree);
+    for (const IFileAccess* files : std::initializer_list<const IFileAccess*>{&disk, &tree.Memory()}) {
+      const char* where = files == &disk ? " on disk" : " in memory";
+      const std::shared_ptr<platform::d3d8::CRuntimeModel> model = MakeHostModel(*files, Sources(tree));
+      EXPECT_EQ(c.blocks, IdentifierBlocks(model)) << c.name << where;
+      ASSERT_EQ(c.modes.size(), model->adapters.size()) << c.name << where;
+      for (std::size_t i = 0; i < c.modes.size(); ++i) {
+        const platform::d3d8::AdapterModel& adapter = model->adapters[i];
+        EXPECT_EQ(c.modes[i], ModeList(adapter.modes)) << c.name << where << " adapter " << i;
+        EXPECT_EQ(c.current[i], ModeList({adapter.current})) << c.name << where << " adapter " << i;
+        EXPECT_FALSE(adapter.hal.available) << "no Direct3D driver on the host";
+        EXPECT_TRUE(adapter.ref.available);
+      }
+    }
+  }
+}
+
+TEST(HostHardwareTest, NoDisplayControllerKeepsTheDefaultModel) {
+  CFakeSysfs tree;
+  tree.Pci("0000:00:1f.3", {"0x040300\n", "0x8086\n", "0xa170\n", "0x8086\n", "0x2212\n", "0x31\n", nullptr});
+  const CHostFiles disk;
+  const std::string expected = IdentifierBlocks(platform::d3d8::MakeDefaultModel());
+  EXPECT_EQ(expected, IdentifierBlocks(MakeHostModel(disk, Sources(tree))));
+  EXPECT_EQ(expected, IdentifierBlocks(MakeHostModel(disk, {tree.Path("absent"), {}, kKernel})));
+}
+
+TEST(HostHardwareTest, ControllersBeyondTheLimitAreLeftOut) {
+  CFakeSysfs tree;
+  for (unsigned slot = 0; slot < kMaxDisplayControllers + 4; ++slot) {
+    char address[16];
+    std::snprintf(address, sizeof address, "0000:%02x:00.0", slot);
+    tree.Pci(address, {"0x030000\n", "0x1234\n", "0x1111\n", "0x0\n", "0x0\n", "0x0\n",
+                       slot == kMaxDisplayControllers + 2 ? "1\n" : "0\n"});
+  }
+  const std::vector<DisplayController> controllers = ReadDisplayControllers(tree.Memory(), Sources(tree));
+  ASSERT_EQ(kMaxDisplayControllers, controllers.size());
+  EXPECT_EQ("0000:12:00.0", controllers[0].address) << "the boot device is never the one left out";
+  EXPECT_EQ("0000:00:00.0", controllers[1].address);
+  EXPECT_EQ("0000:0e:00.0", controllers.back().address);
+}
+
+TEST(HostHardwareTest, PciNamesComeFromTheFirstReadableDatabase) {
+  CFakeSysfs tree;
+  tree.File("pci.ids", kPciIds)
+      .File("other.ids", "1234  Technical Corp.\n\t1111  QEMU Virtual Video Controller\n")
+      .File("long.ids", std::string(2 * 1024 * 1024, 'a') + "\n1234  After A Long Line\n")
+      .File("endless.ids", std::string(20 * 1024 * 1024, '\n') + "1234  Too Far\n");
+  const std::string ids = tree.Path("pci.ids"), other = tree.Path("other.ids"),
+                    missing = tree.Path("none.ids");
+  struct Case {
+    std::vector<std::string> databases;
+    unsigned vendor;
+    std::optional<unsigned> device;
+    const char* name;
+  } const cases[] = {
+      {{ids}, 0x10de, 0x1c03, "NVIDIA Corporation GP106 [GeForce GTX 1060 6GB]"},
+      {{ids}, 0x10de, 0x1c82, "NVIDIA Corporation GP107 [GeForce GTX 1050 Ti]"},  // CR LF line end
+      {{ids}, 0x10de, 0x3710, "NVIDIA Corporation Device 3710"},                  // a subsystem is no device
+      {{ids}, 0x8086, 0x1c03, "Intel Corporation a device of the next vendor"},
+      {{ids}, 0x10de, 0x5916, "NVIDIA Corporation Device 5916"},  // the vendor's block has ended
+      {{ids}, 0x8086, std::nullopt, "Intel Corporation"},
+      {{ids}, 0x0300, 0x0000, "Vendor 0300 Device 0000"},  // class lines name no vendor
+      {{ids}, 0x1234, 0x1111, "Vendor 1234 Device 1111"},
+      {{missing, other}, 0x1234, 0x1111, "Technical Corp. QEMU Virtual Video Controller"},
+      {{ids, other}, 0x1234, 0x1111, "Vendor 1234 Device 1111"},  // the first readable one decides
+      {{tree.Path("long.ids")}, 0x1234, 0x1, "After A Long Line Device 0001"},
+      {{tree.Path("endless.ids")}, 0x1234, 0x1, "Vendor 1234 Device 0001"},
+      {{tree.Root()}, 0xabcd, 0x1, "Vendor abcd Device 0001"},  // a folder is no database
+  };
+  const CHostFiles disk;
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.name, PciDeviceName(disk, c.databases, c.vendor, c.device)) << c.name;
+    EXPECT_EQ(c.name, PciDeviceName(tree.Memory(), c.databases, c.vendor, c.device)) << c.name;
+  }
+}
+
+TEST(HostHardwareTest, DriverVersionsPackFourNumbers) {
+  struct Case {
+    const char* text;
+    const char* version;
+  } const cases[] = {
+      {"6.1.0-18-amd64", "6.1.0.18"},
+      {"535.104.05", "535.104.5.0"},
+      {"1.2.3.4.5", "1.2.3.4"},
+      {"v2", "2.0.0.0"},
+      {"", "0.0.0.0"},
+      {"65535.65536.99999999999999999999.0007", "65535.65535.65535.7"},
+      {"-1", "1.0.0.0"},
+  };
+  for (const Case& c : cases) {
+    const LARGE_INTEGER packed = PackDriverVersion(c.text);
+    const DWORD high = static_cast<DWORD>(packed.HighPart);
+    const std::string version = std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." +
+                                std::to_string(packed.LowPart >> 16) + "." +
+                                std::to_string(packed.LowPart & 0xFFFF);
+    EXPECT_EQ(c.version, version) << c.text;
+  }
+}
+
+TEST(HostHardwareTest, LongNamesAreCutWithoutSplittingACharacter) {
+  DisplayController controller;
+  controller.driver = std::string(600, 'd');
+  // 255 two-byte characters fill 510 bytes; the next one no longer fits.
+  std::string name;
+  for (int i = 0; i < 300; ++i) name += u8"表";
+  controller.name = "x" + name;
+  const D3DADAPTER_IDENTIFIER8 identifier = IdentifierOf(controller);
+  EXPECT_EQ(std::string(511, 'd'), identifier.Driver);
+  std::string expected = "x";
+  for (int i = 0; i < 255; ++i) expected += "\x95\x5C";
+  EXPECT_EQ(expected, identifier.Description);
+}
+
+TEST(HostHardwareTest, LinesAreBoundedOnDiskAndInMemory) {
+  CFakeSysfs tree;
+  tree.File("lines", "a\r\nbb\n" + std::string(40, 'c') + "\nd\r\n\neee")
+      .File("cut", "a\nbb\ncc")
+      .File("empty", "");
+  struct Case {
+    const char* file;
+    std::size_t maxBytes;
+    std::size_t stopAfter;
+    const char* lines;
+  } const cases[] = {
+      {"lines", 1024, 99, "a|bb|d||eee|"},
+      {"lines", 1024, 2, "a|bb|"},
+      {"cut", 4, 99, "a|"},  // "bb" may go on
+      {"cut", 6, 99, "a|bb|"},
+      {"cut", 7, 99, "a|bb|cc|"},  // the file ends where the limit does
+      {"empty", 1024, 99, ""},
+  };
+  const CHostFiles disk;
+  for (const Case& c : cases) {
+    for (const IFileAccess* files : std::initializer_list<const IFileAccess*>{&disk, &tree.Memory()}) {
+      std::string seen;
+      std::size_t count = 0;
+      EXPECT_TRUE(ForEachLine(*files, tree.Path(c.file), c.maxBytes, 8, [&](std::string_view line) {
+        seen += std::string(line) + "|";
+        return ++count < c.stopAfter;
+      }));
+      EXPECT_EQ(c.lines, seen) << c.file << " " << c.maxBytes;
+    }
+  }
+  EXPECT_FALSE(ForEachLine(disk, tree.Path("none"), 10, 10, [](std::string_view) { return true; }));
+}
+
+TEST(HostHardwareTest, HostFilesReadOnlyRegularFiles) {
+  CFakeSysfs tree;
+  tree.File("sub/file", "0123456789").Link("sub/link", "file");
+  ASSERT_EQ(0, mkfifo(tree.Path("sub/fifo").c_str(), 0600));
+  const CHostFiles disk;
+  std::string bytes = "kept:";
+  EXPECT_TRUE(disk.Read(tree.Path("sub/file"), 3, 4, bytes));
+  EXPECT_EQ("kept:3456", bytes);
+  bytes.clear();
+  EXPECT_TRUE(disk.Read(tree.Path("sub/link"), 8, 100, bytes));
+  EXPECT_EQ("89", bytes);
+  for (const std::string& path :
+       {tree.Path("sub/fifo"), tree.Path("sub"), tree.Path("none"), std::string("/dev/zero")}) {
+    bytes.clear();
+    EXPECT_FALSE(disk.Read(path, 0, 10, bytes)) << path;  // a pipe would otherwise block
+    EXPECT_EQ("", bytes) << path;
+  }
+  std::vector<std::string> names;
+  EXPECT_TRUE(disk.List(tree.Path("sub"), 2, names));
+  EXPECT_EQ(2u, names.size());
+  EXPECT_FALSE(disk.List(tree.Path("sub/file"), 10, names));
+  std::string target;
+  EXPECT_TRUE(disk.ReadLink(tree.Path("sub/link"), target));
+  EXPECT_EQ("file", target);
+  EXPECT_FALSE(disk.ReadLink(tree.Path("sub/file"), target));
+}
+
+// The tool as built, run over a fake tree: whether it prints the "DeviceInfo"
+// section or appends it to the report on the desktop, the section shows the
+// fake card (the blocks above check the content of such blocks) and its
+// outputs' modes.
+TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  const std::string home = tree.Path("home");
+  ASSERT_EQ(0, mkdir(home.c_str(), 0700));
+  ASSERT_EQ(0, mkdir((home + "/Desktop").c_str(), 0700));
+  const ShellRun run = RunShell(tree, "printf 'y\\nn\\n' | env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + home +
+                                          "' XDG_CONFIG_HOME='" + home + "/.config' SYSFS_PATH='" +
+                                          tree.Root() + "' '" VEXA_ENV_CHECKER "'");
+  EXPECT_EQ(0, run.exitCode) << run.errors;
+  const std::string text = run.out + FromCrLf(ReadFile(home + "/Desktop/envInfo.txt"));
+  // The blocks the model of this tree gives, named from this machine's own
+  // PCI name database as the tool names them.
+  const std::string expected =
+      IdentifierBlocks(MakeHostModel(CHostFiles(), {tree.Root(), HostHardwareSources().pciIds, kKernel}));
+  ASSERT_EQ(0u, expected.find("< Device Info >\nDevice: "));
+  const std::size_t block = text.find("< Device Info >\n");
+  ASSERT_NE(std::string::npos, block) << text;
+  EXPECT_EQ(expected, text.substr(block, text.find("\n\n", block) + 2 - block));
+  EXPECT_NE(std::string::npos, text.find("\n 1024 x 768 (D3DFMT_R5G6B5 - D3DFMT_R5G6B5) (0Hz)\n"));
+  EXPECT_NE(std::string::npos, text.find("\n 1280 x 800 (D3DFMT_X8R8G8B8 - D3DFMT_A8R8G8B8) (0Hz)\n"));
+}
+
+}  // namespace
+}  // namespace platform_posix

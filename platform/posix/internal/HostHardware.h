@@ -1,0 +1,80 @@
+// The host's display controllers as sysfs shows them: PCI identifiers, kernel
+// driver and its version, the name from the PCI name database, and the
+// resolutions of the connected outputs; and the Direct3D 8 runtime model of
+// this machine built from them. Every file is read through IFileAccess with a
+// fixed limit, so missing, garbled or endless files give fewer details.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/D3D8Model.h"
+#include "platform/posix/internal/FileAccess.h"
+
+namespace platform_posix {
+
+struct HardwareSources {
+  std::string sysfsRoot;            // where sysfs is mounted, normally "/sys"
+  std::vector<std::string> pciIds;  // PCI name databases; the first readable one is used
+  std::string kernelRelease;        // the version of drivers that have none of their own
+};
+
+// $SYSFS_PATH (else "/sys"), the two usual places of the PCI name database,
+// and the release of the running kernel.
+HardwareSources HostHardwareSources();
+
+struct Resolution {
+  unsigned width;
+  unsigned height;
+  bool operator==(const Resolution& other) const { return width == other.width && height == other.height; }
+};
+
+// Texts are UTF-8 as the files have them, with control characters as '?'.
+struct DisplayController {
+  std::string address;  // PCI address, "0000:00:02.0"
+  bool bootVga = false;
+  // Absent when the attribute is missing or malformed.
+  std::optional<unsigned> vendorId, deviceId, subsystemVendorId, subsystemDeviceId, revision;
+  std::string driver;         // the kernel driver bound to it; empty when none is
+  std::string driverVersion;  // the module's version, else the kernel release; empty without a driver
+  std::string name;           // UTF-8: "<vendor> <device>" from the database, ids in words where it has none
+  std::vector<Resolution>
+      resolutions;  // of the connected outputs, the preferred one of the first output first
+};
+
+// Limits that bound what one reading can cost.
+const std::size_t kMaxDisplayControllers = 16;
+const std::size_t kMaxResolutions = 256;
+
+// Every PCI device of class 0x03xxxx: the boot VGA device first, then by
+// PCI address.
+std::vector<DisplayController> ReadDisplayControllers(const IFileAccess& files,
+                                                      const HardwareSources& sources);
+
+// "<vendor name> <device name>" as the first readable database gives them;
+// what it lacks is written "Vendor 8086" or "Device 5916". Without a device
+// id, the vendor alone.
+std::string PciDeviceName(const IFileAccess& files, const std::vector<std::string>& databases,
+                          unsigned vendorId, std::optional<unsigned> deviceId);
+
+// Up to four runs of digits of a version text, each clamped to 16 bits, in
+// the order the identifier section prints them: "6.1.0-18-amd64" is 6.1.0.18.
+LARGE_INTEGER PackDriverVersion(std::string_view version);
+
+// The same GUID for the same chipset on every run and every machine.
+GUID DeviceIdentifierOf(const DisplayController& controller);
+
+// The identifier record a driver would report for the controller: texts in
+// code page 932, cut to fit their fields.
+D3DADAPTER_IDENTIFIER8 IdentifierOf(const DisplayController& controller);
+
+// The default model with one adapter per display controller, each with the
+// default model's device types, and the resolutions of its outputs as
+// X8R8G8B8 and R5G6B5 modes. Without display controllers, the default model.
+std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& files,
+                                                             const HardwareSources& sources);
+
+}  // namespace platform_posix
