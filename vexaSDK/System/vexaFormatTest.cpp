@@ -12,6 +12,7 @@ namespace vexaSDK {
 namespace System {
 // Defined beside the replaced global operator new of this test program.
 extern int largeAllocations;
+extern long allocations;
 }  // namespace System
 }  // namespace vexaSDK
 
@@ -33,6 +34,23 @@ TEST(FormatTest, BufferGrowsOnlyPastTheStackBuffer) {
     EXPECT_EQ(c.allocations, largeAllocations) << c.length;
     EXPECT_EQ(filler, output) << c.length;
   }
+}
+
+// A text that fits the stack buffer costs the counted pointer's reference
+// object and, in the returning form, the result string: nothing else.
+TEST(FormatTest, ShortTextsAllocateOnlyTheCountedPointerAndTheResult) {
+  const std::string path = "Z:\\home\\yamada\\Desktop\\envInfo.txt";
+  const std::string longest(255, 'x');
+  std::string output;
+  output.reserve(256);
+  allocations = 0;
+  FormatText(output, "dxdiag /t %s", path.c_str());
+  EXPECT_EQ(1, allocations) << "filling a string that has room";
+  EXPECT_EQ("dxdiag /t " + path, output);
+  allocations = 0;
+  const std::string result = FormatText("%s", longest.c_str());
+  EXPECT_EQ(2, allocations) << "returning a string past its inline buffer";
+  EXPECT_EQ(longest, result);
 }
 
 TEST(FormatTest, FormsOfTheSystemsMessages) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -202,28 +203,36 @@ const CapsFlagName kVertexProcessingCaps[] = {
     {0x80, "D3DVTXPCAPS_NO_VSDT_UBYTE4"},
 };
 
-enum class FieldKind { kDevType, kDecimal, kFloat, kShaderVersion, kFlags };
+using internal::CapsField;
+using internal::CapsFieldKind;
+using internal::ReadCapsDword;
+using internal::ReadCapsFloat;
 
-struct CapsField {
-  const char* label;
-  std::size_t offset;
-  FieldKind kind;
-  const CapsFlagName* table;
-  std::size_t count;
-};
+void AppendCapsFlags(internal::CReportText& text, DWORD value, const char* label, const CapsFlagName* table,
+                     std::size_t count) {
+  text << label << " {\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    if ((value & table[i].flag) == table[i].flag) text << '\t' << table[i].name << '\n';
+  }
+  text << "}\n";
+}
+
+}  // namespace
+
+namespace internal {
 
 #define VEXA_DEC(field) \
-  { #field, offsetof(D3DCAPS8, field), FieldKind::kDecimal, nullptr, 0 }
+  { #field, offsetof(D3DCAPS8, field), CapsFieldKind::kDecimal, nullptr, 0 }
 #define VEXA_FLOAT(field) \
-  { #field, offsetof(D3DCAPS8, field), FieldKind::kFloat, nullptr, 0 }
+  { #field, offsetof(D3DCAPS8, field), CapsFieldKind::kFloat, nullptr, 0 }
 #define VEXA_SHADER(field) \
-  { #field, offsetof(D3DCAPS8, field), FieldKind::kShaderVersion, nullptr, 0 }
+  { #field, offsetof(D3DCAPS8, field), CapsFieldKind::kShaderVersion, nullptr, 0 }
 #define VEXA_FLAGS(field, table) \
-  { #field, offsetof(D3DCAPS8, field), FieldKind::kFlags, table, sizeof table / sizeof table[0] }
+  { #field, offsetof(D3DCAPS8, field), CapsFieldKind::kFlags, table, sizeof table / sizeof table[0] }
 
 // Structure order of D3DCAPS8; the label is the published field name.
-const CapsField kFields[] = {
-    {"DeviceType", offsetof(D3DCAPS8, DeviceType), FieldKind::kDevType, nullptr, 0},
+const CapsField kCapsFields[] = {
+    {"DeviceType", offsetof(D3DCAPS8, DeviceType), CapsFieldKind::kDevType, nullptr, 0},
     VEXA_DEC(AdapterOrdinal),
     VEXA_FLAGS(Caps, kCaps),
     VEXA_FLAGS(Caps2, kCaps2),
@@ -283,54 +292,30 @@ const CapsField kFields[] = {
 #undef VEXA_SHADER
 #undef VEXA_FLAGS
 
-static_assert(sizeof kFields / sizeof kFields[0] == 53, "every D3DCAPS8 field is written");
-static_assert(sizeof(D3DCAPS8) == 53 * 4, "D3DCAPS8 is 53 consecutive 32-bit fields");
-
-DWORD ReadDword(const D3DCAPS8& caps, std::size_t offset) {
-  DWORD value;
-  std::memcpy(&value, reinterpret_cast<const char*>(&caps) + offset, sizeof value);
-  return value;
-}
-
-float ReadFloat(const D3DCAPS8& caps, std::size_t offset) {
-  float value;
-  std::memcpy(&value, reinterpret_cast<const char*>(&caps) + offset, sizeof value);
-  return value;
-}
-
-void AppendCapsFlags(internal::CReportText& text, DWORD value, const char* label, const CapsFlagName* table,
-                     std::size_t count) {
-  text << label << " {\n";
-  for (std::size_t i = 0; i < count; ++i) {
-    if ((value & table[i].flag) == table[i].flag) text << '\t' << table[i].name << '\n';
-  }
-  text << "}\n";
-}
-
-}  // namespace
-
-namespace internal {
+static_assert(sizeof kCapsFields / sizeof kCapsFields[0] == kCapsFieldCount,
+              "every D3DCAPS8 field is written");
+static_assert(sizeof(D3DCAPS8) == kCapsFieldCount * 4, "D3DCAPS8 is 53 consecutive 32-bit fields");
 
 void WriteDeviceCaps(CReportText& text, const D3DCAPS8& caps) {
   text << "< DeviceCaps >\n";
-  for (const CapsField& field : kFields) {
+  for (const CapsField& field : kCapsFields) {
     switch (field.kind) {
-      case FieldKind::kDevType:
+      case CapsFieldKind::kDevType:
         text << "DeviceType: " << internal::DevTypeName(caps.DeviceType) << '\n';
         break;
-      case FieldKind::kDecimal:
+      case CapsFieldKind::kDecimal:
         text << field.label << ": ";
-        text.Dec(ReadDword(caps, field.offset)) << '\n';
+        text.Dec(ReadCapsDword(caps, field.offset)) << '\n';
         break;
-      case FieldKind::kFloat:
+      case CapsFieldKind::kFloat:
         text << field.label << ": ";
-        text.Float(ReadFloat(caps, field.offset)) << '\n';
+        text.Float(ReadCapsFloat(caps, field.offset)) << '\n';
         break;
-      case FieldKind::kShaderVersion:
-        text << field.label << ": " << FormatShaderVersion(ReadDword(caps, field.offset)).c_str() << '\n';
+      case CapsFieldKind::kShaderVersion:
+        text << field.label << ": " << FormatShaderVersion(ReadCapsDword(caps, field.offset)).c_str() << '\n';
         break;
-      case FieldKind::kFlags:
-        AppendCapsFlags(text, ReadDword(caps, field.offset), field.label, field.table, field.count);
+      case CapsFieldKind::kFlags:
+        AppendCapsFlags(text, ReadCapsDword(caps, field.offset), field.label, field.table, field.count);
         break;
     }
   }

@@ -1,0 +1,283 @@
+// Speed of the device report writers on a large enumeration, against one raw
+// write of the same bytes and against the same text written the naive way,
+// with operator<< on the stream. Two more runs take the gap to the raw write
+// apart: the same bytes written with the report's flushes, and the report's
+// numbers formatted alone. The last pair writes into a real report file,
+// where every flush reaches the operating system.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/TextFile.h"
+#include "vexaNaiveReport.h"
+#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
+#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
+
+namespace {
+
+using namespace vexaSDK::DX8;
+using internal::CReportText;
+using internal::CTestEnumMode;
+using internal::CTestModeInfo;
+
+// An in-memory sink with room reserved up front, so every side pays for its
+// bytes and flushes, not for a growing string. It notes where each flush fell.
+class MemorySink : public std::streambuf {
+ public:
+  explicit MemorySink(std::size_t capacity) { bytes_.reserve(capacity); }
+  void Clear() {
+    bytes_.clear();
+    flushes_.clear();
+  }
+  std::size_t Size() const { return bytes_.size(); }
+  std::string Text() const { return std::string(bytes_.begin(), bytes_.end()); }
+  const std::vector<std::size_t>& Flushes() const { return flushes_; }
+  void KeepFlushes(bool keep) { keepFlushes_ = keep; }
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    bytes_.insert(bytes_.end(), s, s + n);
+    return n;
+  }
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) bytes_.push_back(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+  int sync() override {
+    if (keepFlushes_) flushes_.push_back(bytes_.size());
+    return 0;
+  }
+
+ private:
+  std::vector<char> bytes_;
+  std::vector<std::size_t> flushes_;
+  bool keepFlushes_ = false;
+};
+
+D3DCAPS8 BusyCaps() {
+  D3DCAPS8 caps;
+  std::memset(&caps, 0xFF, sizeof caps);
+  caps.DeviceType = D3DDEVTYPE_HAL;
+  caps.MaxVertexW = 1e10f;
+  caps.GuardBandLeft = -8192.0f;
+  caps.MaxPointSize = 64.0f;
+  caps.MaxPixelShaderValue = 0.0001f;
+  return caps;
+}
+
+// 4 adapters, 300 display modes per record, every table full.
+CTestEnumMode LargeEnumeration() {
+  const D3DFORMAT displays[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5};
+  std::vector<D3DFORMAT> all(32);
+  for (int i = 0; i < 32; ++i) all[i] = static_cast<D3DFORMAT>(20 + i);
+  const std::vector<D3DFORMAT> depth = {D3DFMT_D16_LOCKABLE, D3DFMT_D32,   D3DFMT_D15S1,  D3DFMT_D24S8,
+                                        D3DFMT_D16,          D3DFMT_D24X8, D3DFMT_D24X4S4};
+  std::vector<D3DMULTISAMPLE_TYPE> samples = {D3DMULTISAMPLE_NONE};
+  for (int t = 2; t <= 16; ++t) samples.push_back(static_cast<D3DMULTISAMPLE_TYPE>(t));
+
+  CTestEnumMode enumeration;
+  for (UINT adapter = 0; adapter < 4; ++adapter) {
+    D3DADAPTER_IDENTIFIER8 id = {};
+    std::strcpy(id.Description, "Benchmark Graphics Adapter");
+    std::strcpy(id.Driver, "bench.dll");
+    id.DriverVersion.HighPart = (6 << 16) | 14;
+    id.DriverVersion.LowPart = (10 << 16) | 6545;
+    id.VendorId = 0x10DE;
+    id.DeviceId = 0x0322 + adapter;
+    id.SubSysId = 0x80A31043;
+    id.Revision = 161;
+    id.DeviceIdentifier = {0xD7B71E3E, 0x4062, 0x11CF, {0x63, 0x4E, 0xA1, 0x05, 0x1B, 0xC2, 0xDA, 0x35}};
+    id.WHQLLevel = 1;
+    std::vector<CModeInfo> records;
+    for (int r = 0; r < 4; ++r) {
+      CTestModeInfo record(adapter, r < 2 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, r % 2, id);
+      record.Caps(BusyCaps());
+      for (D3DFORMAT display : displays) {
+        for (D3DFORMAT back : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+          record.MultiSample(display, back, samples).DepthStencil(display, back, depth);
+        }
+        for (int kind = 0; kind < kFormatTableCount; ++kind) {
+          record.Formats(static_cast<FormatTableKind>(kind), display, all);
+        }
+      }
+      for (UINT m = 0; m < 300; ++m) {
+        record.Mode(640 + 16 * (m % 75), 480 + 8 * (m / 75), 60 + m % 4 * 15, displays[m % 4],
+                    displays[(m + 1) % 4]);
+      }
+      records.push_back(record);
+    }
+    enumeration.Adapter(id, records);
+  }
+  return enumeration;
+}
+
+const std::size_t kSinkCapacity = 1 << 22;
+
+// The product's text and the flush points it set, written once.
+struct ReportBytes {
+  std::string text;
+  std::vector<std::size_t> flushes;
+};
+
+ReportBytes WrittenBy(void (*write)(std::ostream&, const CDGEnumMode&), const CDGEnumMode& enumeration) {
+  MemorySink sink(kSinkCapacity);
+  sink.KeepFlushes(true);
+  std::ostream out(&sink);
+  write(out, enumeration);
+  return {sink.Text(), sink.Flushes()};
+}
+
+void ProductWrite(std::ostream& out, const CDGEnumMode& enumeration) { enumeration.WriteDeviceInfo(out); }
+
+// Times `write` into an in-memory stream emptied before each pass.
+template <typename Write>
+void TimeInMemory(benchmark::State& state, Write write) {
+  MemorySink sink(kSinkCapacity);
+  std::ostream out(&sink);
+  for (auto _ : state) {
+    sink.Clear();
+    write(out);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sink.Size()));
+  state.counters["bytes"] = static_cast<double>(sink.Size());
+}
+
+void BM_WriteDeviceInfo(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  TimeInMemory(state, [&](std::ostream& out) { enumeration.WriteDeviceInfo(out); });
+}
+BENCHMARK(BM_WriteDeviceInfo)->Unit(benchmark::kMicrosecond);
+
+// The same report through operator<<; refused unless it gives the product's
+// bytes and flushes, so the two are compared on the same work.
+void BM_NaiveWriteDeviceInfo(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  const ReportBytes product = WrittenBy(ProductWrite, enumeration);
+  const ReportBytes naive = WrittenBy(vexaBench::NaiveWriteDeviceInfo, enumeration);
+  if (naive.text != product.text || naive.flushes != product.flushes) {
+    std::size_t at = 0;
+    while (at < naive.text.size() && at < product.text.size() && naive.text[at] == product.text[at]) ++at;
+    const std::string message = "the naive report differs from the product's: " +
+                                (naive.text != product.text ? "first different byte at " + std::to_string(at)
+                                                            : std::string("flushes differ"));
+    state.SkipWithError(message.c_str());
+    return;
+  }
+  TimeInMemory(state, [&](std::ostream& out) { vexaBench::NaiveWriteDeviceInfo(out, enumeration); });
+}
+BENCHMARK(BM_NaiveWriteDeviceInfo)->Unit(benchmark::kMicrosecond);
+
+// The same bytes, handed over in one write.
+void BM_RawWriteOfDeviceInfo(benchmark::State& state) {
+  const std::string text = WrittenBy(ProductWrite, LargeEnumeration()).text;
+  TimeInMemory(state, [&](std::ostream& out) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+  });
+}
+BENCHMARK(BM_RawWriteOfDeviceInfo)->Unit(benchmark::kMicrosecond);
+
+// The same bytes in the pieces between the report's flushes, each flushed: the
+// share of the gap that the report's format itself demands.
+void BM_RawWriteWithReportFlushes(benchmark::State& state) {
+  const ReportBytes product = WrittenBy(ProductWrite, LargeEnumeration());
+  TimeInMemory(state, [&](std::ostream& out) {
+    std::size_t from = 0;
+    for (const std::size_t to : product.flushes) {
+      out.write(product.text.data() + from, static_cast<std::streamsize>(to - from));
+      out.flush();
+      from = to;
+    }
+    out.write(product.text.data() + from, static_cast<std::streamsize>(product.text.size() - from));
+  });
+  state.counters["flushes"] = static_cast<double>(product.flushes.size());
+}
+BENCHMARK(BM_RawWriteWithReportFlushes)->Unit(benchmark::kMicrosecond);
+
+// Every number the report writes, formatted the report's way and nothing else.
+void AppendReportNumbers(CReportText& text, const CDGEnumMode& enumeration) {
+  for (const D3DADAPTER_IDENTIFIER8& id : enumeration.Identifiers()) {
+    const DWORD high = static_cast<DWORD>(id.DriverVersion.HighPart);
+    text.Dec(high >> 16).Dec(high & 0xFFFF).Dec(id.DriverVersion.LowPart >> 16);
+    text.Dec(id.DriverVersion.LowPart & 0xFFFF).Hex(id.VendorId, 8).Hex(id.DeviceId, 8);
+    text.Hex(id.SubSysId, 8).Dec(id.Revision).Hex(id.DeviceIdentifier.Data1, 8);
+    text.Hex(id.DeviceIdentifier.Data2, 4).Hex(id.DeviceIdentifier.Data3, 4);
+    for (const unsigned char byte : id.DeviceIdentifier.Data4) text.Hex(byte, 2);
+    text.Dec(id.WHQLLevel);
+  }
+  for (std::size_t i = 0; i < enumeration.Identifiers().size(); ++i) {
+    for (std::size_t r = 4 * i; r < 4 * i + 4 && r < enumeration.ModeInfos().size(); ++r) {
+      const CModeInfo& record = enumeration.ModeInfos()[r];
+      for (const internal::CapsField& field : internal::kCapsFields) {
+        const DWORD value = internal::ReadCapsDword(record.Caps(), field.offset);
+        if (field.kind == internal::CapsFieldKind::kDecimal) text.Dec(value);
+        if (field.kind == internal::CapsFieldKind::kFloat) {
+          text.Float(internal::ReadCapsFloat(record.Caps(), field.offset));
+        }
+        if (field.kind == internal::CapsFieldKind::kShaderVersion) text << FormatShaderVersion(value);
+      }
+      for (const CDisplayMode& mode : record.DisplayModes()) {
+        text.Dec(mode.Width).Dec(mode.Height).Dec(mode.RefreshRate);
+      }
+    }
+  }
+}
+
+void BM_ReportNumbersAlone(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  TimeInMemory(state, [&](std::ostream& out) {
+    CReportText text(out);
+    AppendReportNumbers(text, enumeration);
+    text.Finish();
+  });
+}
+BENCHMARK(BM_ReportNumbersAlone)->Unit(benchmark::kMicrosecond);
+
+// A report file of this process's own, rewritten on every iteration.
+std::string ReportFilePath() {
+  const char* folder = std::getenv("TMPDIR");
+  return std::string(folder && *folder ? folder : "/tmp") + "/vexaReportBenchmark." +
+         std::to_string(getpid()) + ".txt";
+}
+
+void BM_WriteDeviceInfoToFile(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  const std::string path = ReportFilePath();
+  for (auto _ : state) {
+    platform::CTextFileStream file(path.c_str());
+    enumeration.WriteDeviceInfo(file);
+    file.close();
+    if (!file) state.SkipWithError("the report file cannot be written");
+  }
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_WriteDeviceInfoToFile)->Unit(benchmark::kMicrosecond);
+
+void BM_RawWriteToFile(benchmark::State& state) {
+  const std::string text = WrittenBy(ProductWrite, LargeEnumeration()).text;
+  const std::string path = ReportFilePath();
+  for (auto _ : state) {
+    platform::CTextFileStream file(path.c_str());
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    if (!file) state.SkipWithError("the report file cannot be written");
+  }
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_RawWriteToFile)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteDeviceCaps(benchmark::State& state) {
+  const D3DCAPS8 caps = BusyCaps();
+  TimeInMemory(state, [&](std::ostream& out) { WriteDeviceCaps(out, caps); });
+}
+BENCHMARK(BM_WriteDeviceCaps);
+
+}  // namespace
