@@ -16,15 +16,21 @@ else()
 endif()
 include(GoogleTest)
 
-# vexa_add_test(<name> SOURCES ... LIBS ...): one suite registered with CTest.
+# vexa_add_test(<name> SOURCES ... LIBS ... [LABELS ...]): one suite
+# registered with CTest, its tests carrying the labels given.
 function(vexa_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   if(CMAKE_CROSSCOMPILING)
     if(CMAKE_CROSSCOMPILING_EMULATOR)
       add_test(NAME ${name} COMMAND ${name})
+      if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+      endif()
     endif()
+  elseif(ARG_LABELS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

@@ -1,0 +1,153 @@
+// Test-only, POSIX host: runs the real tool as a user would, in a folder of
+// its own. A copy of the program sits in app/ (it looks for dxdiag beside
+// itself first), home/ is its HOME with a Desktop, bin/ comes first on PATH
+// with the stub xdg-open, and the answers arrive on standard input while
+// standard output is kept. Every run is bounded in time.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vexaEnvChecker {
+namespace internal {
+
+inline std::string ReadHostFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void WriteHostFile(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
+  std::ofstream(path, std::ios::binary) << bytes;
+  chmod(path.c_str(), mode);
+}
+
+inline bool HostFileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+struct CRunResult {
+  bool finished = false;  // false: killed at the time bound
+  int exitCode = -1;
+  std::string out;
+};
+
+class CRunFolder {
+ public:
+  // `tool` and `dxdiag` are the built programs; an empty `dxdiag` leaves the
+  // program without one.
+  CRunFolder(const std::string& tool, const std::string& dxdiag) {
+    char pattern[64];
+    std::snprintf(pattern, sizeof pattern, "/tmp/vexaRun.%d.XXXXXX", static_cast<int>(getpid()));
+    if (mkdtemp(pattern) == nullptr) return;
+    root_ = pattern;
+    for (const char* folder : {"/app", "/home", "/home/Desktop", "/bin", "/work"}) {
+      mkdir((root_ + folder).c_str(), 0755);
+    }
+    WriteHostFile(App("vexaEnvChecker"), ReadHostFile(tool), 0755);
+    if (!dxdiag.empty()) WriteHostFile(App("dxdiag"), ReadHostFile(dxdiag), 0755);
+    // Records its one argument byte for byte, then exits as told.
+    WriteHostFile(
+        root_ + "/bin/xdg-open",
+        "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.link\"\nexit \"$(cat \"$0.exit\" 2>/dev/null || echo 0)\"\n",
+        0755);
+  }
+  ~CRunFolder() {
+    if (root_.empty()) return;
+    chmod(Desktop().c_str(), 0755);
+    const int removed = std::system(("rm -rf '" + root_ + "'").c_str());
+    static_cast<void>(removed);
+  }
+  CRunFolder(const CRunFolder&) = delete;
+  CRunFolder& operator=(const CRunFolder&) = delete;
+
+  bool ok() const { return !root_.empty(); }
+  std::string App(const std::string& name) const { return root_ + "/app/" + name; }
+  std::string Home() const { return root_ + "/home"; }
+  std::string Desktop() const { return root_ + "/home/Desktop"; }
+  std::string Report() const { return Desktop() + "/envInfo.txt"; }
+  // The current folder the tool starts in.
+  std::string Work() const { return root_ + "/work"; }
+  std::string MailLink() const { return ReadHostFile(root_ + "/bin/xdg-open.link"); }
+  bool MailerRan() const { return HostFileExists(root_ + "/bin/xdg-open.link"); }
+  void SetMailerExit(int code) { WriteHostFile(root_ + "/bin/xdg-open.exit", std::to_string(code)); }
+  // Puts a shell script in dxdiag's place.
+  void SetDxdiag(const std::string& script) { WriteHostFile(App("dxdiag"), "#!/bin/sh\n" + script, 0755); }
+  void RemoveDxdiag() { unlink(App("dxdiag").c_str()); }
+  // Host paths other than the run's own that the run sees.
+  void SetEnvironment(const std::string& name, const std::string& value) {
+    extra_.push_back(name + "=" + value);
+  }
+  // A file-size limit for the tool and its children, as a full disk would set.
+  void SetFileSizeLimit(rlim_t bytes) { fileSizeLimit_ = bytes; }
+
+  CRunResult Run(const std::string& answers, std::chrono::seconds bound = std::chrono::seconds(60)) const {
+    CRunResult result;
+    const std::string outPath = root_ + "/out.txt", inPath = root_ + "/in.txt";
+    WriteHostFile(inPath, answers);
+    std::vector<std::string> environment = {"HOME=" + Home(), "XDG_CONFIG_HOME=" + Home() + "/.config",
+                                            "PATH=" + root_ + "/bin:/usr/bin:/bin", "LANG=C.UTF-8"};
+    environment.insert(environment.end(), extra_.begin(), extra_.end());
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(&entry[0]);
+    envp.push_back(nullptr);
+    const std::string program = App("vexaEnvChecker");
+    const pid_t pid = fork();
+    if (pid < 0) return result;
+    if (pid == 0) {
+      const int in = open(inPath.c_str(), O_RDONLY);
+      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(Work().c_str()) != 0) _exit(126);
+      if (fileSizeLimit_ != RLIM_INFINITY) {
+        // Writes past the limit fail with EFBIG instead of ending the process.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit = {fileSizeLimit_, fileSizeLimit_};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+      execve(program.c_str(), argv, envp.data());
+      _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    for (;;) {
+      const pid_t done = waitpid(pid, &status, WNOHANG);
+      if (done == pid) {
+        result.finished = true;
+        break;
+      }
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (result.finished && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadHostFile(outPath);
+    return result;
+  }
+
+ private:
+  std::string root_;
+  std::vector<std::string> extra_;
+  rlim_t fileSizeLimit_ = RLIM_INFINITY;
+};
+
+}  // namespace internal
+}  // namespace vexaEnvChecker

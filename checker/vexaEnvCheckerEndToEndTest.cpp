@@ -1,0 +1,202 @@
+// The real tool on the POSIX host, as a user runs it: answers typed on
+// standard input, the boxes read on standard output (in UTF-8, one line end
+// per CR LF), the report on the desktop, the mail link handed to xdg-open.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "checker/internal/vexaRunHarness.h"
+#include "platform/D3D8.h"
+#include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
+
+namespace vexaEnvChecker {
+namespace {
+
+using internal::CRunFolder;
+using internal::CRunResult;
+using internal::HostFileExists;
+using internal::ReadHostFile;
+using internal::WriteHostFile;
+
+const char kYesNo[] = u8"[Yes/No] (y = はい, n = いいえ): ";
+const char kOk[] = "[OK] (Enter): ";
+
+std::string Notice(const char* icon, const std::string& text, const char* prompt) {
+  return std::string(u8"==== vexaEnvChecker のお知らせ (") + icon + ") ====\n" + text + "\n" + prompt;
+}
+std::string Error(const std::string& text) {
+  return std::string(u8"==== vexaEnvChecker のエラー (Warning) ====\n") + text + "\n" + kOk;
+}
+
+const std::string kStart = Notice("Question",
+                                  u8"デスクトップに環境情報ファイル envInfo.txt を出力しようとしています。\n"
+                                  u8"この操作はサポートに必要な情報を調査、出力するものです。\n"
+                                  u8"続けてよろしいですか？\n"
+                                  u8"(注意：この操作には時間が掛かる事があります。)",
+                                  kYesNo);
+const std::string kOverwrite = Notice("Question",
+                                      u8"既にデスクトップに envInfo.txt が存在します。\n"
+                                      u8"このまま作業を続けるとファイルは上書きされます。\n\n"
+                                      u8"続けてよろしいですか？",
+                                      kYesNo);
+const std::string kCancelled = Notice("Information", u8"作業を中断しました。", kOk);
+const std::string kCompletion = Notice("Question",
+                                       u8"デスクトップへ envInfo.txt の出力が完了しました。\n"
+                                       u8"続けてQoruサポートへメールを送信する準備を行いますか？",
+                                       kYesNo);
+const std::string kMailerFailure = Error(
+    u8"標準のメーラーの起動に失敗しました。\n"
+    u8"申し訳ございませんが、手動でメールの送信手順を行ってください。");
+std::string Failure(const std::string& reason) {
+  return Error(u8"作業中にエラーが発生しました。\nエラー内容：" + reason);
+}
+
+const char kHeader[] = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
+
+// A stand-in for dxdiag that writes one line to the host path of its report.
+const char kQuickDxdiag[] =
+    "p=$(printf '%s' \"$2\" | sed -e 's/^[Zz]://' -e 's/\\\\/\\//g')\n"
+    "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(run_.ok());
+    // A machine without display controllers, the same for the tool and for us.
+    sysfs_ = run_.Home() + "/sysfs";
+    mkdir(sysfs_.c_str(), 0755);
+    run_.SetEnvironment("SYSFS_PATH", sysfs_);
+  }
+
+  // The section the tool must append for this machine, as the file holds it.
+  std::string ExpectedSection() const {
+    setenv("SYSFS_PATH", sysfs_.c_str(), 1);
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
+    if (direct3D != nullptr) direct3D->Release();
+    unsetenv("SYSFS_PATH");
+    std::ostringstream text;
+    enumeration.WriteDeviceInfo(text);
+    std::string crlf;
+    for (char c : text.str()) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return crlf;
+  }
+
+  CRunFolder run_{VEXA_ENV_CHECKER, VEXA_DXDIAG};
+  std::string sysfs_;
+};
+
+TEST_F(EndToEndTest, NoAtTheStartDoesNothing) {
+  run_.SetDxdiag("touch \"$0.ran\"\n");
+  const CRunResult result = run_.Run("n\n");
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart, result.out);
+  EXPECT_FALSE(HostFileExists(run_.Report()));
+  EXPECT_FALSE(HostFileExists(run_.App("dxdiag.ran"))) << "no diagnostic program started";
+  EXPECT_FALSE(HostFileExists(run_.App("log"))) << "nothing logged, so no log folder";
+}
+
+TEST_F(EndToEndTest, YesYesWritesTheReportAndHandsTheLinkOn) {
+  const CRunResult result = run_.Run("y\ny\n");
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kCompletion, result.out);
+
+  const std::string report = ReadHostFile(run_.Report());
+  const std::size_t header = report.find(kHeader);
+  ASSERT_NE(std::string::npos, header) << report.substr(0, 400);
+  EXPECT_EQ(ExpectedSection(), report.substr(header + 58));
+  const std::string diagnostic = report.substr(0, header);
+  EXPECT_EQ(0u, diagnostic.find("------------------\r\nSystem Information\r\n------------------\r\n"));
+  EXPECT_NE(std::string::npos, diagnostic.find("\r\nDisplay Devices\r\n"));
+  EXPECT_NE(std::string::npos, diagnostic.find("\r\nSound Devices\r\n"));
+  EXPECT_EQ("\r\n", diagnostic.substr(diagnostic.size() - 2)) << "the header follows dxdiag's last line";
+  for (std::size_t at = report.find('\n'); at != std::string::npos; at = report.find('\n', at + 1)) {
+    ASSERT_EQ('\r', report[at - 1]) << "bare line feed at byte " << at;
+  }
+
+  const std::string body =
+      u8"注：デスクトップに出力された envInfo.txt をこのメールに添付してください。%0d%0a"
+      u8"\u3000\u3000必ずファイルが添付されている事を確認してから送信ボタンを押してください。%0d%0a%0d%0a"
+      u8"・ゲームのタイトル%0d%0a (ここにゲームタイトルを記入してください)%0d%0a%0d%0a"
+      u8"・起こった場面/どのような症状が発生したのか、等の気付いた点が有れば%0d%0a"
+      u8" (ここに症状などを記入してください)%0d%0a";
+  EXPECT_EQ(u8"mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=" + body,
+            run_.MailLink());
+}
+
+TEST_F(EndToEndTest, NoAtTheOverwriteQuestionLeavesTheOldReport) {
+  run_.SetDxdiag("touch \"$0.ran\"\n");
+  WriteHostFile(run_.Report(), "old report\r\n");
+  const CRunResult result = run_.Run("y\nn\n\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kOverwrite + kCancelled, result.out);
+  EXPECT_EQ("old report\r\n", ReadHostFile(run_.Report()));
+  EXPECT_FALSE(HostFileExists(run_.App("dxdiag.ran")));
+}
+
+TEST_F(EndToEndTest, NoAtTheCompletionQuestionKeepsTheReportAndSendsNoMail) {
+  run_.SetDxdiag(kQuickDxdiag);
+  const CRunResult result = run_.Run("y\nn\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kCompletion, result.out);
+  EXPECT_EQ("quick diagnostic report\r\n" + std::string(kHeader) + ExpectedSection(),
+            ReadHostFile(run_.Report()));
+  EXPECT_FALSE(run_.MailerRan());
+}
+
+TEST_F(EndToEndTest, ReportLocationThatIsAFolderCannotBeOpened) {
+  run_.SetDxdiag(kQuickDxdiag);
+  ASSERT_EQ(0, mkdir(run_.Report().c_str(), 0755));
+  const CRunResult result = run_.Run("y\n\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + Failure(u8"ログファイルのオープンに失敗しました。"), result.out)
+      << "a folder is no existing report: no overwrite question";
+  struct stat info;
+  EXPECT_TRUE(stat(run_.Report().c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+TEST_F(EndToEndTest, WithoutADesktopTheReportIsInTheCurrentFolder) {
+  run_.SetDxdiag(kQuickDxdiag);
+  ASSERT_EQ(0, rmdir(run_.Desktop().c_str()));
+  const CRunResult result = run_.Run("y\nn\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kCompletion, result.out);
+  EXPECT_EQ("quick diagnostic report\r\n" + std::string(kHeader) + ExpectedSection(),
+            ReadHostFile(run_.Work() + "/envInfo.txt"));
+}
+
+TEST_F(EndToEndTest, MissingDxdiagFailsAndRemovesTheAcceptedOldReport) {
+  run_.RemoveDxdiag();
+  WriteHostFile(run_.Report(), "old report\r\n");
+  const CRunResult result = run_.Run("y\ny\n\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kOverwrite + Failure(u8"dxdiagのログ出力に失敗しました。"), result.out);
+  EXPECT_FALSE(HostFileExists(run_.Report()));
+}
+
+TEST_F(EndToEndTest, FailingMailerKeepsTheReport) {
+  run_.SetDxdiag(kQuickDxdiag);
+  run_.SetMailerExit(3);
+  const CRunResult result = run_.Run("y\ny\n\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kCompletion + kMailerFailure, result.out);
+  EXPECT_TRUE(run_.MailerRan());
+  EXPECT_EQ("quick diagnostic report\r\n" + std::string(kHeader) + ExpectedSection(),
+            ReadHostFile(run_.Report()));
+}
+
+TEST_F(EndToEndTest, FullDiskLeavesNoTruncatedReport) {
+  run_.SetDxdiag(kQuickDxdiag);
+  // Room for the diagnostic text and the header, not for the whole section.
+  run_.SetFileSizeLimit(4096);
+  const CRunResult result = run_.Run("y\n\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + Failure(u8"ログファイルの書き込みに失敗しました。"), result.out);
+  EXPECT_FALSE(HostFileExists(run_.Report())) << "the partial report is deleted";
+}
+
+}  // namespace
+}  // namespace vexaEnvChecker

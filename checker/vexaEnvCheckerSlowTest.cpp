@@ -1,0 +1,41 @@
+// The tool against a diagnostic program that never finishes: the run gives
+// up after its minute, says so and removes what was written. Slow by nature,
+// so it is labelled to be left out of quick local runs.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+
+#include "checker/internal/vexaRunHarness.h"
+
+namespace vexaEnvChecker {
+namespace {
+
+using internal::CRunFolder;
+using internal::CRunResult;
+using internal::HostFileExists;
+using internal::ReadHostFile;
+
+TEST(SlowEndToEndTest, DxdiagOutlivingAMinuteIsAFailure) {
+  CRunFolder run(VEXA_ENV_CHECKER, "");
+  ASSERT_TRUE(run.ok());
+  run.SetDxdiag(
+      "p=$(printf '%s' \"$2\" | sed -e 's/^[Zz]://' -e 's/\\\\/\\//g')\n"
+      "printf 'begun\\r\\n' > \"$p\"\n"
+      "echo $$ > \"$0.pid\"\n"
+      "exec sleep 90\n");
+  const auto start = std::chrono::steady_clock::now();
+  const CRunResult result = run.Run("y\n\n", std::chrono::seconds(120));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  const std::string pid = ReadHostFile(run.App("dxdiag.pid"));
+  if (!pid.empty()) kill(std::stoi(pid), SIGKILL);  // the tool leaves it running, as it should
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_GE(waited, std::chrono::seconds(59));
+  EXPECT_NE(std::string::npos, result.out.find(u8"エラー内容：dxdiagのログ出力に失敗しました。\n"));
+  EXPECT_FALSE(HostFileExists(run.Report())) << "what dxdiag had written is deleted";
+  EXPECT_FALSE(pid.empty()) << "the diagnostic program was started";
+}
+
+}  // namespace
+}  // namespace vexaEnvChecker
