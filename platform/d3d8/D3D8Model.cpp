@@ -36,8 +36,9 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
     return Begin(Call::kRegisterSoftwareDevice, 0, RecordedCall{}, D3DERR_INVALIDCALL);
   }
 
+  // A count has no result code; failing, it is a runtime that sees no adapter.
   UINT STDMETHODCALLTYPE GetAdapterCount() override {
-    Begin(Call::kGetAdapterCount, 0, RecordedCall{});
+    if (Begin(Call::kGetAdapterCount, 0, RecordedCall{}) != D3D_OK) return 0;
     return static_cast<UINT>(model_->adapters.size());
   }
 

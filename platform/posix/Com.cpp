@@ -2,6 +2,7 @@
 // remains is each thread's apartment kind and how often it was started, with
 // the results the system gives for a repeated or conflicting start.
 #include "platform/Win32.h"
+#include "platform/posix/internal/Faults.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ const DWORD kKnownFlags = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | CO
 }  // namespace
 
 HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD coInit) {
+  if (platform_posix::FailsNow(platform::testing::FaultSite::kCoInitializeEx)) return E_OUTOFMEMORY;
   if (reserved != nullptr || (coInit & ~kKnownFlags) != 0) return E_INVALIDARG;
   const bool singleThreaded = (coInit & COINIT_APARTMENTTHREADED) != 0;
   if (apartment.starts != 0) {

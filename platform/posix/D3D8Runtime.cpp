@@ -3,6 +3,7 @@
 // model's own devices.
 #include "platform/D3D8Model.h"
 #include "platform/posix/internal/Direct3D.h"
+#include "platform/posix/internal/Faults.h"
 #include "platform/posix/internal/HostHardware.h"
 
 namespace {
@@ -19,6 +20,7 @@ void platform_posix::SetServedModel(const std::shared_ptr<platform::d3d8::CRunti
 }
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
+  if (platform_posix::FailsNow(platform::testing::FaultSite::kDirect3DCreate8)) return nullptr;
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
   std::shared_ptr<platform::d3d8::CRuntimeModel> model = ServedModel();
   if (model == nullptr) {

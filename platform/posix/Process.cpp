@@ -17,6 +17,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/posix/internal/Faults.h"
 #include "platform/posix/internal/Posix.h"
 
 extern char** environ;
@@ -319,6 +320,10 @@ using namespace platform_posix;
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
                            LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,
                            LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
+  if (FailsNow(platform::testing::FaultSite::kCreateProcessA)) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
   if (startupInfo == nullptr || processInformation == nullptr ||
       (applicationName == nullptr && commandLine == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -373,8 +378,9 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  const bool planned = FailsNow(platform::testing::FaultSite::kWaitForSingleObject);
   const std::shared_ptr<ProcessObject> process = Lookup(handle);
-  if (!process) {
+  if (!process || planned) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }

@@ -3,6 +3,7 @@
 
 #include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Direct3D.h"
+#include "platform/posix/internal/Faults.h"
 #include "platform/posix/internal/Modules.h"
 
 namespace platform {
@@ -36,6 +37,16 @@ bool GetLastMessageBox(HWND& owner, UINT& style) {
 
 bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model) {
   platform_posix::SetServedModel(model);
+  return true;
+}
+
+bool SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileName) {
+  platform_posix::SetFaultPlan(site, index, fileName);
+  return true;
+}
+
+bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>& counts) {
+  counts = platform_posix::FaultCounts();
   return true;
 }
 

@@ -1,13 +1,21 @@
-// Line-end translation for text files written by the program.
+// Line-end translation for text files written by the program, over the
+// host's file descriptors.
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
+#include "platform/posix/internal/Faults.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform {
+
+using testing::FaultSite;
 
 bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
   std::string hostPath;
@@ -19,45 +27,78 @@ bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
 }
 
 bool CCrLfFileBuf::open(const char* ansiPath, std::ios::openmode mode) {
-  if (file_ != nullptr) return false;
+  if (fd_ >= 0) return false;
   std::string hostPath;
   if (!platform_posix::ToHostPath(ansiPath, hostPath)) return false;
-  file_ = std::fopen(hostPath.c_str(), (mode & std::ios::app) ? "ab" : "wb");
+  planned_ = platform_posix::IsPlannedFile(hostPath);
+  if (planned_ && platform_posix::FailsNow(FaultSite::kFileOpen)) return false;
+  // Append mode puts every write at the end, whatever else wrote there;
+  // children started later do not inherit the file.
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | ((mode & std::ios::app) ? O_APPEND : O_TRUNC);
+  do {
+    fd_ = ::open(hostPath.c_str(), flags, 0666);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) return false;
   binary_ = (mode & std::ios::binary) != 0;
-  return file_ != nullptr;
+  failed_ = false;
+  setp(buffer_, buffer_ + kBufferBytes);
+  return true;
 }
 
 bool CCrLfFileBuf::close() {
-  if (file_ == nullptr) return false;
-  const bool ok = std::fclose(file_) == 0;
-  file_ = nullptr;
-  return ok;
+  if (fd_ < 0) return false;
+  const bool written = WriteBuffer();
+  // The descriptor is gone whatever close says; a failure may mean lost bytes.
+  const bool closed = ::close(fd_) == 0 && !(planned_ && platform_posix::FailsNow(FaultSite::kFileClose));
+  fd_ = -1;
+  setp(nullptr, nullptr);
+  return written && closed && !failed_;
 }
 
 CCrLfFileBuf::int_type CCrLfFileBuf::overflow(int_type c) {
-  if (file_ == nullptr) return traits_type::eof();
+  if (fd_ < 0 || failed_ || !WriteBuffer()) return traits_type::eof();
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-  if (c == '\n' && !binary_ && std::fputc('\r', file_) == EOF) return traits_type::eof();
-  return std::fputc(c, file_) == EOF ? traits_type::eof() : c;
+  *pptr() = traits_type::to_char_type(c);
+  pbump(1);
+  return c;
 }
 
-std::streamsize CCrLfFileBuf::xsputn(const char* s, std::streamsize n) {
-  if (file_ == nullptr) return 0;
-  if (binary_) return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<std::size_t>(n), file_));
-  std::streamsize written = 0;
-  while (written < n) {
-    const char* newline =
-        static_cast<const char*>(std::memchr(s + written, '\n', static_cast<std::size_t>(n - written)));
-    const std::size_t run = static_cast<std::size_t>((newline ? newline : s + n) - (s + written));
-    if (std::fwrite(s + written, 1, run, file_) != run) return written;
-    written += static_cast<std::streamsize>(run);
-    if (newline == nullptr) break;
-    if (std::fwrite("\r\n", 1, 2, file_) != 2) return written;
-    ++written;
+int CCrLfFileBuf::sync() { return fd_ >= 0 && WriteBuffer() ? 0 : -1; }
+
+bool CCrLfFileBuf::WriteBuffer() {
+  const std::size_t count = static_cast<std::size_t>(pptr() - pbase());
+  setp(buffer_, buffer_ + kBufferBytes);
+  if (failed_) return false;
+  if (count == 0) return true;
+  if (binary_) return WriteAll(buffer_, count);
+  char translated[2 * kBufferBytes];
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (buffer_[i] == '\n') translated[length++] = '\r';
+    translated[length++] = buffer_[i];
   }
-  return written;
+  return WriteAll(translated, length);
 }
 
-int CCrLfFileBuf::sync() { return file_ != nullptr && std::fflush(file_) == 0 ? 0 : -1; }
+bool CCrLfFileBuf::WriteAll(const char* bytes, std::size_t count) {
+  while (count > 0) {
+    // What was not written is lost, as on a full disk; later writes are not tried.
+    if (planned_ && platform_posix::FailsNow(FaultSite::kFileWrite)) {
+      failed_ = true;
+      return false;
+    }
+    ssize_t written;
+    do {
+      written = ::write(fd_, bytes, count);
+    } while (written < 0 && errno == EINTR);
+    if (written <= 0) {
+      failed_ = true;
+      return false;
+    }
+    bytes += written;
+    count -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
 
 }  // namespace platform

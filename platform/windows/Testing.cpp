@@ -1,8 +1,9 @@
-// On Windows the tests meet the system's own modules and message boxes. Only
-// Direct3D can be replaced: test programs link this Direct3DCreate8 in place
-// of the import from d3d8.dll, and it serves a runtime model when a test has
-// set one and the system's runtime otherwise. The program itself never links
-// this file, so it keeps importing the real function.
+// On Windows the tests meet the system's own modules, message boxes and
+// failures. Only Direct3D can be replaced: test programs link this
+// Direct3DCreate8 in place of the import from d3d8.dll, and it serves a
+// runtime model when a test has set one and the system's runtime otherwise.
+// The program itself never links this file, so it keeps importing the real
+// function.
 #include "platform/Testing.h"
 
 #include "platform/D3D8Model.h"
@@ -51,6 +52,10 @@ bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model) {
   ServedModel() = model;
   return true;
 }
+
+bool SetFaultPlan(FaultSite, unsigned long, const std::string&) { return false; }
+
+bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>&) { return false; }
 
 }  // namespace testing
 }  // namespace platform

@@ -3,9 +3,11 @@
 // tests then skip what needs the hook.
 #pragma once
 
+#include <array>
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "platform/Win32.h"
 
@@ -31,6 +33,30 @@ bool GetLastMessageBox(HWND& owner, UINT& style);
 // What Direct3DCreate8 serves from now on: an IDirect3D8 over `model`, or
 // with null the system's own runtime again. Works on every platform.
 bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model);
+
+// System calls that a test can make fail, one call at a time, to see the
+// program through every failure the system may give it. Direct3D's own calls
+// fail through the runtime model's `fail` hook instead.
+enum class FaultSite {
+  kCoInitializeEx,       // E_OUTOFMEMORY; the apartment stays as it was
+  kDirect3DCreate8,      // null
+  kCreateProcessA,       // FALSE, ERROR_NOT_ENOUGH_MEMORY; nothing started
+  kWaitForSingleObject,  // WAIT_FAILED, ERROR_INVALID_HANDLE
+  kFileOpen,             // a text file (platform/TextFile.h) cannot be opened
+  kFileWrite,            // one write of its bytes to the system fails, as on a full disk
+  kFileClose,            // closing reports an error after the bytes were written
+  kNone                  // the number of sites; as a plan, fails nothing
+};
+const std::size_t kFaultSiteCount = static_cast<std::size_t>(FaultSite::kNone);
+
+// Counts the calls of every site afresh from now on, and fails the one of
+// `site` whose number (from 0) is `index`. The file sites count only the text
+// files whose name, the last part of the path, is `fileName`, so that a
+// program's report can be told from its log.
+bool SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileName);
+
+// The calls of each site since the plan was set.
+bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>& counts);
 
 }  // namespace testing
 }  // namespace platform

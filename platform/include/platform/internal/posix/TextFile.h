@@ -2,7 +2,6 @@
 // line ends are translated on the way out.
 #pragma once
 
-#include <cstdio>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -12,6 +11,9 @@ namespace platform {
 // The file's bytes as they are on disk; false when it cannot be read.
 bool ReadFileBytes(const char* ansiPath, std::string& bytes);
 
+// Buffers the text and hands it to the system in one write per flush (or per
+// full buffer), as the C runtime does. Once a write has failed, nothing more
+// is written and closing reports the failure.
 class CCrLfFileBuf : public std::streambuf {
  public:
   CCrLfFileBuf() = default;
@@ -20,17 +22,26 @@ class CCrLfFileBuf : public std::streambuf {
   ~CCrLfFileBuf() override { close(); }
 
   bool open(const char* ansiPath, std::ios::openmode mode);
-  bool is_open() const { return file_ != nullptr; }
+  bool is_open() const { return fd_ >= 0; }
+  // False when a write, the last flush or the closing itself failed.
   bool close();
 
  protected:
   int_type overflow(int_type c) override;
-  std::streamsize xsputn(const char* s, std::streamsize n) override;
   int sync() override;
 
  private:
-  std::FILE* file_ = nullptr;
+  static const std::size_t kBufferBytes = 4096;
+
+  // Writes out what the buffer holds, CR LF for LF unless binary.
+  bool WriteBuffer();
+  bool WriteAll(const char* bytes, std::size_t count);
+
+  int fd_ = -1;
   bool binary_ = false;
+  bool failed_ = false;
+  bool planned_ = false;  // a test's fault plan counts this file's calls
+  char buffer_[kBufferBytes];
 };
 
 class CTextFileStream : public std::ostream {
