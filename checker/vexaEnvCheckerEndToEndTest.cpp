@@ -3,9 +3,9 @@
 // per CR LF), the report on the desktop, the mail link handed to xdg-open.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
+#include "checker/internal/vexaReportStructure.h"
 #include "checker/internal/vexaRunHarness.h"
 #include "platform/D3D8.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
@@ -19,40 +19,21 @@ using internal::HostFileExists;
 using internal::ReadHostFile;
 using internal::WriteHostFile;
 
-const char kYesNo[] = u8"[Yes/No] (y = はい, n = いいえ): ";
-const char kOk[] = "[OK] (Enter): ";
-
-std::string Notice(const char* icon, const std::string& text, const char* prompt) {
-  return std::string(u8"==== vexaEnvChecker のお知らせ (") + icon + ") ====\n" + text + "\n" + prompt;
-}
-std::string Error(const std::string& text) {
-  return std::string(u8"==== vexaEnvChecker のエラー (Warning) ====\n") + text + "\n" + kOk;
-}
-
-const std::string kStart = Notice("Question",
-                                  u8"デスクトップに環境情報ファイル envInfo.txt を出力しようとしています。\n"
-                                  u8"この操作はサポートに必要な情報を調査、出力するものです。\n"
-                                  u8"続けてよろしいですか？\n"
-                                  u8"(注意：この操作には時間が掛かる事があります。)",
-                                  kYesNo);
-const std::string kOverwrite = Notice("Question",
-                                      u8"既にデスクトップに envInfo.txt が存在します。\n"
-                                      u8"このまま作業を続けるとファイルは上書きされます。\n\n"
-                                      u8"続けてよろしいですか？",
-                                      kYesNo);
-const std::string kCancelled = Notice("Information", u8"作業を中断しました。", kOk);
-const std::string kCompletion = Notice("Question",
-                                       u8"デスクトップへ envInfo.txt の出力が完了しました。\n"
-                                       u8"続けてQoruサポートへメールを送信する準備を行いますか？",
-                                       kYesNo);
-const std::string kMailerFailure = Error(
+const std::string& kStart = internal::kStartBox;
+const std::string kOverwrite = internal::NoticeBox("Question",
+                                                   u8"既にデスクトップに envInfo.txt が存在します。\n"
+                                                   u8"このまま作業を続けるとファイルは上書きされます。\n\n"
+                                                   u8"続けてよろしいですか？",
+                                                   internal::kYesNoPrompt);
+const std::string kCancelled =
+    internal::NoticeBox("Information", u8"作業を中断しました。", internal::kOkPrompt);
+const std::string& kCompletion = internal::kCompletionBox;
+const std::string kMailerFailure = internal::ErrorBox(
     u8"標準のメーラーの起動に失敗しました。\n"
     u8"申し訳ございませんが、手動でメールの送信手順を行ってください。");
-std::string Failure(const std::string& reason) {
-  return Error(u8"作業中にエラーが発生しました。\nエラー内容：" + reason);
-}
+std::string Failure(const std::string& reason) { return internal::FailureBox(reason); }
 
-const char kHeader[] = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
+const char* const kHeader = internal::kDeviceInfoHeader;
 
 // A stand-in for dxdiag that writes one line to the host path of its report.
 const char kQuickDxdiag[] =
@@ -76,11 +57,7 @@ class EndToEndTest : public ::testing::Test {
     const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
     if (direct3D != nullptr) direct3D->Release();
     unsetenv("SYSFS_PATH");
-    std::ostringstream text;
-    enumeration.WriteDeviceInfo(text);
-    std::string crlf;
-    for (char c : text.str()) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return crlf;
+    return internal::DeviceInfoFileText(enumeration);
   }
 
   CRunFolder run_{VEXA_ENV_CHECKER, VEXA_DXDIAG};
@@ -105,6 +82,7 @@ TEST_F(EndToEndTest, YesYesWritesTheReportAndHandsTheLinkOn) {
   EXPECT_EQ(kStart + kCompletion, result.out);
 
   const std::string report = ReadHostFile(run_.Report());
+  EXPECT_EQ("", internal::CheckReportStructure(report));
   const std::size_t header = report.find(kHeader);
   ASSERT_NE(std::string::npos, header) << report.substr(0, 400);
   EXPECT_EQ(ExpectedSection(), report.substr(header + 58));

@@ -2,7 +2,8 @@
 // its own. A copy of the program sits in app/ (it looks for dxdiag beside
 // itself first), home/ is its HOME with a Desktop, bin/ comes first on PATH
 // with the stub xdg-open, and the answers arrive on standard input while
-// standard output is kept. Every run is bounded in time.
+// standard output is kept. Every run is bounded in time. Also the boxes of
+// the run as the terminal shows them.
 #pragma once
 
 #include <fcntl.h>
@@ -41,6 +42,33 @@ inline bool HostFileExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+// The boxes of the run as the terminal shows them: UTF-8, one line end per
+// CR LF, the caption line, the text and the prompt the answer follows.
+const char kYesNoPrompt[] = u8"[Yes/No] (y = はい, n = いいえ): ";
+const char kOkPrompt[] = "[OK] (Enter): ";
+
+inline std::string NoticeBox(const char* icon, const std::string& text, const char* prompt) {
+  return std::string(u8"==== vexaEnvChecker のお知らせ (") + icon + ") ====\n" + text + "\n" + prompt;
+}
+inline std::string ErrorBox(const std::string& text) {
+  return std::string(u8"==== vexaEnvChecker のエラー (Warning) ====\n") + text + "\n" + kOkPrompt;
+}
+inline std::string FailureBox(const std::string& reason) {
+  return ErrorBox(u8"作業中にエラーが発生しました。\nエラー内容：" + reason);
+}
+
+const std::string kStartBox =
+    NoticeBox("Question",
+              u8"デスクトップに環境情報ファイル envInfo.txt を出力しようとしています。\n"
+              u8"この操作はサポートに必要な情報を調査、出力するものです。\n"
+              u8"続けてよろしいですか？\n"
+              u8"(注意：この操作には時間が掛かる事があります。)",
+              kYesNoPrompt);
+const std::string kCompletionBox = NoticeBox("Question",
+                                             u8"デスクトップへ envInfo.txt の出力が完了しました。\n"
+                                             u8"続けてQoruサポートへメールを送信する準備を行いますか？",
+                                             kYesNoPrompt);
+
 struct CRunResult {
   bool finished = false;  // false: killed at the time bound
   int exitCode = -1;
@@ -50,7 +78,8 @@ struct CRunResult {
 class CRunFolder {
  public:
   // `tool` and `dxdiag` are the built programs; an empty `dxdiag` leaves the
-  // program without one.
+  // program without one, an empty `tool` leaves app/ empty for a run that
+  // happens in the test's own process.
   CRunFolder(const std::string& tool, const std::string& dxdiag) {
     char pattern[64];
     std::snprintf(pattern, sizeof pattern, "/tmp/vexaRun.%d.XXXXXX", static_cast<int>(getpid()));
@@ -59,7 +88,7 @@ class CRunFolder {
     for (const char* folder : {"/app", "/home", "/home/Desktop", "/bin", "/work"}) {
       mkdir((root_ + folder).c_str(), 0755);
     }
-    WriteHostFile(App("vexaEnvChecker"), ReadHostFile(tool), 0755);
+    if (!tool.empty()) WriteHostFile(App("vexaEnvChecker"), ReadHostFile(tool), 0755);
     if (!dxdiag.empty()) WriteHostFile(App("dxdiag"), ReadHostFile(dxdiag), 0755);
     // Records its one argument byte for byte, then exits as told.
     WriteHostFile(
@@ -77,6 +106,8 @@ class CRunFolder {
   CRunFolder& operator=(const CRunFolder&) = delete;
 
   bool ok() const { return !root_.empty(); }
+  // A file or folder of the test's own beside the run's.
+  std::string Path(const std::string& name) const { return root_ + "/" + name; }
   std::string App(const std::string& name) const { return root_ + "/app/" + name; }
   std::string Home() const { return root_ + "/home"; }
   std::string Desktop() const { return root_ + "/home/Desktop"; }
@@ -96,13 +127,23 @@ class CRunFolder {
   // A file-size limit for the tool and its children, as a full disk would set.
   void SetFileSizeLimit(rlim_t bytes) { fileSizeLimit_ = bytes; }
 
+  // The whole environment of a run: nothing of ours but the sanitizers'
+  // settings, so that their reports reach the same place.
+  std::vector<std::string> Environment() const {
+    std::vector<std::string> environment = {"HOME=" + Home(), "XDG_CONFIG_HOME=" + Home() + "/.config",
+                                            "PATH=" + root_ + "/bin:/usr/bin:/bin", "LANG=C.UTF-8"};
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+      if (const char* value = getenv(name)) environment.push_back(std::string(name) + "=" + value);
+    }
+    environment.insert(environment.end(), extra_.begin(), extra_.end());
+    return environment;
+  }
+
   CRunResult Run(const std::string& answers, std::chrono::seconds bound = std::chrono::seconds(60)) const {
     CRunResult result;
     const std::string outPath = root_ + "/out.txt", inPath = root_ + "/in.txt";
     WriteHostFile(inPath, answers);
-    std::vector<std::string> environment = {"HOME=" + Home(), "XDG_CONFIG_HOME=" + Home() + "/.config",
-                                            "PATH=" + root_ + "/bin:/usr/bin:/bin", "LANG=C.UTF-8"};
-    environment.insert(environment.end(), extra_.begin(), extra_.end());
+    std::vector<std::string> environment = Environment();
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(&entry[0]);
     envp.push_back(nullptr);

@@ -24,7 +24,8 @@ IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
   std::shared_ptr<platform::d3d8::CRuntimeModel> model = ServedModel();
   if (model == nullptr) {
-    model = platform_posix::MakeHostModel(platform_posix::CHostFiles(), platform_posix::HostHardwareSources());
+    model =
+        platform_posix::MakeHostModel(platform_posix::CHostFiles(), platform_posix::HostHardwareSources());
     model->createDevice = &platform::d3d8::CreateModelDevice;
   }
   return platform::d3d8::CreateDirect3D8(model);

@@ -1,0 +1,315 @@
+// The whole run of the tool on the POSIX host (answers Yes, Yes; the stand-in
+// dxdiag beside this test; a stub xdg-open) under every single failure the
+// system and the Direct3D runtime can give it. A first run counts the calls of
+// each kind; then each call is made to fail once, in a run of its own. Every
+// run happens in a child process forked from this one, so that a crash, a
+// leak (the sanitizers' check at exit) or a hang shows as that child's end
+// and each run starts from a process that has never run the tool. The child
+// reports what it saw in files; this process judges them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checker/internal/vexaReportStructure.h"
+#include "checker/internal/vexaRunHarness.h"
+#include "checker/vexaCheckerRun.h"
+#include "platform/D3D8Model.h"
+#include "platform/Testing.h"
+#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/vexaLog.h"
+#include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
+
+namespace vexaEnvChecker {
+namespace {
+
+using internal::CRunFolder;
+using internal::HostFileExists;
+using internal::ReadHostFile;
+using internal::WriteHostFile;
+using platform::d3d8::Call;
+using platform::d3d8::CRuntimeModel;
+using platform::d3d8::Object;
+using platform::testing::FaultSite;
+
+const std::size_t kCallCount = static_cast<std::size_t>(Call::kCount);
+const std::size_t kSiteCount = platform::testing::kFaultSiteCount;
+
+// Names as the test list shows them, in the order of the enumerations.
+const char* const kCallNames[kCallCount] = {
+    "RegisterSoftwareDevice", "GetAdapterCount",     "GetAdapterIdentifier",
+    "GetAdapterModeCount",    "EnumAdapterModes",    "GetAdapterDisplayMode",
+    "CheckDeviceType",        "CheckDeviceFormat",   "CheckDeviceMultiSampleType",
+    "CheckDepthStencilMatch", "GetDeviceCaps",       "GetAdapterMonitor",
+    "CreateDevice",           "DeviceGetDeviceCaps", "GetDisplayMode",
+    "GetCreationParameters",  "SetRenderState",      "BeginStateBlock",
+    "EndStateBlock",          "ApplyStateBlock",     "DeleteStateBlock",
+    "CreateVertexBuffer",     "SetStreamSource",     "SetIndices"};
+const char* const kSiteNames[kSiteCount] = {"CoInitializeEx",      "Direct3DCreate8", "CreateProcessA",
+                                            "WaitForSingleObject", "ReportOpen",      "ReportWrite",
+                                            "ReportClose"};
+
+// The failure texts of the run, as the error box shows them.
+const char kComFailure[] = u8"COMの初期化に失敗";
+const char kDirect3DFailure[] = u8"Direct3Dの初期化に失敗";
+const char kDxdiagFailure[] = u8"dxdiagのログ出力に失敗しました。";
+const char kOpenFailure[] = u8"ログファイルのオープンに失敗しました。";
+const char kWriteFailure[] = u8"ログファイルの書き込みに失敗しました。";
+
+const char kReportName[] = "envInfo.txt";
+const auto kRunBound = std::chrono::seconds(60);
+
+// One kind of call: a call of the runtime model, or a system call of the
+// stand-in.
+struct CallKind {
+  bool direct3D;
+  std::size_t kind;  // a Call or a FaultSite
+  std::string Name() const { return direct3D ? kCallNames[kind] : kSiteNames[kind]; }
+};
+
+void PrintTo(const CallKind& call, std::ostream* out) { *out << call.Name(); }
+
+// Which call fails; none when `index` is kNoFault.
+struct Fault {
+  CallKind call;
+  unsigned long index;
+};
+const unsigned long kNoFault = ~0ul;
+
+// What the child leaves for the judge, beside the run's own files.
+struct CChildRun {
+  bool finished = false;  // false: killed at the bound
+  int status = 0;
+  std::string boxes;
+  std::string expectedSection;  // the same runtime's report, written directly
+  std::array<unsigned long, kCallCount> calls = {};
+  std::array<unsigned long, kSiteCount> sites = {};
+  std::string leftOver;  // objects of the runtime still alive after the run
+};
+
+// The runtime of the run: the default model, whose device comes up, with the
+// fault if it is one of its calls. The n-th call of a kind is the one the
+// model has counted n + 1 times when it asks.
+std::shared_ptr<CRuntimeModel> MakeModel(const Fault& fault) {
+  std::shared_ptr<CRuntimeModel> model = platform::d3d8::MakeDefaultModel();
+  model->createDevice = &platform::d3d8::CreateModelDevice;
+  if (fault.index != kNoFault && fault.call.direct3D) {
+    CRuntimeModel* self = model.get();
+    const Call failing = static_cast<Call>(fault.call.kind);
+    const unsigned long number = fault.index + 1;
+    model->fail = [self, failing, number](Call call, UINT, UINT) {
+      return call == failing && self->Count(call) == number ? E_FAIL : D3D_OK;
+    };
+  }
+  return model;
+}
+
+std::string LeftOver(const CRuntimeModel& model) {
+  static const char* const kObjects[] = {"Direct3D", "device", "vertex buffer", "state block"};
+  std::string text;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(Object::kCount); ++i) {
+    if (model.live[i] != 0) text += std::to_string(model.live[i]) + " " + kObjects[i] + "; ";
+  }
+  return text;
+}
+
+// In the child: the run, then what the judge needs. Returns the run's result.
+int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& results) {
+  vexaSDK::Common::internal::SetLogFilePath(vexaSDK::Common::internal::GetTestLogPath(GetCurrentProcessId()));
+  clearenv();
+  for (const std::string& entry : folder.Environment()) {
+    const std::size_t equals = entry.find('=');
+    setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+  }
+  if (chdir(folder.Work().c_str()) != 0) return 126;
+
+  std::istringstream answers("y\ny\n");
+  std::ostringstream boxes;
+  platform::testing::SetMessageBoxConsole(&answers, &boxes);
+  std::shared_ptr<CRuntimeModel> model = MakeModel(fault);
+  platform::testing::SetDirect3DModel(model);
+  const bool systemFault = fault.index != kNoFault && !fault.call.direct3D;
+  platform::testing::SetFaultPlan(systemFault ? static_cast<FaultSite>(fault.call.kind) : FaultSite::kNone,
+                                  fault.index, kReportName);
+
+  const int result = RunChecker();
+
+  std::array<unsigned long, kSiteCount> sites;
+  platform::testing::GetFaultCounts(sites);
+  platform::testing::SetFaultPlan(FaultSite::kNone, 0, std::string());
+  // A stop that failed keeps Direct3D up for a later one, which then
+  // releases everything.
+  vexaSDK::DX8::CD3D8& owner = vexaSDK::DX8::CD3D8::GetInstance();
+  if (owner.IsInitialized()) owner.Terminate();
+  // A diagnostic program the run gave up on ends before the judge looks.
+  while (waitpid(-1, nullptr, 0) > 0) {
+  }
+
+  std::ostringstream counts;
+  for (const unsigned long count : model->counts) counts << count << ' ';
+  for (const unsigned long count : sites) counts << count << ' ';
+  WriteHostFile(results + "/counts", counts.str());
+  WriteHostFile(results + "/boxes", boxes.str());
+  WriteHostFile(results + "/live", LeftOver(*model));
+  // The enumeration a fresh runtime with the same fault gives: the run's own
+  // is the first thing it asks of the runtime.
+  std::shared_ptr<CRuntimeModel> again = MakeModel(fault);
+  IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(again);
+  {
+    const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
+    WriteHostFile(results + "/expected", internal::DeviceInfoFileText(enumeration));
+  }
+  direct3D->Release();
+
+  platform::testing::SetDirect3DModel(nullptr);
+  platform::testing::SetMessageBoxConsole(nullptr, nullptr);
+  return result;
+}
+
+CChildRun RunWithFault(const Fault& fault, const CRunFolder& folder) {
+  CChildRun run;
+  const std::string results = folder.Path("results");
+  mkdir(results.c_str(), 0755);
+  std::fflush(nullptr);  // nothing buffered here may be written twice
+  const pid_t pid = fork();
+  if (pid < 0) return run;
+  if (pid == 0) std::exit(RunInChild(fault, folder, results));
+  const auto deadline = std::chrono::steady_clock::now() + kRunBound;
+  for (;;) {
+    if (waitpid(pid, &run.status, WNOHANG) == pid) {
+      run.finished = true;
+      break;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &run.status, 0);
+      return run;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  run.boxes = ReadHostFile(results + "/boxes");
+  run.expectedSection = ReadHostFile(results + "/expected");
+  run.leftOver = ReadHostFile(results + "/live");
+  std::istringstream counts(ReadHostFile(results + "/counts"));
+  for (unsigned long& count : run.calls) counts >> count;
+  for (unsigned long& count : run.sites) counts >> count;
+  return run;
+}
+
+// The failure text a fault of this kind may end in.
+const char* FailureText(const CallKind& call) {
+  if (call.direct3D) return kDirect3DFailure;
+  switch (static_cast<FaultSite>(call.kind)) {
+    case FaultSite::kCoInitializeEx:
+      return kComFailure;
+    case FaultSite::kDirect3DCreate8:
+      return kDirect3DFailure;
+    case FaultSite::kCreateProcessA:
+    case FaultSite::kWaitForSingleObject:
+      return kDxdiagFailure;
+    case FaultSite::kFileOpen:
+      return kOpenFailure;
+    default:
+      return kWriteFailure;
+  }
+}
+
+// Empty when the run ended as it must: exit code 0 and either a complete
+// report or the error box with the fault's text and no report.
+std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& folder) {
+  if (!run.finished) return "hung: still running after " + std::to_string(kRunBound.count()) + " s";
+  if (WIFSIGNALED(run.status)) return "crashed with signal " + std::to_string(WTERMSIG(run.status));
+  if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
+    return "exit code " + std::to_string(WEXITSTATUS(run.status)) + " (a sanitizer's report is above)";
+  }
+  if (!run.leftOver.empty()) return "runtime objects alive after the run: " + run.leftOver;
+  const bool reportThere = HostFileExists(folder.Report());
+  const std::string report = reportThere ? ReadHostFile(folder.Report()) : std::string();
+  if (run.boxes == internal::kStartBox + internal::kCompletionBox) {
+    if (fault.index != kNoFault && !fault.call.direct3D) return "a failing system call went unnoticed";
+    if (!reportThere) return "completed without a report";
+    const std::string wrong = internal::CheckReportStructure(report);
+    if (!wrong.empty()) return "completed with a broken report: " + wrong;
+    std::string section;
+    internal::FindDeviceInfoSection(report, section);
+    if (section != run.expectedSection) return "the DeviceInfo section is not what the runtime answered";
+    if (!folder.MailerRan()) return "the support mail was not offered to the mailer";
+    return std::string();
+  }
+  if (run.boxes != internal::kStartBox + internal::FailureBox(FailureText(fault.call))) {
+    return "unexpected boxes:\n" + run.boxes;
+  }
+  if (folder.MailerRan()) return "the mailer ran after a failure";
+  if (!reportThere) return std::string();
+  // A diagnostic program the run gave up waiting for may go on to write its
+  // own text, as it is left running; the tool's section never follows it.
+  const bool gaveUpWaiting =
+      !fault.call.direct3D && fault.call.kind == static_cast<std::size_t>(FaultSite::kWaitForSingleObject);
+  std::string section;
+  if (gaveUpWaiting && !internal::FindDeviceInfoSection(report, section)) return std::string();
+  return "the failed run left envInfo.txt behind";
+}
+
+std::string Describe(const Fault& fault) {
+  return fault.call.Name() +
+         (fault.index == kNoFault ? std::string(" (counting)") : " call " + std::to_string(fault.index));
+}
+
+// The tool is this program, so the stand-in dxdiag beside it is the one it
+// starts; the diagnostic text is that of a machine without display
+// controllers.
+bool PrepareFolder(CRunFolder& folder) {
+  if (!folder.ok() || mkdir(folder.Path("sysfs").c_str(), 0755) != 0) return false;
+  folder.SetEnvironment("SYSFS_PATH", folder.Path("sysfs"));
+  return true;
+}
+
+class FaultTest : public ::testing::TestWithParam<CallKind> {};
+
+TEST_P(FaultTest, EveryCallFailsOnceAndTheRunStillEndsWell) {
+  const CallKind call = GetParam();
+  unsigned long calls = 0;
+  {
+    CRunFolder folder("", "");
+    ASSERT_TRUE(PrepareFolder(folder));
+    const Fault counting = {call, kNoFault};
+    const CChildRun run = RunWithFault(counting, folder);
+    ASSERT_EQ("", Judge(counting, run, folder)) << Describe(counting);
+    calls = call.direct3D ? run.calls[call.kind] : run.sites[call.kind];
+  }
+  RecordProperty("injected_faults", static_cast<int>(calls));
+  int wrong = 0;
+  for (unsigned long index = 0; index < calls && wrong < 5; ++index) {
+    CRunFolder folder("", "");
+    ASSERT_TRUE(PrepareFolder(folder));
+    const Fault fault = {call, index};
+    const std::string verdict = Judge(fault, RunWithFault(fault, folder), folder);
+    if (!verdict.empty()) {
+      ADD_FAILURE() << Describe(fault) << ": " << verdict;
+      ++wrong;
+    }
+  }
+  std::printf("%s: %lu faults injected\n", call.Name().c_str(), calls);
+}
+
+std::vector<CallKind> AllKinds() {
+  std::vector<CallKind> kinds;
+  for (std::size_t i = 0; i < kCallCount; ++i) kinds.push_back({true, i});
+  for (std::size_t i = 0; i < kSiteCount; ++i) kinds.push_back({false, i});
+  return kinds;
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, FaultTest, ::testing::ValuesIn(AllKinds()),
+                         [](const ::testing::TestParamInfo<CallKind>& info) { return info.param.Name(); });
+
+}  // namespace
+}  // namespace vexaEnvChecker
