@@ -175,36 +175,6 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
   return result;
 }
 
-CChildRun RunWithFault(const Fault& fault, const CRunFolder& folder) {
-  CChildRun run;
-  const std::string results = folder.Path("results");
-  mkdir(results.c_str(), 0755);
-  std::fflush(nullptr);  // nothing buffered here may be written twice
-  const pid_t pid = fork();
-  if (pid < 0) return run;
-  if (pid == 0) std::exit(RunInChild(fault, folder, results));
-  const auto deadline = std::chrono::steady_clock::now() + kRunBound;
-  for (;;) {
-    if (waitpid(pid, &run.status, WNOHANG) == pid) {
-      run.finished = true;
-      break;
-    }
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &run.status, 0);
-      return run;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  run.boxes = ReadHostFile(results + "/boxes");
-  run.expectedSection = ReadHostFile(results + "/expected");
-  run.leftOver = ReadHostFile(results + "/live");
-  std::istringstream counts(ReadHostFile(results + "/counts"));
-  for (unsigned long& count : run.calls) counts >> count;
-  for (unsigned long& count : run.sites) counts >> count;
-  return run;
-}
-
 // The failure text a fault of this kind may end in.
 const char* FailureText(const CallKind& call) {
   if (call.direct3D) return kDirect3DFailure;
@@ -264,39 +234,107 @@ std::string Describe(const Fault& fault) {
          (fault.index == kNoFault ? std::string(" (counting)") : " call " + std::to_string(fault.index));
 }
 
-// The tool is this program, so the stand-in dxdiag beside it is the one it
-// starts; the diagnostic text is that of a machine without display
-// controllers.
-bool PrepareFolder(CRunFolder& folder) {
-  if (!folder.ok() || mkdir(folder.Path("sysfs").c_str(), 0755) != 0) return false;
-  folder.SetEnvironment("SYSFS_PATH", folder.Path("sysfs"));
-  return true;
-}
+// One run in a folder of its own, from the fork to the verdict.
+class CFaultRun {
+ public:
+  explicit CFaultRun(const Fault& fault) : fault_(fault), folder_("", "") {}
+  CFaultRun(const CFaultRun&) = delete;
+  CFaultRun& operator=(const CFaultRun&) = delete;
+  // A run a failed test leaves behind does not outlive it.
+  ~CFaultRun() {
+    if (pid_ <= 0 || ended_) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+
+  // The tool is this program, so the stand-in dxdiag beside it is the one it
+  // starts; the diagnostic text is that of a machine without display
+  // controllers.
+  bool Start() {
+    if (!folder_.ok() || mkdir(folder_.Path("sysfs").c_str(), 0755) != 0 ||
+        mkdir(folder_.Path("results").c_str(), 0755) != 0) {
+      return false;
+    }
+    folder_.SetEnvironment("SYSFS_PATH", folder_.Path("sysfs"));
+    std::fflush(nullptr);  // nothing buffered here may be written twice
+    pid_ = fork();
+    if (pid_ == 0) std::exit(RunInChild(fault_, folder_, folder_.Path("results")));
+    deadline_ = std::chrono::steady_clock::now() + kRunBound;
+    return pid_ > 0;
+  }
+
+  // True once the child has ended or was killed at the time bound.
+  bool Ended() {
+    if (ended_) return true;
+    if (waitpid(pid_, &run_.status, WNOHANG) == pid_) {
+      run_.finished = true;
+    } else if (std::chrono::steady_clock::now() > deadline_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &run_.status, 0);
+    } else {
+      return false;
+    }
+    ended_ = true;
+    const std::string results = folder_.Path("results/");
+    run_.boxes = ReadHostFile(results + "boxes");
+    run_.expectedSection = ReadHostFile(results + "expected");
+    run_.leftOver = ReadHostFile(results + "live");
+    std::istringstream counts(ReadHostFile(results + "counts"));
+    for (unsigned long& count : run_.calls) counts >> count;
+    for (unsigned long& count : run_.sites) counts >> count;
+    return true;
+  }
+
+  std::string Verdict() const { return Judge(fault_, run_, folder_); }
+  std::string Name() const { return Describe(fault_); }
+  const CChildRun& Result() const { return run_; }
+
+ private:
+  Fault fault_;
+  CRunFolder folder_;
+  pid_t pid_ = -1;
+  std::chrono::steady_clock::time_point deadline_;
+  bool ended_ = false;
+  CChildRun run_;
+};
+
+// Runs are mostly waits for the diagnostic program, so a few go at once.
+const std::size_t kRunsAtOnce = 4;
 
 class FaultTest : public ::testing::TestWithParam<CallKind> {};
 
 TEST_P(FaultTest, EveryCallFailsOnceAndTheRunStillEndsWell) {
   const CallKind call = GetParam();
-  unsigned long calls = 0;
-  {
-    CRunFolder folder("", "");
-    ASSERT_TRUE(PrepareFolder(folder));
-    const Fault counting = {call, kNoFault};
-    const CChildRun run = RunWithFault(counting, folder);
-    ASSERT_EQ("", Judge(counting, run, folder)) << Describe(counting);
-    calls = call.direct3D ? run.calls[call.kind] : run.sites[call.kind];
-  }
+  CFaultRun counting({call, kNoFault});
+  ASSERT_TRUE(counting.Start());
+  while (!counting.Ended()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ("", counting.Verdict()) << counting.Name();
+  const unsigned long calls =
+      call.direct3D ? counting.Result().calls[call.kind] : counting.Result().sites[call.kind];
   RecordProperty("injected_faults", static_cast<int>(calls));
+
+  std::vector<std::unique_ptr<CFaultRun>> running;
+  unsigned long next = 0;
   int wrong = 0;
-  for (unsigned long index = 0; index < calls && wrong < 5; ++index) {
-    CRunFolder folder("", "");
-    ASSERT_TRUE(PrepareFolder(folder));
-    const Fault fault = {call, index};
-    const std::string verdict = Judge(fault, RunWithFault(fault, folder), folder);
-    if (!verdict.empty()) {
-      ADD_FAILURE() << Describe(fault) << ": " << verdict;
-      ++wrong;
+  while ((next < calls && wrong < 5) || !running.empty()) {
+    while (running.size() < kRunsAtOnce && next < calls && wrong < 5) {
+      running.emplace_back(new CFaultRun({call, next}));
+      ASSERT_TRUE(running.back()->Start()) << running.back()->Name();
+      ++next;
     }
+    for (std::size_t i = 0; i < running.size();) {
+      if (!running[i]->Ended()) {
+        ++i;
+        continue;
+      }
+      const std::string verdict = running[i]->Verdict();
+      if (!verdict.empty()) {
+        ADD_FAILURE() << running[i]->Name() << ": " << verdict;
+        ++wrong;
+      }
+      running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   std::printf("%s: %lu faults injected\n", call.Name().c_str(), calls);
 }

@@ -16,6 +16,23 @@ else()
 endif()
 include(GoogleTest)
 
+# Under the sanitizers (the `sanitize` preset) every test process and every
+# program a test starts writes its reports into one folder (ASAN_OPTIONS and
+# UBSAN_OPTIONS of the test preset): one test empties it before all others,
+# one after all others fails when it holds a report, so that a report of a
+# child whose exit code nobody reads is not lost.
+set(VEXA_TEST_FIXTURES)
+if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
+  set(sanitizerReports ${CMAKE_BINARY_DIR}/sanitizer-reports)
+  add_test(NAME vexaSanitizerReportsClear
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${sanitizerReports} -DACTION=clear -P ${CMAKE_CURRENT_LIST_DIR}/SanitizerReports.cmake)
+  add_test(NAME vexaSanitizerReportsCheck
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${sanitizerReports} -DACTION=check -P ${CMAKE_CURRENT_LIST_DIR}/SanitizerReports.cmake)
+  set_tests_properties(vexaSanitizerReportsClear PROPERTIES FIXTURES_SETUP vexaSanitizerReports)
+  set_tests_properties(vexaSanitizerReportsCheck PROPERTIES FIXTURES_CLEANUP vexaSanitizerReports)
+  set(VEXA_TEST_FIXTURES FIXTURES_REQUIRED vexaSanitizerReports)
+endif()
+
 # vexa_add_test(<name> SOURCES ... LIBS ... [LABELS ...]): one suite
 # registered with CTest, its tests carrying the labels given.
 function(vexa_add_test name)
@@ -30,7 +47,9 @@ function(vexa_add_test name)
       endif()
     endif()
   elseif(ARG_LABELS)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}" ${VEXA_TEST_FIXTURES})
+  elseif(VEXA_TEST_FIXTURES)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${VEXA_TEST_FIXTURES})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

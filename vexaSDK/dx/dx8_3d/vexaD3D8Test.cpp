@@ -284,6 +284,9 @@ TEST_F(D3D8Test, DefaultStatesAreRecordedOnceAndReapplied) {
   EXPECT_EQ(applied + 1, model->Count(Call::kApplyStateBlock));
   EXPECT_EQ(static_cast<DWORD>(FALSE), RenderState(D3DRS_LIGHTING));
   EXPECT_EQ(device, owner.GetDevice().get());
+  // The builder goes while the flag it clears is still there.
+  owner.Terminate();
+  builder.release();
 }
 
 TEST_F(D3D8Test, FogStatesArePublishedValues) {
@@ -392,6 +395,7 @@ TEST_F(D3D8Test, PrecisionFollowsTheDevicesBehaviour) {
     EXPECT_EQ(c.setting, owner.GetFpuControlSetting());
     EXPECT_EQ(c.setting, platform::GetFpuControlWord() & 0x1F3F) << std::hex << platform::GetFpuControlWord();
     owner.Terminate();
+    builder.release();
     EXPECT_EQ(0x003F, owner.GetFpuControlSetting()) << "stored, not applied";
     EXPECT_EQ(c.setting, platform::GetFpuControlWord() & 0x1F3F);
   }
