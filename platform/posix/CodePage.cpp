@@ -8,6 +8,10 @@
 namespace platform_posix {
 namespace {
 
+bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // Converts with iconv; a byte sequence that does not convert becomes '?' and
 // the conversion goes on behind it.
 std::string Convert(const char* to, const char* from, std::string_view input, bool fromAnsi) {
@@ -30,7 +34,9 @@ std::string Convert(const char* to, const char* from, std::string_view input, bo
     size_t skip = 1;
     const unsigned char lead = static_cast<unsigned char>(*in);
     if (fromAnsi) {
-      if (IsDBCSLeadByte(lead) && inLeft >= 2) skip = 2;
+      // A lead byte takes the next byte with it only when that can be its
+      // trail byte: a blank, quote or colon after a stray lead byte stays.
+      if (IsDBCSLeadByte(lead) && inLeft >= 2 && IsTrailByte(static_cast<unsigned char>(in[1]))) skip = 2;
     } else if (lead >= 0xC0) {
       while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) ++skip;
     }

@@ -88,6 +88,10 @@ TEST(PosixPathTest, CodePage932RoundTripAndReplacement) {
       << "no such character in code page 932";
   EXPECT_EQ("a?b", AnsiToUtf8("a\xA0"
                               "b"));
+  EXPECT_EQ("a?b", AnsiToUtf8("a\x85\x40"
+                              "b"))
+      << "an unassigned double-byte code is one character";
+  EXPECT_EQ("?\" ?:x", AnsiToUtf8("\x81\" \x81:x")) << "a stray lead byte leaves what cannot be its trail";
   EXPECT_TRUE(IsDBCSLeadByte(0x81));
   EXPECT_TRUE(IsDBCSLeadByte(0xFC));
   EXPECT_FALSE(IsDBCSLeadByte(0xA0));
@@ -212,6 +216,9 @@ TEST(PosixProcessTest, CommandLinesSplitByTheWindowsRules) {
       {"p \"\"", {"p", ""}},
       {"p \"a\"\"b\"", {"p", "a\"b"}},
       {"p   ", {"p"}},
+      {"0\"x y", {"0x y"}},  // quotes anywhere in the program name
+      {"a\"b c\"d e", {"ab cd", "e"}},
+      {" x", {"", "x"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.arguments, SplitCommandLine(c.line)) << c.line;
 }

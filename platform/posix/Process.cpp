@@ -28,20 +28,36 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The program name: up to the next quote when it starts with one, else up to
-// the first blank; backslashes are plain characters in it. Returns where the
-// name ends.
-std::size_t ReadProgramName(std::string_view commandLine, std::string* program) {
+// Where the program name ends as the start-up code skips it for WinMain: at
+// the next quote when it starts with one, else at the first blank.
+std::size_t SkipProgramName(std::string_view commandLine) {
   std::size_t i = 0;
   const std::size_t n = commandLine.size();
   if (i < n && commandLine[i] == '"') {
     ++i;
     while (i < n && commandLine[i] != '"') ++i;
-    if (program != nullptr) program->assign(commandLine.substr(1, i - 1));
     return i < n ? i + 1 : i;
   }
   while (i < n && !IsBlank(commandLine[i])) ++i;
-  if (program != nullptr) program->assign(commandLine.substr(0, i));
+  return i;
+}
+
+// The program name as the C runtime reads it for argv[0]: every quote turns
+// quoting on or off and is dropped, a blank outside quotes ends it, and
+// backslashes are plain characters. Returns where the name ends.
+std::size_t ReadProgramName(std::string_view commandLine, std::string& program) {
+  bool quoted = false;
+  std::size_t i = 0;
+  for (; i < commandLine.size(); ++i) {
+    const char c = commandLine[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && IsBlank(c)) {
+      break;
+    } else {
+      program += c;
+    }
+  }
   return i;
 }
 
@@ -84,7 +100,7 @@ std::string JoinCommandLine(int argc, char** argv) {
 const char kCommandLineVariable[] = "VEXA_COMMAND_LINE";
 
 std::string_view CommandLineArguments(std::string_view commandLine) {
-  std::size_t i = ReadProgramName(commandLine, nullptr);
+  std::size_t i = SkipProgramName(commandLine);
   while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
   return commandLine.substr(i);
 }
@@ -103,7 +119,7 @@ std::string ProcessCommandLine(const char* handedOver, int argc, char** argv) {
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> arguments;
   std::string program;
-  std::size_t i = ReadProgramName(commandLine, &program);
+  std::size_t i = ReadProgramName(commandLine, program);
   const std::size_t n = commandLine.size();
   arguments.push_back(program);
   for (;;) {

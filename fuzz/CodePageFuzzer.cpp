@@ -1,0 +1,51 @@
+// Code page 932 at the boundary with the UTF-8 host, both ways, for any bytes:
+// what comes out is well formed, no blank, digit, quote, colon or other byte
+// below 0x40 (which is never part of a double-byte character) is lost to a
+// character that does not convert, and a text that came from code page 932
+// goes there and back unchanged.
+#include "fuzz/FuzzCheck.h"
+#include "platform/posix/internal/Posix.h"
+
+namespace {
+
+// Every lead byte of code page 932 is followed by a trail byte.
+bool IsWellFormedAnsi(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsDBCSLeadByte(static_cast<BYTE>(text[i]))) continue;
+    if (++i == text.size()) return false;
+    const unsigned char trail = static_cast<unsigned char>(text[i]);
+    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+  }
+  return true;
+}
+
+// The bytes below 0x40 in their order, but for '?', which also stands for
+// what does not convert.
+std::string LowBytes(const std::string& text) {
+  std::string low;
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x40 && c != '?') low += c;
+  }
+  return low;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes = vexa_fuzz::Text(data, size);
+
+  // The bytes as code page 932 text, from a driver or the program.
+  const std::string utf8 = platform_posix::AnsiToUtf8(bytes);
+  VEXA_FUZZ_CHECK(vexa_fuzz::IsUtf8(utf8));
+  VEXA_FUZZ_CHECK(LowBytes(utf8) == LowBytes(bytes));
+  const std::string ansi = platform_posix::Utf8ToAnsi(utf8);
+  VEXA_FUZZ_CHECK(IsWellFormedAnsi(ansi));
+  VEXA_FUZZ_CHECK(platform_posix::AnsiToUtf8(ansi) == utf8);
+
+  // The bytes as UTF-8 text from the host: a file name, a terminal answer.
+  const std::string fromHost = platform_posix::Utf8ToAnsi(bytes);
+  VEXA_FUZZ_CHECK(IsWellFormedAnsi(fromHost));
+  VEXA_FUZZ_CHECK(LowBytes(fromHost) == LowBytes(bytes));
+  VEXA_FUZZ_CHECK(vexa_fuzz::IsUtf8(platform_posix::AnsiToUtf8(fromHost)));
+  return 0;
+}
