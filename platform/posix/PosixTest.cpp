@@ -202,6 +202,28 @@ TEST_F(TempFolderTest, TextFilesWriteCrLf) {
   EXPECT_TRUE(missing.fail());
 }
 
+TEST_F(TempFolderTest, TextFilesKeepEveryByteAcrossTheirBuffer) {
+  // Lines of every length up to past the buffer, so that a line end falls on
+  // each side of every buffer boundary.
+  std::string text, crlf;
+  for (std::size_t length = 0; length < 5000; length += 7) {
+    text += std::string(length, 'x') + "\n";
+    crlf += std::string(length, 'x') + "\r\n";
+  }
+  for (const bool binary : {false, true}) {
+    const std::string path = windows_ + (binary ? "\\binary.txt" : "\\text.txt");
+    platform::CTextFileStream out(path.c_str(), binary ? std::ios::out | std::ios::binary : std::ios::out);
+    out.write(text.data(), 3000) << std::flush;
+    out << text.substr(3000);
+    out.close();
+    EXPECT_TRUE(out.good());
+    std::string bytes;
+    ASSERT_TRUE(platform::ReadFileBytes(path.c_str(), bytes));
+    EXPECT_TRUE(bytes == (binary ? text : crlf))
+        << (binary ? "binary" : "text") << ", " << bytes.size() << " bytes";
+  }
+}
+
 TEST(PosixProcessTest, CommandLinesSplitByTheWindowsRules) {
   struct Case {
     const char* line;
