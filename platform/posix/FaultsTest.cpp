@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/D3D8.h"
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
+#include "platform/posix/internal/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {
@@ -35,12 +33,7 @@ class FaultsTest : public ::testing::Test {
     ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str()));
   }
   std::string Windows(const std::string& name) const { return ToWindowsPath(host_ + "/" + name); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(host_ + "/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Read(const std::string& name) const { return testing::ReadFile(host_ + "/" + name); }
 
   std::string host_;
 };
