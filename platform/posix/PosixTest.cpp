@@ -144,11 +144,9 @@ TEST_F(TempFolderTest, ImagehlpCreatesFoldersWithoutSplittingCharacters) {
 }
 
 TEST_F(TempFolderTest, DesktopIsTheXdgDesktopFolder) {
-  const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
-  const char* savedConfig = getenv("XDG_CONFIG_HOME");
-  const std::string savedConfigValue = savedConfig ? savedConfig : "";
-  setenv("HOME", host_.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (host_ + "/config").c_str(), 1);
+  // Restored however the test ends, so no later test sees this home.
+  const testing::CScopedVariable home("HOME", host_.c_str());
+  const testing::CScopedVariable config("XDG_CONFIG_HOME", (host_ + "/config").c_str());
   ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
 
   auto desktop = [](std::string& path) {
@@ -175,13 +173,6 @@ TEST_F(TempFolderTest, DesktopIsTheXdgDesktopFolder) {
   ASSERT_EQ(0, mkdir((host_ + "/" + kDesktopUtf8).c_str(), 0700));
   EXPECT_EQ(S_OK, desktop(path));
   EXPECT_EQ(windows_ + "\\" + Utf8ToAnsi(kDesktopUtf8), path);
-
-  setenv("HOME", savedHome.c_str(), 1);
-  if (savedConfig) {
-    setenv("XDG_CONFIG_HOME", savedConfigValue.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
 
 TEST_F(TempFolderTest, TextFilesWriteCrLf) {
