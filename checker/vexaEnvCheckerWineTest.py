@@ -472,7 +472,7 @@ class Run:
 class Case:
     """One run of the program in an app folder of its own, with a clean desktop."""
 
-    def __init__(self, run, name, dxdiag=None, report=None):
+    def __init__(self, run, name, dxdiag=None, report=None, wine_debug="-all"):
         self.run, self.name = run, name
         self.folder = os.path.join(run.work, name)
         self.app = os.path.join(self.folder, "app")
@@ -492,8 +492,10 @@ class Case:
                 old.write(report)
         if os.path.exists(run.mailer + ".link"):
             os.unlink(run.mailer + ".link")
-        self.output = open(os.path.join(self.folder, "wine.log"), "wb")
-        self.process = subprocess.Popen(["wine", self.program], env=run.env, cwd=self.folder,
+        self.log = os.path.join(self.folder, "wine.log")
+        self.output = open(self.log, "wb")
+        env = dict(run.env, WINEDEBUG=wine_debug)
+        self.process = subprocess.Popen(["wine", self.program], env=env, cwd=self.folder,
                                         stdin=subprocess.DEVNULL, stdout=self.output,
                                         stderr=subprocess.STDOUT)
         self.started = time.monotonic()
@@ -633,11 +635,32 @@ def no_at_the_start(run):
         case.close()
 
 
+def check_direct3d(case, step, trace):
+    """From Wine's trace of its d3d8: Direct3D was made for SDK version 220,
+    one reference device was created on the default adapter, and both were
+    released for good before the completion question."""
+    versions = re.findall(r"trace:d3d8:Direct3DCreate8 sdk_version (0x[0-9a-f]+)\.", trace)
+    objects = re.findall(r"trace:d3d8:Direct3DCreate8 Created d3d8 object ([0-9A-F]+)\.", trace)
+    requests = re.findall(r"trace:d3d8:d3d8_CreateDevice iface ([0-9A-F]+), adapter (\d+), "
+                          r"device_type (0x[0-9a-f]+),", trace)
+    devices = re.findall(r"trace:d3d8:d3d8_CreateDevice Created device ([0-9A-F]+)\.", trace)
+    if versions != ["0xdc"] or len(objects) != 1:
+        fail(case.name, step, "Direct3DCreate8 was called with the SDK versions %s" % versions)
+    if requests != [(objects[0], "0", "0x2")] or len(devices) != 1:
+        fail(case.name, step, "the devices asked for (Direct3D, adapter, type 2 = REF) were %s, %d created" %
+             (requests, len(devices)))
+    for kind, pointer in (("d3d8_device_Release", devices[0]), ("d3d8_Release", objects[0])):
+        if "trace:d3d8:%s %s decreasing refcount to 0." % (kind, pointer) not in trace:
+            fail(case.name, step, "%s %s was not released before the completion question" % (kind, pointer))
+
+
 def yes_yes_with_wines_dxdiag(run):
-    case = Case(run, "yes-yes")
+    case = Case(run, "yes-yes", wine_debug="-all,trace+d3d8")
     try:
         case.ask(START, "Return")
         window = case.expect(COMPLETION, DXDIAG_WAIT)
+        with open(case.log, "rb") as log:
+            check_direct3d(case, "Direct3D", log.read().decode("utf-8", errors="replace"))
         step = "report"
         report = case.report_bytes(step)
         with open(os.path.join(run.out, "envInfo.txt"), "wb") as kept:
