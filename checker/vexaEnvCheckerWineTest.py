@@ -68,9 +68,9 @@ MAIL_BODY = ("注：デスクトップに出力された envInfo.txt をこの�
              "・起こった場面/どのような症状が発生したのか、等の気付いた点が有れば%0d%0a"
              " (ここに症状などを記入してください)%0d%0a")
 MAIL_LINK = "mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=" + MAIL_BODY
-# winebrowser hands the link on in the display form of Wine's URI parser, which
-# writes every space as %20 (Windows gives the mail program the link as it is);
-# the mail program reads both alike. Everything else arrives unchanged, in UTF-8.
+# Wine's winebrowser hands the link on in the display form of Wine's URI
+# parser, which writes every space as %20; a mail program reads both alike.
+# Everything else arrives unchanged, in UTF-8.
 MAIL_LINK_FROM_WINE = MAIL_LINK.replace(" ", "%20")
 
 HEADER = b"-" * 20 + b"\r\nDeviceInfo\r\n" + b"-" * 20 + b"\r\n\r\n"
@@ -137,7 +137,6 @@ IDENTIFIER_LINES = [r"Device: .*", r"Driver: .*", r"Version: \d+\.\d+\.\d+\.\d+"
                     r"DeviceId: 0x[0-9A-F]{8}", r"SubSysId: 0x[0-9A-F]{8}", r"Revision: \d+",
                     r"DeviceIdentifier: [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}",
                     r"WHQLLevel: \d+"]
-NAME = r"D3D[A-Z0-9_]+"
 
 
 class SectionReader:
@@ -572,7 +571,7 @@ class Case:
     def screenshot(self, window, box, name):
         """Keeps a picture of the box in the output folder."""
         path = os.path.join(self.run.out, name)
-        partial = path + ".partial.png"
+        partial = "%s.%d.png" % (path, os.getpid())  # a run on another prefix may keep its own
         result = subprocess.run(["import", "-window", window, partial], env=self.run.env, capture_output=True,
                                 timeout=30)
         if result.returncode != 0:
@@ -607,19 +606,25 @@ class Case:
 # ---------------------------------------------------------------------------
 # The cases.
 
+def silent_dxdiag(run):
+    with open(run.silent_dxdiag, "rb") as program:
+        return program.read()
+
+
 def wait_for_mail_link(run):
     deadline = time.monotonic() + MAIL_WAIT
     record = run.mailer + ".link"
     while time.monotonic() < deadline:
         if os.path.exists(record):
             time.sleep(0.2)  # let the stub finish writing
-            return open(record, "rb").read()
+            with open(record, "rb") as link:
+                return link.read()
         time.sleep(0.2)
     return None
 
 
 def no_at_the_start(run):
-    case = Case(run, "no-at-the-start", dxdiag=open(run.silent_dxdiag, "rb").read())
+    case = Case(run, "no-at-the-start", dxdiag=silent_dxdiag(run))
     try:
         window = case.expect(START)
         case.screenshot(window, START, "start-question.png")
@@ -663,8 +668,10 @@ def yes_yes_with_wines_dxdiag(run):
             check_direct3d(case, "Direct3D", log.read().decode("utf-8", errors="replace"))
         step = "report"
         report = case.report_bytes(step)
-        with open(os.path.join(run.out, "envInfo.txt"), "wb") as kept:
-            kept.write(report)
+        kept = os.path.join(run.out, "envInfo.txt")
+        with open("%s.%d" % (kept, os.getpid()), "wb") as copy:
+            copy.write(report)
+        os.replace("%s.%d" % (kept, os.getpid()), kept)
         try:
             diagnostic, section = split_report(report)
             if not diagnostic.startswith(b"-" * 18 + b"\r\nSystem Information\r\n" + b"-" * 18 + b"\r\n"):
@@ -697,7 +704,7 @@ def mail_without_association(run):
     case = None
     try:
         run.remove_mail_association()
-        case = Case(run, "mail-without-association", dxdiag=open(run.silent_dxdiag, "rb").read())
+        case = Case(run, "mail-without-association", dxdiag=silent_dxdiag(run))
         case.ask(START, "Return")
         case.ask(COMPLETION, "Return")
         case.ask(MAILER_FAILURE, "Return")
@@ -720,7 +727,7 @@ def mail_without_association(run):
 
 
 def no_at_the_overwrite_question(run):
-    case = Case(run, "no-at-the-overwrite-question", dxdiag=open(run.silent_dxdiag, "rb").read(),
+    case = Case(run, "no-at-the-overwrite-question", dxdiag=silent_dxdiag(run),
                 report=OLD_REPORT)
     try:
         case.ask(START, "Return")
