@@ -553,10 +553,11 @@ class Case:
                 fail(self.name, step, "the box stayed after %s" % key, box.title)
             time.sleep(0.1)
 
-    def ask(self, box, key, bound=BOX_WAIT):
+    def ask(self, box, key, bound=BOX_WAIT, screenshot=None):
         window = self.expect(box, bound)
+        if screenshot is not None:
+            self.screenshot(window, box, screenshot)
         self.answer(window, box, key)
-        return window
 
     def expect_end(self, step):
         kind, value = self.wait(step, EXIT_WAIT)
@@ -626,9 +627,7 @@ def wait_for_mail_link(run):
 def no_at_the_start(run):
     case = Case(run, "no-at-the-start", dxdiag=silent_dxdiag(run))
     try:
-        window = case.expect(START)
-        case.screenshot(window, START, "start-question.png")
-        case.answer(window, START, "n")
+        case.ask(START, "n", screenshot="start-question.png")
         case.expect_end("after No")
         if case.desktop_files():
             fail(case.name, "after No", "the desktop holds %s" % case.desktop_files())
@@ -750,9 +749,7 @@ def dxdiag_cannot_start(run):
     try:
         case.ask(START, "Return")
         case.ask(OVERWRITE, "Return")
-        window = case.expect(DXDIAG_FAILURE)
-        case.screenshot(window, DXDIAG_FAILURE, "error-box.png")
-        case.answer(window, DXDIAG_FAILURE, "Return")
+        case.ask(DXDIAG_FAILURE, "Return", screenshot="error-box.png")
         case.expect_end("after the error box")
         if case.desktop_files():
             fail(case.name, "clean-up", "the desktop still holds %s" % case.desktop_files())
