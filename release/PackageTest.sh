@@ -110,7 +110,9 @@ STUB
     printf '[Yes/No] (y = はい, n = いいえ): '
   } >"$work/start"
   cmp "$work/start" "$work/no.out" || fail "the start question differs: $(cat "$work/no.out")"
-  [ -z "$(ls -A "$home/Desktop" "$work/cwd")" ] || fail "No at the start wrote $(ls -A "$home/Desktop" "$work/cwd")"
+  for folder in "$home/Desktop" "$work/cwd"; do
+    [ -z "$(ls -A "$folder")" ] || fail "No at the start wrote $(ls -A "$folder") into $folder"
+  done
 
   printf 'y\nn\n' | run >"$work/yes.out" 2>"$work/yes.err"
   status=$?
@@ -146,7 +148,8 @@ zip() {
   objdump -p "$exe" >"$work/headers" 2>&1 || fail "objdump cannot read the program: $(cat "$work/headers")"
   grep -q 'file format pei-i386' "$work/headers" || fail "not a 32-bit Windows program"
   grep -q '^Subsystem.*(Windows GUI)' "$work/headers" || fail "not a GUI program"
-  grep -q '^NumberOfSymbols[[:space:]]*0*$' "$work/headers" || fail "the program keeps a symbol table"
+  grep -q 'symbols stripped' "$work/headers" || fail "the program keeps its symbol table"
+  grep -q 'debugging information removed' "$work/headers" || fail "the program is marked as keeping debug information"
   [ -z "$(debug_sections "$exe")" ] || fail "the program keeps $(debug_sections "$exe" | tr '\n' ' ')"
 
   readme=$work/unpacked/$top/README.txt
