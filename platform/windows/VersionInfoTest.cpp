@@ -36,7 +36,8 @@ class VersionInfoTest : public ::testing::Test {
     char* value = nullptr;
     UINT length = 0;
     const std::string key = std::string("\\StringFileInfo\\041103a4\\") + name;
-    if (!VerQueryValueA(data_.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || value == nullptr) {
+    if (!VerQueryValueA(data_.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) ||
+        value == nullptr) {
       return "<missing>";
     }
     return std::string(value, length > 0 ? length - 1 : 0);
@@ -65,8 +66,8 @@ TEST_F(VersionInfoTest, TextsSitUnderTheJapaneseTranslation) {
     WORD language, codePage;
   }* translation = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                             &length));
+  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
   ASSERT_EQ(4u, length);
   EXPECT_EQ(0x0411, translation->language);
   EXPECT_EQ(932, translation->codePage);
