@@ -9,14 +9,7 @@
 # Exit status 77 means the package or a tool to look into it is missing.
 set -u
 
-skip() {
-  echo "skipped: $*"
-  exit 77
-}
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
+. "$(dirname "$0")/../cmake/TestVerdicts.sh"
 need() {
   for tool in "$@"; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"
