@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "checker/internal/vexaReportStructure.h"
 #include "checker/internal/vexaRunHarness.h"
@@ -174,6 +175,46 @@ TEST_F(EndToEndTest, FullDiskLeavesNoTruncatedReport) {
   EXPECT_EQ(0, result.exitCode);
   EXPECT_EQ(kStart + Failure(u8"ログファイルの書き込みに失敗しました。"), result.out);
   EXPECT_FALSE(HostFileExists(run_.Report())) << "the partial report is deleted";
+}
+
+// A Linux user asks a program on PATH for its version and help; the tool
+// answers those and refuses anything else, before it asks or starts anything.
+TEST_F(EndToEndTest, CommandLineOptionsAnswerWithoutARun) {
+  const std::string refused = u8"Try 'vexaEnvChecker --help'.\n";
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string out, err;  // "Usage..." stands for the help text, checked below
+  } cases[] = {
+      {{"--version"}, 0, u8"vexaEnvChecker " VEXA_VERSION "\n", ""},
+      {{"--help"}, 0, "Usage...", ""},
+      {{"-h"}, 0, "Usage...", ""},
+      {{"--verbose"}, 2, "", u8"vexaEnvChecker: unrecognised argument '--verbose'\n" + refused},
+      {{u8"レポート.txt"}, 2, "", u8"vexaEnvChecker: unrecognised argument 'レポート.txt'\n" + refused},
+      {{"--version", "now"}, 2, "", u8"vexaEnvChecker: unrecognised argument 'now'\n" + refused},
+      {{"--version", "--help"}, 2, "", u8"vexaEnvChecker: one option at a time\n" + refused},
+      {{""}, 2, "", u8"vexaEnvChecker: unrecognised argument ''\n" + refused},
+  };
+  run_.SetDxdiag("touch \"$0.ran\"\n");
+  std::string help;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0] + (c.arguments.size() > 1 ? " " + c.arguments[1] : ""));
+    run_.SetArguments(c.arguments);
+    const CRunResult result = run_.Run("y\ny\n");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(c.exitCode, result.exitCode);
+    EXPECT_EQ(c.err, result.err);
+    if (c.out == "Usage...") {
+      EXPECT_EQ(0u, result.out.find(u8"Usage: vexaEnvChecker\n       vexaEnvChecker --version | --help\n\n"))
+          << result.out;
+      if (help.empty()) help = result.out;
+      EXPECT_EQ(help, result.out) << "-h and --help say the same";
+    } else {
+      EXPECT_EQ(c.out, result.out);
+    }
+    EXPECT_FALSE(HostFileExists(run_.Report()));
+    EXPECT_FALSE(HostFileExists(run_.App("dxdiag.ran")));
+  }
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // its own. A copy of the program sits in app/ (it looks for dxdiag beside
 // itself first), home/ is its HOME with a Desktop, bin/ comes first on PATH
 // with the stub xdg-open, and the answers arrive on standard input while
-// standard output is kept. Every run is bounded in time. Also the boxes of
-// the run as the terminal shows them.
+// standard output and error are kept. Every run is bounded in time. Also the
+// boxes of the run as the terminal shows them.
 #pragma once
 
 #include <fcntl.h>
@@ -73,6 +73,7 @@ struct CRunResult {
   bool finished = false;  // false: killed at the time bound
   int exitCode = -1;
   std::string out;
+  std::string err;
 };
 
 class CRunFolder {
@@ -126,6 +127,8 @@ class CRunFolder {
   }
   // A file-size limit for the tool and its children, as a full disk would set.
   void SetFileSizeLimit(rlim_t bytes) { fileSizeLimit_ = bytes; }
+  // What follows the program's name on its command line.
+  void SetArguments(const std::vector<std::string>& arguments) { arguments_ = arguments; }
 
   // The whole environment of a run: nothing of ours but the sanitizers'
   // settings, so that their reports reach the same place.
@@ -141,27 +144,34 @@ class CRunFolder {
 
   CRunResult Run(const std::string& answers, std::chrono::seconds bound = std::chrono::seconds(60)) const {
     CRunResult result;
-    const std::string outPath = root_ + "/out.txt", inPath = root_ + "/in.txt";
+    const std::string outPath = root_ + "/out.txt", errPath = root_ + "/err.txt", inPath = root_ + "/in.txt";
     WriteHostFile(inPath, answers);
     std::vector<std::string> environment = Environment();
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(&entry[0]);
     envp.push_back(nullptr);
-    const std::string program = App("vexaEnvChecker");
+    std::string program = App("vexaEnvChecker");
+    std::vector<char*> argv = {&program[0]};
+    std::vector<std::string> arguments = arguments_;
+    for (std::string& argument : arguments) argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0) return result;
     if (pid == 0) {
       const int in = open(inPath.c_str(), O_RDONLY);
       const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(Work().c_str()) != 0) _exit(126);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+          chdir(Work().c_str()) != 0) {
+        _exit(126);
+      }
       if (fileSizeLimit_ != RLIM_INFINITY) {
         // Writes past the limit fail with EFBIG instead of ending the process.
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit = {fileSizeLimit_, fileSizeLimit_};
         setrlimit(RLIMIT_FSIZE, &limit);
       }
-      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-      execve(program.c_str(), argv, envp.data());
+      execve(program.c_str(), argv.data(), envp.data());
       _exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + bound;
@@ -181,12 +191,14 @@ class CRunFolder {
     }
     if (result.finished && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.out = ReadHostFile(outPath);
+    result.err = ReadHostFile(errPath);
     return result;
   }
 
  private:
   std::string root_;
   std::vector<std::string> extra_;
+  std::vector<std::string> arguments_;
   rlim_t fileSizeLimit_ = RLIM_INFINITY;
 };
 

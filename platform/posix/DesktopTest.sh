@@ -8,14 +8,7 @@
 # Exit status 77 means the machine lacks a tool the check needs.
 set -u
 
-skip() {
-  echo "skipped: $*"
-  exit 77
-}
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
+. "$(dirname "$0")/../../cmake/TestVerdicts.sh"
 
 entry() {
   command -v desktop-file-validate >/dev/null 2>&1 || skip "desktop-file-validate is missing (desktop-file-utils)"

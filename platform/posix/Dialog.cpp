@@ -2,9 +2,13 @@
 // was started from the desktop and so has no terminal to ask on.
 #include "platform/posix/internal/Dialog.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/posix/internal/Process.h"
 
@@ -14,6 +18,43 @@ namespace {
 std::string Variable(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
+}
+
+// Whether a local socket accepts a connection; `abstractName` uses Linux's
+// abstract namespace, where X servers also listen.
+bool SocketAccepts(const std::string& path, bool abstractName) {
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  const std::size_t offset = abstractName ? 1 : 0;
+  if (path.empty() || path.size() + offset >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path + offset, path.data(), path.size());
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (socket < 0) return false;
+  const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+  const bool accepted = connect(socket, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+  close(socket);
+  return accepted;
+}
+
+// A display that is set but gone (a session that ended, a stale variable)
+// would make the dialogue program fail in a way that reads as "No"; such a
+// display counts as none. Displays on other hosts are taken on trust.
+bool X11DisplayReachable(const std::string& display) {
+  const std::size_t colon = display.rfind(':');
+  if (colon == std::string::npos) return false;
+  const std::string host = display.substr(0, colon);
+  if (!host.empty() && host != "unix") return true;
+  std::size_t end = colon + 1;
+  while (end < display.size() && std::isdigit(static_cast<unsigned char>(display[end]))) ++end;
+  if (end == colon + 1) return false;
+  const std::string socket = "/tmp/.X11-unix/X" + display.substr(colon + 1, end - colon - 1);
+  return SocketAccepts(socket, false) || SocketAccepts(socket, true);
+}
+
+bool WaylandDisplayReachable(const std::string& display) {
+  if (display[0] == '/') return SocketAccepts(display, false);
+  const std::string runtime = Variable("XDG_RUNTIME_DIR");
+  return !runtime.empty() && SocketAccepts(runtime + "/" + display, false);
 }
 
 const char* ZenityIconName(UINT icon) {
@@ -90,7 +131,11 @@ DialogEnvironment CurrentDialogEnvironment() {
   DialogEnvironment environment;
   environment.stdinIsTerminal = isatty(STDIN_FILENO) != 0;
   environment.display = Variable("DISPLAY");
+  if (!environment.display.empty() && !X11DisplayReachable(environment.display)) environment.display.clear();
   environment.waylandDisplay = Variable("WAYLAND_DISPLAY");
+  if (!environment.waylandDisplay.empty() && !WaylandDisplayReachable(environment.waylandDisplay)) {
+    environment.waylandDisplay.clear();
+  }
   environment.zenity = FindOnPath("zenity");
   environment.kdialog = FindOnPath("kdialog");
   return environment;

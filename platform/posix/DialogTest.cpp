@@ -1,7 +1,12 @@
 // Where message boxes appear on the host, and what the dialogue programs are
 // told and what their answers mean.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstddef>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,18 +57,63 @@ TEST(DialogChoiceTest, ADialogueOnlyWithoutTerminalOnADesktopWithAProgram) {
   }
 }
 
+// A local X server as the display's socket in the abstract namespace, where
+// servers listen beside /tmp/.X11-unix; gone with the object, no file left.
+class FakeXServer {
+ public:
+  explicit FakeXServer(int number) {
+    const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    socket_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    listening_ = socket_ >= 0 && bind(socket_, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+                 listen(socket_, 4) == 0;
+  }
+  ~FakeXServer() {
+    if (socket_ >= 0) close(socket_);
+  }
+  bool listening() const { return listening_; }
+
+ private:
+  int socket_ = -1;
+  bool listening_ = false;
+};
+
 TEST(DialogChoiceTest, EnvironmentIsReadFromTheProcess) {
   TestPrograms programs;
   const std::string zenity = programs.Add("zenity");
   ScopedVariable path("PATH", programs.folder().c_str());
-  ScopedVariable display("DISPLAY", ":7");
+  // Display numbers of this process's own, far above what desktops use.
+  const int number = 30000 + static_cast<int>(getpid() % 20000);
+  const FakeXServer server(number);
+  ASSERT_TRUE(server.listening());
+  const std::string live = ":" + std::to_string(number) + ".0";
+  ScopedVariable display("DISPLAY", live.c_str());
   ScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
   const DialogEnvironment environment = CurrentDialogEnvironment();
-  EXPECT_EQ(":7", environment.display);
+  EXPECT_EQ(live, environment.display);
   EXPECT_EQ("", environment.waylandDisplay);
   EXPECT_EQ(zenity, environment.zenity);
   EXPECT_EQ("", environment.kdialog);
   EXPECT_EQ(isatty(0) != 0, environment.stdinIsTerminal);
+}
+
+// A display whose server is gone would make zenity fail as if the user had
+// said No: such a display counts as none, and the terminal asks instead.
+TEST(DialogChoiceTest, DisplaysThatDoNotAnswerCountAsNone) {
+  const std::string dead = ":" + std::to_string(30000 + static_cast<int>(getpid() % 20000) + 1);
+  for (const char* value : {dead.c_str(), "unix" /* no number */, "garbage"}) {
+    ScopedVariable display("DISPLAY", value);
+    ScopedVariable wayland("WAYLAND_DISPLAY", "vexa-no-such-wayland-0");
+    const DialogEnvironment environment = CurrentDialogEnvironment();
+    EXPECT_EQ("", environment.display) << value;
+    EXPECT_EQ("", environment.waylandDisplay);
+  }
+  ScopedVariable remote("DISPLAY", "otherhost:10.0");
+  EXPECT_EQ("otherhost:10.0", CurrentDialogEnvironment().display)
+      << "another host's display is taken on trust";
 }
 
 TEST(DialogArgumentsTest, EachBoxKindHasItsButtonsAndIcon) {

@@ -1,13 +1,58 @@
 // The POSIX process entry: hands control to the program's WinMain the way the
 // Windows start-up code does (no previous instance, the command line without
-// the program name in the ANSI code page, shown normally).
+// the program name in the ANSI code page, shown normally). A program on a
+// Linux PATH is also asked for --version and --help; the Windows program has
+// no options, so any other argument is refused here instead of being ignored
+// by a run that then asks its first question.
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 
+namespace {
+
+const char kUsage[] =
+    u8"Usage: vexaEnvChecker\n"
+    u8"       vexaEnvChecker --version | --help\n"
+    u8"\n"
+    u8"Writes envInfo.txt, the environment report the game's support desk asks for,\n"
+    u8"to your desktop folder: the dxdiag report of this computer followed by what\n"
+    u8"its Direct3D 8 adapters support. It asks before it does anything (on this\n"
+    u8"terminal, or in desktop dialogues when started from the application menu)\n"
+    u8"and then offers to prepare the support mail. A run ends with exit status 0\n"
+    u8"whatever happens.\n"
+    u8"\n"
+    u8"  --help     show this text and exit\n"
+    u8"  --version  show the version and exit\n";
+
+bool Is(const char* argument, const char* option) { return std::strcmp(argument, option) == 0; }
+bool IsHelp(const char* argument) { return Is(argument, "--help") || Is(argument, "-h"); }
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 2 && Is(argv[1], "--version")) {
+    std::fputs(u8"vexaEnvChecker " VEXA_VERSION "\n", stdout);
+    return 0;
+  }
+  if (argc == 2 && IsHelp(argv[1])) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc > 1) {
+    int at = 1;
+    while (at < argc && (Is(argv[at], "--version") || IsHelp(argv[at]))) ++at;
+    if (at < argc) {
+      std::fprintf(stderr, u8"vexaEnvChecker: unrecognised argument '%s'\n", argv[at]);
+    } else {
+      std::fputs(u8"vexaEnvChecker: one option at a time\n", stderr);
+    }
+    std::fputs(u8"Try 'vexaEnvChecker --help'.\n", stderr);
+    return 2;
+  }
   const std::string commandLine =
       platform_posix::ProcessCommandLine(std::getenv(platform_posix::kCommandLineVariable), argc, argv);
   std::string arguments(platform_posix::CommandLineArguments(commandLine));

@@ -20,7 +20,8 @@ struct DialogEnvironment {
   std::string kdialog;
 };
 
-// This process's: its standard input, its variables, its PATH.
+// This process's: its standard input, its variables, its PATH. A display
+// whose server does not answer counts as unset.
 DialogEnvironment CurrentDialogEnvironment();
 
 // A dialogue only when nobody can answer at a terminal, a desktop session is

@@ -1,0 +1,160 @@
+#!/bin/sh
+# The packages of scripts/package as a user unpacks them:
+#   deb DIR VERSION   the .deb: its control fields and files; the tool run
+#                     through the link in bin/ from an unwritable tree: the
+#                     version, the No path (nothing written) and the Yes path
+#                     (the private dxdiag found beside the real program)
+#   zip DIR VERSION   the .zip: the stripped 32-bit GUI program and the
+#                     user's text in code page 932 with CR LF line ends
+# Exit status 77 means the package or a tool to look into it is missing.
+set -u
+
+. "$(dirname "$0")/../cmake/TestVerdicts.sh"
+need() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"
+  done
+}
+
+kind=$1
+dir=$2
+version=$3
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexaPackage.$$.XXXXXX") || fail "no temporary folder"
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+# Sections whose names start with .debug, or a symbol table, in an object file.
+debug_sections() {
+  objdump -h "$1" | awk '$2 ~ /^\.(debug|zdebug|symtab)/ { print $2 }'
+}
+
+deb() {
+  need dpkg-deb objdump readelf
+  set -- "$dir"/vexaenvchecker_"$version"_*.deb
+  [ -f "$1" ] || skip "no vexaenvchecker_${version}_*.deb in $dir (scripts/package makes it)"
+  [ $# -eq 1 ] || fail "more than one package of $version in $dir: $*"
+  package=$1
+
+  [ "$(dpkg-deb -f "$package" Package)" = vexaenvchecker ] || fail "package name"
+  [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$package" Version)"
+  [ "$(dpkg-deb -f "$package" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
+  case "$(dpkg-deb -f "$package" Depends)" in
+    *libc6* | *libstdc++6*) ;;
+    *) fail "no dependencies on the C and C++ runtimes: '$(dpkg-deb -f "$package" Depends)'" ;;
+  esac
+
+  root=$work/root
+  dpkg-deb -x "$package" "$root" || fail "dpkg-deb -x"
+  (cd "$root" && find . | LC_ALL=C sort) >"$work/files"
+  cat >"$work/expected" <<'EOF'
+.
+./usr
+./usr/bin
+./usr/bin/vexaEnvChecker
+./usr/libexec
+./usr/libexec/vexaEnvChecker
+./usr/libexec/vexaEnvChecker/dxdiag
+./usr/libexec/vexaEnvChecker/vexaEnvChecker
+./usr/share
+./usr/share/applications
+./usr/share/applications/vexaEnvChecker.desktop
+EOF
+  diff "$work/expected" "$work/files" || fail "the package's files differ from the install layout"
+  link=$(readlink "$root/usr/bin/vexaEnvChecker")
+  [ "$link" = ../libexec/vexaEnvChecker/vexaEnvChecker ] || fail "bin/vexaEnvChecker links to '$link'"
+  for program in vexaEnvChecker dxdiag; do
+    file=$root/usr/libexec/vexaEnvChecker/$program
+    [ -x "$file" ] || fail "$program is not executable"
+    [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
+  done
+
+  # As a user meets an installed package: nothing in it is writable. A private
+  # HOME with a desktop, no display, a machine without graphics cards, and a
+  # decoy dxdiag first on PATH that must not be the one the tool starts.
+  chmod -R a-w "$root"
+  home=$work/home
+  mkdir -p "$home/Desktop" "$work/sysfs" "$work/path" "$work/cwd"
+  cat >"$work/path/dxdiag" <<'STUB'
+#!/bin/sh
+path=$(printf '%s' "$2" | sed -e 's/^[Zz]://' -e 's/\\/\//g')
+printf 'decoy dxdiag from PATH\r\n' >"$path"
+STUB
+  chmod 755 "$work/path/dxdiag"
+  tool=$root/usr/bin/vexaEnvChecker
+  run() {
+    (cd "$work/cwd" && env -i HOME="$home" PATH="$work/path:/usr/bin:/bin" LANG=C.UTF-8 SYSFS_PATH="$work/sysfs" \
+      "$tool" "$@")
+  }
+  (cd "$root" && find . -exec ls -ld --time-style=+%s.%N {} + | LC_ALL=C sort) >"$work/before"
+
+  out=$(run --version </dev/null)
+  [ $? -eq 0 ] || fail "--version exit status"
+  [ "$out" = "vexaEnvChecker $version" ] || fail "--version says '$out'"
+
+  printf 'n\n' | run >"$work/no.out" 2>"$work/no.err"
+  status=$?
+  [ "$status" -eq 0 ] || fail "No at the start question: exit status $status ($(cat "$work/no.err"))"
+  {
+    printf '==== vexaEnvChecker のお知らせ (Question) ====\n'
+    printf 'デスクトップに環境情報ファイル envInfo.txt を出力しようとしています。\n'
+    printf 'この操作はサポートに必要な情報を調査、出力するものです。\n'
+    printf '続けてよろしいですか？\n'
+    printf '(注意：この操作には時間が掛かる事があります。)\n'
+    printf '[Yes/No] (y = はい, n = いいえ): '
+  } >"$work/start"
+  cmp "$work/start" "$work/no.out" || fail "the start question differs: $(cat "$work/no.out")"
+  for folder in "$home/Desktop" "$work/cwd"; do
+    [ -z "$(ls -A "$folder")" ] || fail "No at the start wrote $(ls -A "$folder") into $folder"
+  done
+
+  printf 'y\nn\n' | run >"$work/yes.out" 2>"$work/yes.err"
+  status=$?
+  [ "$status" -eq 0 ] || fail "Yes, then No to the mail: exit status $status ($(cat "$work/yes.err"))"
+  report=$home/Desktop/envInfo.txt
+  [ -f "$report" ] || fail "no report after Yes: $(cat "$work/yes.out")"
+  head -c 60 "$report" | grep -q 'System Information' ||
+    fail "the report does not begin with the packaged dxdiag's text: $(head -c 60 "$report")"
+  grep -q '^DeviceInfo' "$report" || fail "the report has no DeviceInfo section"
+
+  (cd "$root" && find . -exec ls -ld --time-style=+%s.%N {} + | LC_ALL=C sort) >"$work/after"
+  diff "$work/before" "$work/after" || fail "the runs changed the installed files"
+  echo "ok: $package"
+}
+
+zip() {
+  need iconv
+  if command -v i686-w64-mingw32-objdump >/dev/null 2>&1; then
+    objdump() { i686-w64-mingw32-objdump "$@"; }
+  else
+    need objdump
+  fi
+  package=$dir/vexaEnvChecker-$version-win32.zip
+  [ -f "$package" ] || skip "no $(basename "$package") in $dir (scripts/package makes it)"
+  top=vexaEnvChecker-$version-win32
+  mkdir "$work/unpacked"
+  (cd "$work/unpacked" && cmake -E tar xf "$package") || fail "cannot unpack $package"
+  (cd "$work/unpacked" && find . -type f | LC_ALL=C sort) >"$work/files"
+  printf './%s/README.txt\n./%s/vexaEnvChecker.exe\n' "$top" "$top" >"$work/expected"
+  diff "$work/expected" "$work/files" || fail "the archive's files differ"
+
+  exe=$work/unpacked/$top/vexaEnvChecker.exe
+  objdump -p "$exe" >"$work/headers" 2>&1 || fail "objdump cannot read the program: $(cat "$work/headers")"
+  grep -q 'file format pei-i386' "$work/headers" || fail "not a 32-bit Windows program"
+  grep -q '^Subsystem.*(Windows GUI)' "$work/headers" || fail "not a GUI program"
+  grep -q 'symbols stripped' "$work/headers" || fail "the program keeps its symbol table"
+  grep -q 'debugging information removed' "$work/headers" || fail "the program is marked as keeping debug information"
+  [ -z "$(debug_sections "$exe")" ] || fail "the program keeps $(debug_sections "$exe" | tr '\n' ' ')"
+
+  readme=$work/unpacked/$top/README.txt
+  iconv -f CP932 -t UTF-8 "$readme" >"$work/readme" || fail "README.txt is not code page 932"
+  [ "$(head -n 1 "$work/readme")" = "$(printf 'vexaEnvChecker %s\r' "$version")" ] || fail "README.txt's first line"
+  [ "$(grep -c "$(printf '\r')\$" "$work/readme")" -eq "$(wc -l <"$work/readme")" ] || fail "README.txt has bare LF"
+  grep -q 'vexaEnvChecker.exe をダブルクリック' "$work/readme" || fail "README.txt lacks its Japanese text"
+  echo "ok: $package"
+}
+
+case "$kind" in
+  deb) deb ;;
+  zip) zip ;;
+  *) fail "usage: $0 deb|zip DIR VERSION" ;;
+esac
