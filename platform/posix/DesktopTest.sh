@@ -73,8 +73,16 @@ dialog() {
   for round in yes no; do
     "$probe" </dev/null >"$work/answer" 2>"$work/probe.log" &
     box=$!
-    window=$(timeout 20 xdotool search --sync --name '^vexaEnvChecker ' 2>/dev/null | head -n 1)
-    [ -n "$window" ] || fail "no dialogue appeared ($(cat "$work/probe.log"))"
+    # Asked again until it answers: a search that meets a window going away
+    # ends with an X error and no result.
+    window=
+    n=0
+    while [ -z "$window" ]; do
+      n=$((n + 1))
+      [ "$n" -le 200 ] || fail "no dialogue appeared within 20 s ($(cat "$work/probe.log"))"
+      window=$(xdotool search --name '^vexaEnvChecker ' 2>/dev/null | head -n 1)
+      [ -n "$window" ] || sleep 0.1
+    done
     shown=$(xdotool getwindowname "$window")
     [ "$shown" = "$title" ] || fail "the dialogue's title is '$shown', not '$title'"
     if [ "$round" = yes ]; then
@@ -91,6 +99,14 @@ dialog() {
     answer=$(cat "$work/answer")
     [ "$answer" = "$expected" ] || fail "$key answered $answer, not $expected"
     echo "ok: $key answers $answer"
+    # The server lets the window go a moment after its program ended; the
+    # next round must not find it.
+    n=0
+    while [ -n "$(xdotool search --name '^vexaEnvChecker ' 2>/dev/null)" ]; do
+      n=$((n + 1))
+      [ "$n" -le 100 ] || fail "the answered dialogue is still there after 10 s"
+      sleep 0.1
+    done
   done
   echo "screenshot: $out/start-question.png"
 }
