@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // What WinMain receives is the end of the line itself.
   const std::string_view rest = platform_posix::CommandLineArguments(line);
-  VEXA_FUZZ_CHECK(rest.size() <= line.size() && line.compare(line.size() - rest.size(), rest.size(), rest) == 0);
+  VEXA_FUZZ_CHECK(rest.size() <= line.size() &&
+                  line.compare(line.size() - rest.size(), rest.size(), rest) == 0);
   VEXA_FUZZ_CHECK(rest.empty() || (rest[0] != ' ' && rest[0] != '\t'));
 
   // The child's view: its arguments in UTF-8. Arguments that code page 932

@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <string>
 
-#define VEXA_FUZZ_CHECK(condition)                                                         \
-  do {                                                                                     \
-    if (!(condition)) {                                                                    \
+#define VEXA_FUZZ_CHECK(condition)                                                          \
+  do {                                                                                      \
+    if (!(condition)) {                                                                     \
       std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                        \
-    }                                                                                      \
+      std::abort();                                                                         \
+    }                                                                                       \
   } while (false)
 
 namespace vexa_fuzz {

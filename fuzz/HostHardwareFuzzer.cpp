@@ -101,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const platform_posix::Resolution& resolution = controller.resolutions[i];
       VEXA_FUZZ_CHECK(resolution.width > 0 && resolution.width <= 32767);
       VEXA_FUZZ_CHECK(resolution.height > 0 && resolution.height <= 32767);
-      VEXA_FUZZ_CHECK(std::count(controller.resolutions.begin(), controller.resolutions.end(), resolution) == 1);
+      VEXA_FUZZ_CHECK(std::count(controller.resolutions.begin(), controller.resolutions.end(), resolution) ==
+                      1);
     }
     const D3DADAPTER_IDENTIFIER8 identifier = platform_posix::IdentifierOf(controller);
     VEXA_FUZZ_CHECK(IsWholeAnsiField(identifier.Driver, sizeof identifier.Driver));
