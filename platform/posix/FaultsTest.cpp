@@ -21,21 +21,14 @@ unsigned long Calls(FaultSite site) {
   return counts[static_cast<std::size_t>(site)];
 }
 
-class FaultsTest : public ::testing::Test {
+class FaultsTest : public testing::CTempFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vexaFaults.XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    host_ = pattern;
-  }
   void TearDown() override {
     platform::testing::SetFaultPlan(FaultSite::kNone, 0, std::string());
-    ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str()));
+    CTempFolderTest::TearDown();
   }
-  std::string Windows(const std::string& name) const { return ToWindowsPath(host_ + "/" + name); }
+  std::string Windows(const std::string& name) const { return windows_ + "\\" + name; }
   std::string Read(const std::string& name) const { return testing::ReadFile(host_ + "/" + name); }
-
-  std::string host_;
 };
 
 TEST_F(FaultsTest, OnlyThePlannedCallFails) {

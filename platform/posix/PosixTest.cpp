@@ -32,19 +32,7 @@ std::string ReadFile(const std::string& hostPath) {
   return text.str();
 }
 
-class TempFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vexaXXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    host_ = pattern;
-    windows_ = ToWindowsPath(host_);
-  }
-  void TearDown() override { ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str())); }
-
-  std::string host_;     // "/tmp/vexaXXXXXX"
-  std::string windows_;  // "Z:\tmp\vexaXXXXXX"
-};
+using TempFolderTest = testing::CTempFolderTest;
 
 TEST(PosixPathTest, WindowsPathsMapToHostPaths) {
   struct Case {

@@ -2,8 +2,8 @@
 // sysfs tree (and whatever other files a test needs) built twice, on disk in
 // a fresh temporary folder of this process and in memory, with the same
 // paths, so that a reader can be run over both; sample machines; running a
-// built program; and a scoped environment variable to point the program's
-// readers at a fake tree.
+// built program; a scoped environment variable to point the program's
+// readers at a fake tree; and a fresh temporary folder for each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/posix/internal/FileAccess.h"
+#include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {
 namespace testing {
@@ -209,6 +210,22 @@ inline void AddQemuCard(CFakeSysfs& tree) {
       .Card("card0", "0000:00:02.0")
       .Output("card0-Virtual-1", "connected\n", "1280x800\n1024x768\n");
 }
+
+// A fresh folder of this process for each test, as a host path and as the
+// program sees it.
+class CTempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vexaXXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    host_ = pattern;
+    windows_ = ToWindowsPath(host_);
+  }
+  void TearDown() override { ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str())); }
+
+  std::string host_;     // "/tmp/vexaXXXXXX"
+  std::string windows_;  // "Z:\tmp\vexaXXXXXX"
+};
 
 // Sets an environment variable (null: removes it) for the life of the object.
 class CScopedVariable {
