@@ -402,9 +402,13 @@ class Run:
         with open(settings, "w") as reg:
             # Decorated=N: Wine draws the title bars itself, as there is no
             # window manager, so the screenshots show the boxes' titles.
+            # ShowCrashDialog=0: a crashed program ends at once, its backtrace
+            # in its output, instead of waiting behind a dialogue nobody reads.
             reg.write("REGEDIT4\n\n"
                       "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"
                       "\"Decorated\"=\"N\"\n\n"
+                      "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
+                      "\"ShowCrashDialog\"=dword:00000000\n\n"
                       "[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]\n"
                       "\"Mailers\"=\"%s\"\n\"Browsers\"=\"%s\"\n" % (self.mailer, self.mailer))
         self.wine("reg", "import", settings)
@@ -428,7 +432,10 @@ class Run:
 
     def tear_down(self):
         if self.env is not None:
-            subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+            except subprocess.TimeoutExpired:
+                print("tear-down: wineserver -k did not end within 30 s")  # Xvfb must go all the same
         if self.xvfb is not None:
             self.xvfb.terminate()
             try:
@@ -520,13 +527,26 @@ class Case:
             time.sleep(0.2)
         fail(self.name, step, "neither a box nor the end of the program within %d s" % bound, box)
 
+    def crash(self):
+        """Wine's line about an exception the program did not handle, or
+        None. A crashed program may still end with exit code 0."""
+        self.output.flush()
+        with open(self.log, "rb") as output:
+            crashes = re.findall(rb"^wine: Unhandled .*$", output.read(), re.MULTILINE)
+        return "%s (see %s)" % (crashes[0].decode(errors="replace"), self.log) if crashes else None
+
+    def ended(self, code, when=""):
+        crash = self.crash()
+        return "the program crashed%s: %s" % (when, crash) if crash else \
+            "the program ended with exit code %d%s" % (code, when)
+
     def expect(self, box, bound=BOX_WAIT):
         """Waits for the box, checks its title, buttons and text, and returns
         its window."""
         step = box.name
         kind, value = self.wait(step, bound, box.title)
         if kind == "exit":
-            fail(self.name, step, "the program ended with exit code %d before the box" % value, box.title)
+            fail(self.name, step, self.ended(value, " before the box"), box.title)
         title = self.run.title(value)
         if title != box.title:
             fail(self.name, step, "the box on screen is titled '%s'" % title, box.title)
@@ -565,8 +585,8 @@ class Case:
             shown = self.run.read_box()
             text = shown[2] if shown else "?"
             fail(self.name, step, "a further box appeared: %r" % text, self.run.title(value))
-        if value != 0:
-            fail(self.name, step, "the program ended with exit code %d" % value)
+        if value != 0 or self.crash():
+            fail(self.name, step, self.ended(value))
         print("case %s: %.1f s" % (self.name, time.monotonic() - self.started))
 
     def screenshot(self, window, box, name):
@@ -774,6 +794,7 @@ def main():
     run = Run(args)
     started = time.monotonic()
     failures = []
+    passed = 0
     try:
         run.check_machine()
         os.makedirs(run.out, exist_ok=True)
@@ -786,9 +807,14 @@ def main():
         for case in cases:
             try:
                 case(run)
+                passed += 1
             except Failure as failure:
                 failures.append(str(failure))
                 print("FAILED: %s" % failure)
+            except subprocess.TimeoutExpired as expired:
+                # A helper that hangs fails its case; the next case starts afresh.
+                failures.append("case %s: %s" % (case.__name__, expired))
+                print("FAILED: %s" % failures[-1])
     except Skip as reason:
         print("skipped: %s" % reason)
         return 77
@@ -801,7 +827,7 @@ def main():
     finally:
         run.tear_down()
     print("%d of %d cases passed in %.0f s; work folder %s" %
-          (len(cases) - len(failures), len(cases), time.monotonic() - started, run.work))
+          (passed, len(cases), time.monotonic() - started, run.work))
     return 1 if failures else 0
 
 
