@@ -24,6 +24,7 @@ import fcntl
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -548,9 +549,11 @@ class Case:
         if kind == "exit":
             fail(self.name, step, self.ended(value, " before the box"), box.title)
         title = self.run.title(value)
-        if title != box.title:
-            fail(self.name, step, "the box on screen is titled '%s'" % title, box.title)
         shown = self.run.read_box()
+        if title != box.title:
+            # Which error or notice it is tells what went wrong.
+            fail(self.name, step, "the box on screen is titled '%s' and says %r" %
+                 (title, shown[2] if shown else "?"), box.title)
         if shown is None:
             fail(self.name, step, "the box reader found no single box", box.title)
         caption, buttons, text = shown
@@ -792,6 +795,10 @@ def main():
     args = parser.parse_args()
     cases = [case for case in CASES if args.case is None or case.__name__ in args.case]
     run = Run(args)
+    # A run stopped from outside (a cancelled CI job, kill) still stops its
+    # Xvfb and Wine server on the way out.
+    for stop in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, lambda number, frame: sys.exit(128 + number))
     started = time.monotonic()
     failures = []
     passed = 0
