@@ -6,6 +6,7 @@
 // leak (the sanitizers' check at exit) or a hang shows as that child's end
 // and each run starts from a process that has never run the tool. The child
 // reports what it saw in files; this process judges them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -95,7 +96,8 @@ struct CChildRun {
   std::array<unsigned long, kCallCount> calls = {};
   std::array<unsigned long, kSiteCount> sites = {};
   std::string leftOver;  // objects of the runtime still alive after the run
-  bool failed = false;   // the planned call was made, and failed
+  std::string errorOutput;
+  bool failed = false;  // the planned call was made, and failed
 };
 
 // Without the desktop's mode, which the device is made for, without a device
@@ -141,6 +143,10 @@ std::string LeftOver(const CRuntimeModel& model) {
 
 // In the child: the run, then what the judge needs. Returns the run's result.
 int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& results) {
+  // The run's and its dxdiag's standard error, for the judge.
+  const int errorOutput = open((results + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (errorOutput < 0 || dup2(errorOutput, 2) < 0) return 126;
+  close(errorOutput);
   vexaSDK::Common::internal::SetLogFilePath(vexaSDK::Common::internal::GetTestLogPath(GetCurrentProcessId()));
   clearenv();
   for (const std::string& entry : folder.Environment()) {
@@ -221,9 +227,12 @@ std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& fo
   if (!run.finished) return "hung: still running after " + std::to_string(kRunBound.count()) + " s";
   if (WIFSIGNALED(run.status)) return "crashed with signal " + std::to_string(WTERMSIG(run.status));
   if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
-    return "exit code " + std::to_string(WEXITSTATUS(run.status)) + " (a sanitizer's report is above)";
+    return "exit code " + std::to_string(WEXITSTATUS(run.status)) +
+           " (a sanitizer's report is above or in the reports' folder)\n" + run.errorOutput;
   }
   if (!run.leftOver.empty()) return "runtime objects alive after the run: " + run.leftOver;
+  if (run.errorOutput.find(": runtime error: ") != std::string::npos)
+    return "undefined behaviour:\n" + run.errorOutput;
   const bool planned = fault.index != kNoFault;
   if (planned && !run.failed) return "the planned failure never happened";
   const bool mustEnd = planned && (!fault.call.direct3D || EndsTheRun(fault.call));
@@ -305,6 +314,7 @@ class CFaultRun {
     run_.boxes = ReadHostFile(results + "boxes");
     run_.expectedSection = ReadHostFile(results + "expected");
     run_.leftOver = ReadHostFile(results + "live");
+    run_.errorOutput = ReadHostFile(results + "stderr");
     run_.failed = ReadHostFile(results + "failed") == "1";
     std::istringstream counts(ReadHostFile(results + "counts"));
     for (unsigned long& count : run_.calls) counts >> count;
