@@ -42,6 +42,26 @@ inline bool HostFileExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+// GCC's undefined-behaviour runtime, beside AddressSanitizer, writes its
+// reports to standard error whatever UBSAN_OPTIONS' log_path says, so that
+// one from a child nobody waits on (the dxdiag the tool starts) would pass
+// unseen. Given a run's standard error, this puts such a report where the
+// sanitized suite collects the others, in a file of this process's own.
+inline void KeepSanitizerReport(const std::string& errorOutput) {
+  if (errorOutput.find(": runtime error: ") == std::string::npos) return;
+  const char* options = getenv("UBSAN_OPTIONS");
+  const std::string text = options != nullptr ? options : "";
+  const std::size_t start = text.find("log_path=");
+  if (start == std::string::npos) return;
+  const std::size_t end = text.find(':', start);
+  const std::string path =
+      text.substr(start + 9, end == std::string::npos ? std::string::npos : end - start - 9);
+  static int count = 0;
+  std::ofstream(path + ".stderr." + std::to_string(getpid()) + "." + std::to_string(++count),
+                std::ios::binary)
+      << errorOutput;
+}
+
 // The boxes of the run as the terminal shows them: UTF-8, one line end per
 // CR LF, the caption line, the text and the prompt the answer follows.
 const char kYesNoPrompt[] = u8"[Yes/No] (y = はい, n = いいえ): ";
@@ -192,6 +212,7 @@ class CRunFolder {
     if (result.finished && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.out = ReadHostFile(outPath);
     result.err = ReadHostFile(errPath);
+    KeepSanitizerReport(result.err);
     return result;
   }
 
