@@ -29,7 +29,7 @@ debug_sections() {
 }
 
 deb() {
-  need dpkg-deb objdump readelf
+  need dpkg dpkg-deb objdump
   set -- "$dir"/vexaenvchecker_"$version"_*.deb
   [ -f "$1" ] || skip "no vexaenvchecker_${version}_*.deb in $dir (scripts/package makes it)"
   [ $# -eq 1 ] || fail "more than one package of $version in $dir: $*"
