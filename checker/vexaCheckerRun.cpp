@@ -87,7 +87,7 @@ struct CProcessHandles {
   }
 };
 
-// Steps 4 to 9: everything that needs COM and Direct3D up. The objects live in
+// Everything that needs COM and Direct3D up. The objects live in
 // this scope and go, in reverse order, when it is left, also by a failure.
 void CollectReport(const std::string& reportPath) {
   smart_ptr<IInitializer> com = vexaSDK::DX8::CreateCOMInitializer();
@@ -111,7 +111,8 @@ void CollectReport(const std::string& reportPath) {
   WriteDeviceInfoSection(reportPath, vexaSDK::DX8::CD3D8::GetInstance().GetEnumMode());
 }
 
-// Steps 2 to 11; returns early when the user cancels at the overwrite question.
+// The run after the user's consent; returns early when the user cancels at
+// the overwrite question.
 void Work() {
   const std::string reportPath = GetReportPath();
   if (vexaSDK::System::FileExists(reportPath) &&

@@ -4,10 +4,7 @@
 // only: the desktop lies in a folder of this process's own.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -76,23 +73,16 @@ class CheckerRunTest : public vexaSDK::DX8::internal::D3D8TestBase {
  protected:
   void SetUp() override {
     D3D8TestBase::SetUp();
-    char pattern[64];
-    std::snprintf(pattern, sizeof pattern, "/tmp/vexaCheckerRun.%d.XXXXXX", static_cast<int>(getpid()));
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    home_ = pattern;
-    ASSERT_EQ(0, mkdir(Desktop().c_str(), 0755));
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
+    ASSERT_TRUE(folder_.ok());
+    setenv("HOME", folder_.Home().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder_.Home() + "/.config").c_str(), 1);
   }
   void TearDown() override {
     platform::testing::SetMessageBoxConsole(nullptr, nullptr);
     D3D8TestBase::TearDown();
-    const int removed = std::system(("rm -rf '" + home_ + "'").c_str());
-    static_cast<void>(removed);
   }
 
-  std::string Desktop() const { return home_ + "/Desktop"; }
-  std::string Report() const { return Desktop() + "/envInfo.txt"; }
+  std::string Report() const { return folder_.Report(); }
 
   // The whole run on a thread of its own, so that COM starts fresh there;
   // `apartment` is the one the thread is in already, or ~0 for none.
@@ -112,7 +102,8 @@ class CheckerRunTest : public vexaSDK::DX8::internal::D3D8TestBase {
     return typed.Shown();
   }
 
-  std::string home_;
+  // Only its home is used: the run happens in this process.
+  const internal::CRunFolder folder_{"", ""};
 };
 
 TEST_F(CheckerRunTest, EverythingIsDownBeforeTheCompletionQuestion) {

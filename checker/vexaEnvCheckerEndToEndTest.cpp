@@ -37,9 +37,8 @@ std::string Failure(const std::string& reason) { return internal::FailureBox(rea
 const char* const kHeader = internal::kDeviceInfoHeader;
 
 // A stand-in for dxdiag that writes one line to the host path of its report.
-const char kQuickDxdiag[] =
-    "p=$(printf '%s' \"$2\" | sed -e 's/^[Zz]://' -e 's/\\\\/\\//g')\n"
-    "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
+const std::string kQuickDxdiag =
+    std::string(internal::kDxdiagReportPath) + "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
 
 class EndToEndTest : public ::testing::Test {
  protected:

@@ -14,7 +14,7 @@ void WriteDeviceInfoSection(const std::string& path, const vexaSDK::DX8::CDGEnum
   // Text mode turns every line feed into CR LF; append mode puts every write
   // behind what the diagnostic program left, whatever the position.
   platform::CTextFileStream stream(path.c_str(), std::ios::app);
-  if (stream.fail() || stream.bad()) throw "ログファイルのオープンに失敗しました。";
+  if (!stream) throw "ログファイルのオープンに失敗しました。";
   stream << "--------------------\nDeviceInfo\n--------------------\n" << std::endl;
   enumeration.WriteDeviceInfo(stream);
   stream.close();

@@ -91,17 +91,9 @@ class CLines {
   }
 
   bool AtEnd() const { return number_ == lines_.size(); }
-  std::string_view Peek() const { return AtEnd() ? std::string_view() : lines_[number_]; }
   bool PeekIs(std::string_view text) const { return !AtEnd() && lines_[number_] == text; }
   bool PeekStarts(std::string_view prefix) const {
     return !AtEnd() && lines_[number_].compare(0, prefix.size(), prefix) == 0;
-  }
-  std::size_t Position() const { return number_; }
-  std::string_view Text(std::size_t from, std::size_t to) const {
-    if (from == to) return std::string_view();
-    const char* begin = lines_[from].data();
-    const char* end = lines_[to - 1].data() + lines_[to - 1].size() + 2;
-    return std::string_view(begin, static_cast<std::size_t>(end - begin));
   }
 
   std::string_view Next(const char* expected) {

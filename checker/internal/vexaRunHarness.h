@@ -89,6 +89,10 @@ const std::string kCompletionBox = NoticeBox("Question",
                                              u8"続けてQoruサポートへメールを送信する準備を行いますか？",
                                              kYesNoPrompt);
 
+// The start of a shell script in dxdiag's place: `$p` is the host path of the
+// report it is asked for ("dxdiag /t Z:\...").
+const char kDxdiagReportPath[] = "p=$(printf '%s' \"$2\" | sed -e 's/^[Zz]://' -e 's/\\\\/\\//g')\n";
+
 struct CRunResult {
   bool finished = false;  // false: killed at the time bound
   int exitCode = -1;
