@@ -127,7 +127,7 @@ TTL::smart_ptr<Common::IInitializer> CD3D8::CreateD3D8Initializer(
 
 bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& fileName, DWORD sdkVersion) {
   const bool completed = VEXA_GUARDED_REGION([&] {
-    if (&builder != &builder_) builder_ = builder;
+    builder_ = builder;
 
     internal::HoldInterface(direct3D_, Direct3DCreate8(sdkVersion));
     if (direct3D_.get() == nullptr) VEXA_THROW(Common::CException, "Failed ::Direct3DCreate8");
