@@ -132,6 +132,7 @@ TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
   DWORD exitCode = 1;
   ASSERT_TRUE(
       internal::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
+  EXPECT_EQ(0u, exitCode) << "the late entry ended the child cleanly";
   EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }
 

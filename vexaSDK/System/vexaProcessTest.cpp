@@ -5,6 +5,7 @@
 
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
+#include "vexaSDK/Common/internal/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
 #include "vexaSDK/System/vexaProcess.h"
@@ -96,9 +97,7 @@ TEST(ProcessChild, DISABLED_WaitsForGo) {
 }
 
 TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
-  const std::string command =
-      "\"" + GetModuleFilePath(nullptr) +
-      "\" --gtest_also_run_disabled_tests --gtest_filter=ProcessChild.DISABLED_WaitsForGo";
+  const std::string command = Common::internal::ChildTestCommand("ProcessChild.DISABLED_WaitsForGo");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

@@ -53,9 +53,13 @@ std::string GetTestLogPath(DWORD processId) { return TestLogPath(processId); }
 
 void KeepTestLog() { keepLog = true; }
 
+std::string ChildTestCommand(const std::string& test) {
+  return "\"" + System::GetModuleFilePath(nullptr) +
+         "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+}
+
 bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
-  const std::string command =
-      "\"" + System::GetModuleFilePath(nullptr) + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+  const std::string command = ChildTestCommand(test);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

@@ -18,6 +18,10 @@ std::string GetTestLogPath(DWORD processId);
 // Leaves this process's log behind at exit, for a parent process to read.
 void KeepTestLog();
 
+// The command line that runs this test program again with only `test`, which
+// may be a disabled one.
+std::string ChildTestCommand(const std::string& test);
+
 // Runs this test program again with only `test`, a disabled test that keeps
 // its log, waits up to 60 s and reads that log into `log`, removing the file.
 // False when the child cannot be started, does not end or left no log.

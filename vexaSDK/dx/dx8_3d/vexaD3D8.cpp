@@ -75,6 +75,12 @@ DWORD FloatBits(float value) {
   return bits;
 }
 
+// Gives the message-box entry MessageBoxA back, if it holds the owner's hook.
+void UnhookMessageBox() {
+  Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
+  if (entry != nullptr && entry->function == &CD3D8::MessageBoxHook) entry->function = &MessageBoxA;
+}
+
 }  // namespace
 
 CD3D8::CD3D8()
@@ -98,8 +104,7 @@ CD3D8::~CD3D8() {
     // Nothing may leave a destructor; the members are released all the same.
   }
   // The entry outlives this object; a box shown later must not reach it.
-  Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
-  if (entry != nullptr && entry->function == &MessageBoxHook) entry->function = &MessageBoxA;
+  UnhookMessageBox();
 }
 
 CD3D8& CD3D8::GetInstance() {
@@ -122,7 +127,7 @@ TTL::smart_ptr<Common::IInitializer> CD3D8::CreateD3D8Initializer(
 
 bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& fileName, DWORD sdkVersion) {
   const bool completed = VEXA_GUARDED_REGION([&] {
-    if (&builder != &builder_) builder_ = builder;
+    builder_ = builder;
 
     internal::HoldInterface(direct3D_, Direct3DCreate8(sdkVersion));
     if (direct3D_.get() == nullptr) VEXA_THROW(Common::CException, "Failed ::Direct3DCreate8");
@@ -200,8 +205,7 @@ void CD3D8::Terminate() {
     SetFpuControlSetting(kSinglePrecisionSetting);
     for (D3DFORMAT& format : PreferredTextureFormat) format = D3DFMT_UNKNOWN;
     std::memset(&caps_, 0, sizeof caps_);
-    Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
-    if (entry != nullptr && entry->function == &MessageBoxHook) entry->function = &MessageBoxA;
+    UnhookMessageBox();
   });
 }
 
