@@ -241,36 +241,32 @@ void BM_ReportNumbersAlone(benchmark::State& state) {
 }
 BENCHMARK(BM_ReportNumbersAlone)->Unit(benchmark::kMicrosecond);
 
-// A report file of this process's own, rewritten on every iteration.
-std::string ReportFilePath() {
+// Times `write` into a report file of this process's own, rewritten on every
+// iteration.
+template <typename Write>
+void TimeInFile(benchmark::State& state, Write write) {
   const char* folder = std::getenv("TMPDIR");
-  return std::string(folder && *folder ? folder : "/tmp") + "/vexaReportBenchmark." +
-         std::to_string(getpid()) + ".txt";
-}
-
-void BM_WriteDeviceInfoToFile(benchmark::State& state) {
-  const CTestEnumMode enumeration = LargeEnumeration();
-  const std::string path = ReportFilePath();
+  const std::string path = std::string(folder && *folder ? folder : "/tmp") + "/vexaReportBenchmark." +
+                           std::to_string(getpid()) + ".txt";
   for (auto _ : state) {
     platform::CTextFileStream file(path.c_str());
-    enumeration.WriteDeviceInfo(file);
+    write(file);
     file.close();
     if (!file) state.SkipWithError("the report file cannot be written");
   }
   std::remove(path.c_str());
+}
+
+void BM_WriteDeviceInfoToFile(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration();
+  TimeInFile(state, [&](std::ostream& out) { enumeration.WriteDeviceInfo(out); });
 }
 BENCHMARK(BM_WriteDeviceInfoToFile)->Unit(benchmark::kMicrosecond);
 
 void BM_RawWriteToFile(benchmark::State& state) {
   const std::string text = WrittenBy(ProductWrite, LargeEnumeration()).text;
-  const std::string path = ReportFilePath();
-  for (auto _ : state) {
-    platform::CTextFileStream file(path.c_str());
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) state.SkipWithError("the report file cannot be written");
-  }
-  std::remove(path.c_str());
+  TimeInFile(state,
+             [&](std::ostream& out) { out.write(text.data(), static_cast<std::streamsize>(text.size())); });
 }
 BENCHMARK(BM_RawWriteToFile)->Unit(benchmark::kMicrosecond);
 

@@ -395,9 +395,10 @@ class Run:
             if os.path.lexists(desktop):
                 os.unlink(desktop)
             os.makedirs(desktop)
-        # Records its one argument byte for byte; opens nothing.
+        # Records its one argument byte for byte, the record appearing whole;
+        # opens nothing.
         with open(self.mailer, "w") as stub:
-            stub.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.link\"\n")
+            stub.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.part\" && mv \"$0.part\" \"$0.link\"\n")
         os.chmod(self.mailer, 0o755)
         settings = os.path.join(self.work, "settings.reg")
         with open(settings, "w") as reg:
@@ -640,7 +641,6 @@ def wait_for_mail_link(run):
     record = run.mailer + ".link"
     while time.monotonic() < deadline:
         if os.path.exists(record):
-            time.sleep(0.2)  # let the stub finish writing
             with open(record, "rb") as link:
                 return link.read()
         time.sleep(0.2)

@@ -1,7 +1,7 @@
 // The answer a message box reads on the terminal, from any typed input: the
 // first byte picks the buttons, the rest is what was typed. The box answers
-// with one of its buttons; Yes only after a line that says yes and before any
-// that says no; end of input lets nothing go ahead.
+// with the button that the first line naming one of its buttons names; at
+// the end of input, with the one that lets nothing go ahead.
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -22,37 +22,47 @@ std::string Answer(std::string line) {
   return line;
 }
 
+// A box's buttons: the words that name each, and the answer at the end of
+// input. An OK box takes any line as OK.
+struct Choice {
+  const char* words[3];
+  int answer;
+};
+struct Box {
+  UINT buttons;
+  Choice choices[2];
+  int atEnd;
+};
+const Box kBoxes[] = {
+    {MB_OK, {}, IDOK},
+    {MB_OKCANCEL, {{{"o", "ok"}, IDOK}, {{"c", "cancel", u8"キャンセル"}, IDCANCEL}}, IDCANCEL},
+    {MB_YESNO, {{{"y", "yes", u8"はい"}, IDYES}, {{"n", "no", u8"いいえ"}, IDNO}}, IDNO},
+};
+
+int ExpectedAnswer(const Box& box, const std::string& typed) {
+  std::istringstream lines(typed);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string said = Answer(line);
+    for (const Choice& choice : box.choices) {
+      for (const char* word : choice.words) {
+        if (word != nullptr && said == word) return choice.answer;
+      }
+    }
+  }
+  return box.atEnd;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static const UINT kButtons[] = {MB_OK, MB_OKCANCEL, MB_YESNO};
-  const UINT buttons = kButtons[data[0] % 3];
+  const Box& box = kBoxes[data[0] % 3];
   const std::string typed = vexa_fuzz::Text(data + 1, size - 1);
   std::istringstream in(typed);
   std::ostringstream out;
   platform_posix::SetConsoleStreams(&in, &out);
-  const int answer = MessageBoxA(nullptr, "Go on?", "vexaEnvChecker", buttons | MB_ICONQUESTION);
+  const int answer = MessageBoxA(nullptr, "Go on?", "vexaEnvChecker", box.buttons | MB_ICONQUESTION);
   platform_posix::SetConsoleStreams(nullptr, nullptr);
-
-  if (buttons == MB_OK) {
-    VEXA_FUZZ_CHECK(answer == IDOK);
-    return 0;
-  }
-  if (buttons == MB_OKCANCEL) {
-    VEXA_FUZZ_CHECK(answer == IDOK || answer == IDCANCEL);
-    return 0;
-  }
-  int expected = IDNO;
-  std::istringstream lines(typed);
-  for (std::string line; std::getline(lines, line);) {
-    const std::string said = Answer(line);
-    if (said == "y" || said == "yes" || said == u8"はい") {
-      expected = IDYES;
-      break;
-    }
-    if (said == "n" || said == "no" || said == u8"いいえ") break;
-  }
-  VEXA_FUZZ_CHECK(answer == expected);
+  VEXA_FUZZ_CHECK(answer == ExpectedAnswer(box, typed));
   return 0;
 }

@@ -38,10 +38,13 @@ deb() {
   [ "$(dpkg-deb -f "$package" Package)" = vexaenvchecker ] || fail "package name"
   [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$package" Version)"
   [ "$(dpkg-deb -f "$package" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
-  case "$(dpkg-deb -f "$package" Depends)" in
-    *libc6* | *libstdc++6*) ;;
-    *) fail "no dependencies on the C and C++ runtimes: '$(dpkg-deb -f "$package" Depends)'" ;;
-  esac
+  depends=$(dpkg-deb -f "$package" Depends)
+  for runtime in libc6 libstdc++6; do
+    case "$depends" in
+      *"$runtime"*) ;;
+      *) fail "no dependency on $runtime (the C and C++ runtimes): '$depends'" ;;
+    esac
+  done
 
   root=$work/root
   dpkg-deb -x "$package" "$root" || fail "dpkg-deb -x"
