@@ -18,6 +18,8 @@
 namespace platform_posix {
 namespace {
 
+using testing::CScopedVariable;
+
 typedef std::vector<std::string> Arguments;
 
 TEST(DialogChoiceTest, ADialogueOnlyWithoutTerminalOnADesktopWithAProgram) {
@@ -84,14 +86,14 @@ class FakeXServer {
 TEST(DialogChoiceTest, EnvironmentIsReadFromTheProcess) {
   TestPrograms programs;
   const std::string zenity = programs.Add("zenity");
-  ScopedVariable path("PATH", programs.folder().c_str());
+  CScopedVariable path("PATH", programs.folder().c_str());
   // Display numbers of this process's own, far above what desktops use.
   const int number = 30000 + static_cast<int>(getpid() % 20000);
   const FakeXServer server(number);
   ASSERT_TRUE(server.listening());
   const std::string live = ":" + std::to_string(number) + ".0";
-  ScopedVariable display("DISPLAY", live.c_str());
-  ScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
+  CScopedVariable display("DISPLAY", live.c_str());
+  CScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
   const DialogEnvironment environment = CurrentDialogEnvironment();
   EXPECT_EQ(live, environment.display);
   EXPECT_EQ("", environment.waylandDisplay);
@@ -105,13 +107,13 @@ TEST(DialogChoiceTest, EnvironmentIsReadFromTheProcess) {
 TEST(DialogChoiceTest, DisplaysThatDoNotAnswerCountAsNone) {
   const std::string dead = ":" + std::to_string(30000 + static_cast<int>(getpid() % 20000) + 1);
   for (const char* value : {dead.c_str(), "unix" /* no number */, "garbage"}) {
-    ScopedVariable display("DISPLAY", value);
-    ScopedVariable wayland("WAYLAND_DISPLAY", "vexa-no-such-wayland-0");
+    CScopedVariable display("DISPLAY", value);
+    CScopedVariable wayland("WAYLAND_DISPLAY", "vexa-no-such-wayland-0");
     const DialogEnvironment environment = CurrentDialogEnvironment();
     EXPECT_EQ("", environment.display) << value;
     EXPECT_EQ("", environment.waylandDisplay);
   }
-  ScopedVariable remote("DISPLAY", "otherhost:10.0");
+  CScopedVariable remote("DISPLAY", "otherhost:10.0");
   EXPECT_EQ("otherhost:10.0", CurrentDialogEnvironment().display)
       << "another host's display is taken on trust";
 }
@@ -213,8 +215,8 @@ TEST_F(DialogRunTest, WithoutAProgramTheTerminalAsks) {
 
 TEST_F(DialogRunTest, BoxesAskedOnTestStreamsNeverBecomeDialogues) {
   programs_.Add("zenity");
-  ScopedVariable path("PATH", programs_.folder().c_str());
-  ScopedVariable display("DISPLAY", ":7");
+  CScopedVariable path("PATH", programs_.folder().c_str());
+  CScopedVariable display("DISPLAY", ":7");
   std::istringstream in("n\n");
   std::ostringstream out;
   SetConsoleStreams(&in, &out);
