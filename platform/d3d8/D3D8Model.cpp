@@ -6,7 +6,6 @@
 #include "platform/D3D8Model.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "internal/ModelDevice.h"
 #include "platform/internal/ComObject.h"
@@ -14,14 +13,6 @@
 namespace platform {
 namespace d3d8 {
 namespace {
-
-const unsigned char kGarbage = 0xCD;
-
-template <class Record>
-HRESULT Scribble(Record* record, HRESULT hr) {
-  if (record != nullptr) std::memset(static_cast<void*>(record), kGarbage, sizeof *record);
-  return hr;
-}
 
 class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
  public:
@@ -46,9 +37,9 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
                                                  D3DADAPTER_IDENTIFIER8* identifier) override {
     RecordedCall call = {};
     call.value = flags;
-    if (HRESULT hr = Begin(Call::kGetAdapterIdentifier, adapter, call)) return Scribble(identifier, hr);
+    if (HRESULT hr = Begin(Call::kGetAdapterIdentifier, adapter, call)) return Finish(hr, identifier);
     if (identifier == nullptr || (flags & ~static_cast<DWORD>(D3DENUM_NO_WHQL_LEVEL)) != 0)
-      return Scribble(identifier, D3DERR_INVALIDCALL);
+      return Finish(D3DERR_INVALIDCALL, identifier);
     *identifier = model_->adapters[adapter].identifier;
     if (flags & D3DENUM_NO_WHQL_LEVEL) identifier->WHQLLevel = 0;
     return D3D_OK;
@@ -63,16 +54,16 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
     RecordedCall call = {};
     call.value = mode;
     if (HRESULT hr = Begin(Call::kEnumAdapterModes, adapter, call, D3D_OK, mode))
-      return Scribble(displayMode, hr);
+      return Finish(hr, displayMode);
     const std::vector<D3DDISPLAYMODE>& modes = model_->adapters[adapter].modes;
-    if (displayMode == nullptr || mode >= modes.size()) return Scribble(displayMode, D3DERR_INVALIDCALL);
+    if (displayMode == nullptr || mode >= modes.size()) return Finish(D3DERR_INVALIDCALL, displayMode);
     *displayMode = modes[mode];
     return D3D_OK;
   }
 
   HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override {
     if (HRESULT hr = Begin(Call::kGetAdapterDisplayMode, adapter, RecordedCall{}))
-      return Scribble(displayMode, hr);
+      return Finish(hr, displayMode);
     if (displayMode == nullptr) return D3DERR_INVALIDCALL;
     *displayMode = model_->adapters[adapter].current;
     return D3D_OK;
@@ -146,7 +137,7 @@ class CModelDirect3D8 final : public internal::CComObject<IDirect3D8> {
         Call::kGetDeviceCaps, adapter, type, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, 0,
         D3DRTYPE_SURFACE,     FALSE};
     const DeviceTypeModel* device = nullptr;
-    if (HRESULT hr = BeginDevice(call, device)) return Scribble(caps, hr);
+    if (HRESULT hr = BeginDevice(call, device)) return Finish(hr, caps);
     if (caps == nullptr) return D3DERR_INVALIDCALL;
     *caps = device->caps;
     return D3D_OK;

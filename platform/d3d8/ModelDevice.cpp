@@ -5,7 +5,6 @@
 // leaves garbage in the out-parameters of a failing call.
 #include "internal/ModelDevice.h"
 
-#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -18,17 +17,6 @@
 namespace platform {
 namespace d3d8 {
 namespace {
-
-template <class T>
-void Scribble(T* out) {
-  if (out != nullptr) std::memset(static_cast<void*>(out), 0xA5, sizeof(T));
-}
-
-template <class T>
-HRESULT Finish(HRESULT hr, T* out) {
-  if (FAILED(hr)) Scribble(out);
-  return hr;
-}
 
 void Count(CRuntimeModel& model, Object object, long change) {
   model.live[static_cast<std::size_t>(object)] += change;

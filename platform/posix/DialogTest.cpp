@@ -1,5 +1,6 @@
 // Where message boxes appear on the host, and what the dialogue programs are
 // told and what their answers mean.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -17,6 +18,8 @@
 
 namespace platform_posix {
 namespace {
+
+using testing::CScopedVariable;
 
 typedef std::vector<std::string> Arguments;
 
@@ -81,17 +84,21 @@ class FakeXServer {
   bool listening_ = false;
 };
 
+// Display numbers of this process's own, far above what desktops use: one
+// that a fake server of this process answers on, and one that no test
+// process ever serves, so that it stays dead while other tests run.
+int LiveDisplayNumber() { return 30000 + static_cast<int>(getpid() % 20000); }
+int DeadDisplayNumber() { return 50000 + static_cast<int>(getpid() % 10000); }
+
 TEST(DialogChoiceTest, EnvironmentIsReadFromTheProcess) {
   TestPrograms programs;
   const std::string zenity = programs.Add("zenity");
-  ScopedVariable path("PATH", programs.folder().c_str());
-  // Display numbers of this process's own, far above what desktops use.
-  const int number = 30000 + static_cast<int>(getpid() % 20000);
-  const FakeXServer server(number);
+  CScopedVariable path("PATH", programs.folder().c_str());
+  const FakeXServer server(LiveDisplayNumber());
   ASSERT_TRUE(server.listening());
-  const std::string live = ":" + std::to_string(number) + ".0";
-  ScopedVariable display("DISPLAY", live.c_str());
-  ScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
+  const std::string live = ":" + std::to_string(LiveDisplayNumber()) + ".0";
+  CScopedVariable display("DISPLAY", live.c_str());
+  CScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
   const DialogEnvironment environment = CurrentDialogEnvironment();
   EXPECT_EQ(live, environment.display);
   EXPECT_EQ("", environment.waylandDisplay);
@@ -103,15 +110,15 @@ TEST(DialogChoiceTest, EnvironmentIsReadFromTheProcess) {
 // A display whose server is gone would make zenity fail as if the user had
 // said No: such a display counts as none, and the terminal asks instead.
 TEST(DialogChoiceTest, DisplaysThatDoNotAnswerCountAsNone) {
-  const std::string dead = ":" + std::to_string(30000 + static_cast<int>(getpid() % 20000) + 1);
+  const std::string dead = ":" + std::to_string(DeadDisplayNumber());
   for (const char* value : {dead.c_str(), "unix" /* no number */, "garbage"}) {
-    ScopedVariable display("DISPLAY", value);
-    ScopedVariable wayland("WAYLAND_DISPLAY", "vexa-no-such-wayland-0");
+    CScopedVariable display("DISPLAY", value);
+    CScopedVariable wayland("WAYLAND_DISPLAY", "vexa-no-such-wayland-0");
     const DialogEnvironment environment = CurrentDialogEnvironment();
     EXPECT_EQ("", environment.display) << value;
     EXPECT_EQ("", environment.waylandDisplay);
   }
-  ScopedVariable remote("DISPLAY", "otherhost:10.0");
+  CScopedVariable remote("DISPLAY", "otherhost:10.0");
   EXPECT_EQ("otherhost:10.0", CurrentDialogEnvironment().display)
       << "another host's display is taken on trust";
 }
@@ -211,15 +218,25 @@ TEST_F(DialogRunTest, WithoutAProgramTheTerminalAsks) {
   EXPECT_FALSE(programs_.Ran("zenity"));
 }
 
+// Everything else would call for a dialogue: a display that answers, zenity,
+// and no terminal on standard input.
 TEST_F(DialogRunTest, BoxesAskedOnTestStreamsNeverBecomeDialogues) {
   programs_.Add("zenity");
-  ScopedVariable path("PATH", programs_.folder().c_str());
-  ScopedVariable display("DISPLAY", ":7");
+  CScopedVariable path("PATH", programs_.folder().c_str());
+  const FakeXServer server(LiveDisplayNumber());
+  ASSERT_TRUE(server.listening());
+  CScopedVariable display("DISPLAY", (":" + std::to_string(LiveDisplayNumber())).c_str());
+  const int savedStdin = dup(STDIN_FILENO);
+  const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_TRUE(savedStdin >= 0 && null >= 0 && dup2(null, STDIN_FILENO) == STDIN_FILENO);
+  close(null);
   std::istringstream in("n\n");
   std::ostringstream out;
   SetConsoleStreams(&in, &out);
   const int answer = MessageBoxA(nullptr, "続けてよろしいですか？", "vexaEnvChecker のお知らせ", 0x24);
   SetConsoleStreams(nullptr, nullptr);
+  dup2(savedStdin, STDIN_FILENO);
+  close(savedStdin);
   EXPECT_EQ(IDNO, answer);
   EXPECT_FALSE(programs_.Ran("zenity"));
   EXPECT_EQ(0u, out.str().find(u8"==== vexaEnvChecker のお知らせ (Question) ====\n続けてよろしいですか？\n"));

@@ -8,6 +8,7 @@
 
 #include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Dialog.h"
+#include "platform/posix/internal/FileAccess.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {
@@ -61,12 +62,6 @@ std::ostream* consoleOut = &std::cout;
 HWND lastOwner = nullptr;
 UINT lastStyle = 0;
 
-std::string Trim(const std::string& text) {
-  const std::size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string::npos) return std::string();
-  return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -113,7 +108,7 @@ int AskOnTerminal(const std::string& body, const std::string& title, UINT type) 
       return yesNo ? IDNO : okCancel ? IDCANCEL : IDOK;
     }
     if (!yesNo && !okCancel) return IDOK;
-    const std::string answer = Lower(Trim(line));
+    const std::string answer = Lower(std::string(TrimBlanks(line)));
     if (yesNo && (answer == "y" || answer == "yes" || answer == u8"はい")) return IDYES;
     if (yesNo && (answer == "n" || answer == "no" || answer == u8"いいえ")) return IDNO;
     if (okCancel && (answer == "o" || answer == "ok")) return IDOK;

@@ -25,13 +25,7 @@ const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 const char kDesktopUtf8[] = u8"デスクトップ";
 
-std::string ReadFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+using testing::ReadFile;
 using TempFolderTest = testing::CTempFolderTest;
 
 TEST(PosixPathTest, WindowsPathsMapToHostPaths) {

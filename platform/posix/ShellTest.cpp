@@ -14,6 +14,8 @@
 namespace platform_posix {
 namespace {
 
+using testing::CScopedVariable;
+
 // The support mail link as the tool builds it; the same text as narrow code
 // page 932 bytes and as the UTF-8 that xdg-open must receive.
 #define VEXA_SUPPORT_LINK                                                                                                          \
@@ -38,7 +40,7 @@ class ShellOpenTest : public ::testing::Test {
 
   TestPrograms programs_;
   // First on PATH; the rest stays for the tools the stub itself uses.
-  ScopedVariable path_{"PATH", (programs_.folder() + ":" + (getenv("PATH") ? getenv("PATH") : "")).c_str()};
+  CScopedVariable path_{"PATH", (programs_.folder() + ":" + (getenv("PATH") ? getenv("PATH") : "")).c_str()};
 };
 
 TEST_F(ShellOpenTest, LinkReachesXdgOpenAsOneUtf8Argument) {
@@ -83,14 +85,14 @@ TEST_F(ShellOpenTest, ExitStatusOfXdgOpenBecomesTheResult) {
 TEST_F(ShellOpenTest, AMissingOrUnusableXdgOpenFails) {
   TestPrograms empty;
   {
-    ScopedVariable path("PATH", empty.folder().c_str());
+    CScopedVariable path("PATH", empty.folder().c_str());
     EXPECT_EQ(static_cast<UINT_PTR>(SE_ERR_FNF),
               Result(ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
   }
   const std::string opener = empty.Add("xdg-open");
   ASSERT_EQ(0, chmod(opener.c_str(), 0644));
-  ScopedVariable path("PATH", empty.folder().c_str());
+  CScopedVariable path("PATH", empty.folder().c_str());
   EXPECT_EQ(static_cast<UINT_PTR>(SE_ERR_ACCESSDENIED),
             Result(ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL)));
 }

@@ -1,13 +1,29 @@
 // Shared between the model's IDirect3D8 and its devices: how CreateDevice
-// judges its arguments, and the way from an IDirect3D8 back to its model.
+// judges its arguments, the way from an IDirect3D8 back to its model, and the
+// garbage that failing calls leave behind.
 #pragma once
 
+#include <cstring>
 #include <memory>
 
 #include "platform/D3D8Model.h"
 
 namespace platform {
 namespace d3d8 {
+
+// Garbage in an out-parameter, as a driver may leave it, so that a caller that
+// reads it after a failure shows.
+template <class T>
+void Scribble(T* out) {
+  if (out != nullptr) std::memset(static_cast<void*>(out), 0xA5, sizeof(T));
+}
+
+// `hr`, with garbage left in `out` when it is a failure.
+template <class T>
+HRESULT Finish(HRESULT hr, T* out) {
+  if (FAILED(hr)) Scribble(out);
+  return hr;
+}
 
 // The model behind `direct3D`, which must be one made by CreateDirect3D8.
 std::shared_ptr<CRuntimeModel> ModelOf(IDirect3D8* direct3D);

@@ -4,39 +4,14 @@
 // otherwise 1 (the file could not be written) or 2 (no "/t <path>"), with
 // one line on standard error.
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
+#include "platform/TextFile.h"
 #include "platform/posix/dxdiag/internal/DiagReport.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
-
-namespace {
-
-// Writes `text` with every "\n" as CR LF; the reason on failure.
-bool WriteCrLfFile(const std::string& hostPath, const std::string& text, std::string& reason) {
-  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (file == nullptr) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  std::string bytes;
-  bytes.reserve(text.size() + text.size() / 16);
-  for (const char c : text) {
-    if (c == '\n') bytes += '\r';
-    bytes += c;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int writeError = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed) return true;
-  reason = std::strerror(written ? errno : writeError);
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace platform_posix;
@@ -52,9 +27,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string report = Utf8ToAnsi(BuildDiagReport(CHostFiles(), HostDiagSources(), HostDiagFacts()));
-  std::string reason;
-  if (!WriteCrLfFile(hostPath, report, reason)) {
-    std::cerr << "dxdiag: cannot write " << hostPath << ": " << reason << "\n";
+  platform::CTextFileStream file(path.c_str());
+  if (file.is_open()) {
+    file << report;
+    file.close();
+  }
+  // errno is still that of the open, write or close that failed.
+  if (file.fail()) {
+    std::cerr << "dxdiag: cannot write " << hostPath << ": " << std::strerror(errno) << "\n";
     return 1;
   }
   return 0;

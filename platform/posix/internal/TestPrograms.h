@@ -3,16 +3,16 @@
 // in) and end as the test tells them.
 #pragma once
 
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "platform/posix/internal/HostTesting.h"
 
 namespace platform_posix {
 
@@ -78,43 +78,9 @@ class TestPrograms {
   void Write(const std::string& file, const std::string& text) {
     std::ofstream(folder_ + "/" + file) << text;
   }
-  std::string Read(const std::string& file) const {
-    std::ifstream in(folder_ + "/" + file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Read(const std::string& file) const { return testing::ReadFile(folder_ + "/" + file); }
 
   std::string folder_;
-};
-
-// Sets an environment variable for the lifetime of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    hadValue_ = old != nullptr;
-    if (hadValue_) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedVariable() {
-    if (hadValue_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  std::string name_;
-  std::string old_;
-  bool hadValue_ = false;
 };
 
 }  // namespace platform_posix
