@@ -354,6 +354,12 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
   }
   std::string directory;
   if (currentDirectory != nullptr && !ToHostPath(currentDirectory, directory)) return FALSE;
+  // Windows refuses a current folder that is not there before it starts anything.
+  struct stat folder;
+  if (!directory.empty() && (stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))) {
+    SetLastError(ERROR_DIRECTORY);
+    return FALSE;
+  }
 
   std::vector<std::string> hostArguments;
   for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));

@@ -129,6 +129,16 @@ TEST_F(ProcessTest, LaunchOfAMissingProgramFails) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
+TEST_F(ProcessTest, LaunchIntoAMissingFolderFails) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  const std::string missing = kRoot + "no such folder\\";
+  EXPECT_FALSE(LaunchProcess("", Common::internal::ChildTestCommand("NoSuchTest"), startup, process, nullptr,
+                             nullptr, FALSE, 0, nullptr, missing.c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_DIRECTORY), GetLastError());
+}
+
 }  // namespace
 }  // namespace System
 }  // namespace vexaSDK
