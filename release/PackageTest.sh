@@ -30,7 +30,7 @@ debug_sections() {
 }
 
 deb() {
-  need dpkg dpkg-deb objdump lintian man
+  need dpkg dpkg-deb objdump lintian man file
   set -- "$dir"/vexaenvchecker_"$version"_*.deb
   [ -f "$1" ] || skip "no vexaenvchecker_${version}_*.deb in $dir (scripts/package makes it)"
   [ $# -eq 1 ] || fail "more than one package of $version in $dir: $*"
@@ -59,7 +59,10 @@ deb() {
   root=$work/root
   dpkg-deb -x "$package" "$root" || fail "dpkg-deb -x"
   (cd "$root" && find . | LC_ALL=C sort) >"$work/files"
-  cat >"$work/expected" <<'EOF'
+  # The menu icon's rendered sizes.
+  sizes="16 24 32 48 64 128 256"
+  {
+    cat <<'EOF'
 .
 ./usr
 ./usr/bin
@@ -77,11 +80,6 @@ deb() {
 ./usr/share/doc/vexaenvchecker/copyright
 ./usr/share/icons
 ./usr/share/icons/hicolor
-EOF
-  for size in 128 16 24 256 32 48 64; do
-    printf './usr/share/icons/hicolor/%s\n' "${size}x$size" "${size}x$size/apps" "${size}x$size/apps/vexaEnvChecker.png"
-  done >>"$work/expected"
-  cat >>"$work/expected" <<'EOF'
 ./usr/share/icons/hicolor/scalable
 ./usr/share/icons/hicolor/scalable/apps
 ./usr/share/icons/hicolor/scalable/apps/vexaEnvChecker.svg
@@ -89,6 +87,10 @@ EOF
 ./usr/share/man/man1
 ./usr/share/man/man1/vexaEnvChecker.1.gz
 EOF
+    for size in $sizes; do
+      printf './usr/share/icons/hicolor/%s\n' "${size}x$size" "${size}x$size/apps" "${size}x$size/apps/vexaEnvChecker.png"
+    done
+  } | LC_ALL=C sort >"$work/expected"
   diff "$work/expected" "$work/files" || fail "the package's files differ from the install layout"
   link=$(readlink "$root/usr/bin/vexaEnvChecker")
   [ "$link" = ../libexec/vexaEnvChecker/vexaEnvChecker ] || fail "bin/vexaEnvChecker links to '$link'"
@@ -96,6 +98,17 @@ EOF
     file=$root/usr/libexec/vexaEnvChecker/$program
     [ -x "$file" ] || fail "$program is not executable"
     [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
+  done
+
+  # The menu entry shows the package's own icon, drawn at the size its folder
+  # names.
+  icon=$(sed -n 's/^Icon=//p' "$root/usr/share/applications/vexaEnvChecker.desktop")
+  [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "the menu entry's icon '$icon' is not in the package"
+  for size in $sizes; do
+    case $(file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png") in
+      "PNG image data, $size x $size, 8-bit/color RGBA"*) ;;
+      *) fail "the ${size}x$size icon is $(file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png")" ;;
+    esac
   done
 
   # Every manual page renders without a complaint from groff, at the width of
