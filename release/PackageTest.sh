@@ -1,9 +1,10 @@
 #!/bin/sh
 # The packages of scripts/package as a user unpacks them:
-#   deb DIR VERSION   the .deb: its control fields and files; the tool run
-#                     through the link in bin/ from an unwritable tree: the
-#                     version, the No path (nothing written) and the Yes path
-#                     (the private dxdiag found beside the real program)
+#   deb DIR VERSION   the .deb: lintian, its control fields and files, the
+#                     manual pages; the tool run through the link in bin/
+#                     from an unwritable tree: the version, the No path
+#                     (nothing written) and the Yes path (the private dxdiag
+#                     found beside the real program)
 #   zip DIR VERSION   the .zip: the stripped 32-bit GUI program and the
 #                     user's text in code page 932 with CR LF line ends
 # Exit status 77 means the package or a tool to look into it is missing.
@@ -29,7 +30,7 @@ debug_sections() {
 }
 
 deb() {
-  need dpkg dpkg-deb objdump
+  need dpkg dpkg-deb objdump lintian man file
   set -- "$dir"/vexaenvchecker_"$version"_*.deb
   [ -f "$1" ] || skip "no vexaenvchecker_${version}_*.deb in $dir (scripts/package makes it)"
   [ $# -eq 1 ] || fail "more than one package of $version in $dir: $*"
@@ -38,6 +39,15 @@ deb() {
   [ "$(dpkg-deb -f "$package" Package)" = vexaenvchecker ] || fail "package name"
   [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$package" Version)"
   [ "$(dpkg-deb -f "$package" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
+  # Debian's own checker fails on errors and warnings; not even a pedantic
+  # remark may stay. (Its standard error only says whether it runs as root.)
+  lintian --pedantic --display-info --fail-on error,warning "$package" >"$work/lintian" 2>"$work/lintian.err"
+  status=$?
+  [ ! -s "$work/lintian" ] && [ "$status" -eq 0 ] ||
+    fail "lintian (exit status $status): $(cat "$work/lintian" "$work/lintian.err")"
+
+  recommends=$(dpkg-deb -f "$package" Recommends)
+  [ "$recommends" = "zenity | kdialog, xdg-utils, pci.ids" ] || fail "Recommends: $recommends"
   depends=$(dpkg-deb -f "$package" Depends)
   for runtime in libc6 libstdc++6; do
     case "$depends" in
@@ -49,7 +59,10 @@ deb() {
   root=$work/root
   dpkg-deb -x "$package" "$root" || fail "dpkg-deb -x"
   (cd "$root" && find . | LC_ALL=C sort) >"$work/files"
-  cat >"$work/expected" <<'EOF'
+  # The menu icon's rendered sizes.
+  sizes="16 24 32 48 64 128 256"
+  {
+    cat <<'EOF'
 .
 ./usr
 ./usr/bin
@@ -61,7 +74,23 @@ deb() {
 ./usr/share
 ./usr/share/applications
 ./usr/share/applications/vexaEnvChecker.desktop
+./usr/share/doc
+./usr/share/doc/vexaenvchecker
+./usr/share/doc/vexaenvchecker/changelog.gz
+./usr/share/doc/vexaenvchecker/copyright
+./usr/share/icons
+./usr/share/icons/hicolor
+./usr/share/icons/hicolor/scalable
+./usr/share/icons/hicolor/scalable/apps
+./usr/share/icons/hicolor/scalable/apps/vexaEnvChecker.svg
+./usr/share/man
+./usr/share/man/man1
+./usr/share/man/man1/vexaEnvChecker.1.gz
 EOF
+    for size in $sizes; do
+      printf './usr/share/icons/hicolor/%s\n' "${size}x$size" "${size}x$size/apps" "${size}x$size/apps/vexaEnvChecker.png"
+    done
+  } | LC_ALL=C sort >"$work/expected"
   diff "$work/expected" "$work/files" || fail "the package's files differ from the install layout"
   link=$(readlink "$root/usr/bin/vexaEnvChecker")
   [ "$link" = ../libexec/vexaEnvChecker/vexaEnvChecker ] || fail "bin/vexaEnvChecker links to '$link'"
@@ -69,6 +98,30 @@ EOF
     file=$root/usr/libexec/vexaEnvChecker/$program
     [ -x "$file" ] || fail "$program is not executable"
     [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
+  done
+
+  # The menu entry shows the package's own icon, drawn at the size its folder
+  # names.
+  icon=$(sed -n 's/^Icon=//p' "$root/usr/share/applications/vexaEnvChecker.desktop")
+  [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "the menu entry's icon '$icon' is not in the package"
+  for size in $sizes; do
+    case $(file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png") in
+      "PNG image data, $size x $size, 8-bit/color RGBA"*) ;;
+      *) fail "the ${size}x$size icon is $(file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png")" ;;
+    esac
+  done
+
+  # Every manual page renders without a complaint from groff, at the width of
+  # a terminal; each names its program in its title line.
+  for page in "$root"/usr/share/man/man1/*.1.gz; do
+    name=$(basename "$page" .1.gz)
+    complaints=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [ -z "$complaints" ] || fail "man $name: $complaints"
+    title=$(MANWIDTH=80 man -l "$page" 2>/dev/null | head -n 1)
+    case "$title" in
+      "$(printf '%s' "$name" | tr a-z A-Z)(1) "*) ;;
+      *) fail "man $name begins with '$title'" ;;
+    esac
   done
 
   # As a user meets an installed package: nothing in it is writable. A private
