@@ -75,6 +75,16 @@ TEST_F(EndToEndTest, NoAtTheStartDoesNothing) {
   EXPECT_FALSE(HostFileExists(run_.App("log"))) << "nothing logged, so no log folder";
 }
 
+TEST_F(EndToEndTest, NoOneReadingTheQuestionIsNo) {
+  run_.SetDxdiag("touch \"$0.ran\"\n");
+  run_.CloseOutput();
+  const CRunResult result = run_.Run("y\ny\n");
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(0, result.exitCode) << "not ended by SIGPIPE";
+  EXPECT_FALSE(HostFileExists(run_.Report()));
+  EXPECT_FALSE(HostFileExists(run_.App("dxdiag.ran"))) << "an unseen question was answered";
+}
+
 TEST_F(EndToEndTest, YesYesWritesTheReportAndHandsTheLinkOn) {
   const CRunResult result = run_.Run("y\ny\n");
   ASSERT_TRUE(result.finished);
