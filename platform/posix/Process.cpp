@@ -311,10 +311,7 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   if (!program.directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, program.directory.c_str());
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  if (program.ownProcessGroup) {
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-  }
+  if (program.ownSession) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   pid_t pid = -1;
   run.spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);

@@ -53,8 +53,10 @@ struct HostProgram {
   std::string directory;
   // "NAME=value" entries that replace or add to our environment.
   std::vector<std::string> environment;
-  // Out of reach of the terminal's signals, so that it may outlive us.
-  bool ownProcessGroup = false;
+  // In a session of its own, without our controlling terminal: out of reach
+  // of the terminal's signals, so that it may outlive us, and a program that
+  // needs a terminal gets a window of its own instead of our standard input.
+  bool ownSession = false;
 };
 
 struct HostRun {

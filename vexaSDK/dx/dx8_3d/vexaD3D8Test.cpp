@@ -63,8 +63,8 @@ class RecordingBuilder : public CDeviceBuilder {
 // reports, when the owner tells it the device exists and when it goes.
 class StepBuilder : public CDeviceBuilder {
  public:
-  static const int kDeviceCreated = -1;
-  static const int kReleased = -2;
+  static constexpr int kDeviceCreated = -1;
+  static constexpr int kReleased = -2;
 
   StepBuilder(std::vector<int>* events, const CRuntimeModel* model)
       : CDeviceBuilder(GetDesktopWindow()), events_(events), model_(model) {}
