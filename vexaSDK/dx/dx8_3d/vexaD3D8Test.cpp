@@ -113,13 +113,6 @@ TEST_F(D3D8Test, UpHoldsEverythingAndTerminateReleasesIt) {
   EXPECT_EQ(0, std::memcmp(&model->adapters[0].ref.caps, &owner.GetCaps(), sizeof(D3DCAPS8)));
   EXPECT_EQ(&CD3D8::MessageBoxHook, Common::MessageBoxEntry::GetInstance()->function);
 
-  D3DDEVICE_CREATION_PARAMETERS creation;
-  ASSERT_EQ(D3D_OK, owner.GetDevice()->GetCreationParameters(&creation));
-  EXPECT_EQ(0u, creation.AdapterOrdinal);
-  EXPECT_EQ(D3DDEVTYPE_REF, creation.DeviceType);
-  EXPECT_EQ(GetDesktopWindow(), creation.hFocusWindow);
-  EXPECT_EQ(static_cast<DWORD>(D3DCREATE_SOFTWARE_VERTEXPROCESSING), creation.BehaviorFlags);
-
   owner.Terminate();
   builder.release();
   EXPECT_FALSE(builderAlive) << "the owner let go of its builder";
