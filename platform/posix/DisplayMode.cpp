@@ -8,7 +8,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/posix/internal/HostHardware.h"
@@ -111,6 +114,9 @@ int Control(int fd, unsigned long request, void* argument) {
 }  // namespace
 
 std::optional<DisplayMode> XCurrentMode() {
+  // Without a display there is nothing to load the libraries for.
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return std::nullopt;
   void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
   void* randr = x11 != nullptr ? dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
   std::optional<DisplayMode> current;
