@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -66,7 +67,7 @@ class StepBuilder : public CDeviceBuilder {
   static constexpr int kDeviceCreated = -1;
   static constexpr int kReleased = -2;
 
-  StepBuilder(std::vector<int>* events, const CRuntimeModel* model)
+  StepBuilder(const std::shared_ptr<std::vector<int>>& events, const CRuntimeModel* model)
       : CDeviceBuilder(GetDesktopWindow()), events_(events), model_(model) {}
   ~StepBuilder() override {
     events_->push_back(kReleased);
@@ -77,7 +78,7 @@ class StepBuilder : public CDeviceBuilder {
   static long liveAtRelease;
 
  private:
-  std::vector<int>* events_;
+  std::shared_ptr<std::vector<int>> events_;
   const CRuntimeModel* model_;
 };
 long StepBuilder::liveAtRelease = -1;
@@ -174,8 +175,9 @@ TEST_F(D3D8Test, MissingDirect3DIsLoggedThenTerminateFindsNothing) {
 // state blocks are recorded only after that.
 class D3D8StepTest : public D3D8Test {
  protected:
-  // Outlives the builder, which the owner may still hold at TearDown.
-  std::vector<int> events;
+  // Shared with the builder, which the test's base may release last.
+  std::shared_ptr<std::vector<int>> recorded = std::make_shared<std::vector<int>>();
+  std::vector<int>& events = *recorded;
 };
 
 TEST_F(D3D8StepTest, StartStepsComeInTheirOrder) {
@@ -183,7 +185,7 @@ TEST_F(D3D8StepTest, StartStepsComeInTheirOrder) {
     events.push_back(static_cast<int>(call));
     return D3D_OK;
   };
-  builder.reset(new StepBuilder(&events, model.get()));
+  builder.reset(new StepBuilder(recorded, model.get()));
   ASSERT_TRUE(Initialize());
   const auto created = std::find(events.begin(), events.end(), StepBuilder::kDeviceCreated);
   ASSERT_NE(events.end(), created);
@@ -200,7 +202,7 @@ TEST_F(D3D8StepTest, StartStepsComeInTheirOrder) {
 // go first), deletes the default state block and lets the builder go only
 // after the device and Direct3D.
 TEST_F(D3D8StepTest, TerminateStopsInItsOrder) {
-  builder.reset(new StepBuilder(&events, model.get()));
+  builder.reset(new StepBuilder(recorded, model.get()));
   ASSERT_TRUE(Initialize());
   builder.release();
   const DWORD defaultBlock = owner.DefaultStateBlock;
