@@ -122,6 +122,26 @@ TEST_F(CheckerRunTest, EverythingIsDownBeforeTheCompletionQuestion) {
   EXPECT_EQ(0, Live(platform::d3d8::Object::kDirect3D));
 }
 
+// dxdiag is found by the system's search for the first word of an unquoted
+// command line with the report's Windows path, inherits our environment and
+// folder, and has a minute.
+TEST_F(CheckerRunTest, DxdiagIsStartedAsTheSystemExpects) {
+  Run({"y", "n"});
+  platform::testing::ProcessStart start;
+  ASSERT_TRUE(platform::testing::GetLastProcessStart(start));
+  std::string path = "Z:" + Report();
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  EXPECT_EQ("dxdiag /t " + path, start.commandLine);
+  EXPECT_EQ((std::vector<bool>{false, false, false, false, false}),
+            (std::vector<bool>{start.applicationName, start.processAttributes, start.threadAttributes,
+                               start.environment, start.currentDirectory}));
+  EXPECT_EQ(FALSE, start.inheritHandles);
+  EXPECT_EQ(0u, start.creationFlags);
+  DWORD timeout = 0;
+  ASSERT_TRUE(platform::testing::GetLastWaitTimeout(timeout));
+  EXPECT_EQ(60000u, timeout);
+}
+
 // Each failure of the start ends in one error box with its own text, shown
 // only after COM and Direct3D are down again; an old report whose replacement
 // was accepted is gone.

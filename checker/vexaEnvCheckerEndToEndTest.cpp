@@ -75,6 +75,16 @@ TEST_F(EndToEndTest, NoAtTheStartDoesNothing) {
   EXPECT_FALSE(HostFileExists(run_.App("log"))) << "nothing logged, so no log folder";
 }
 
+TEST_F(EndToEndTest, NoOneReadingTheQuestionIsNo) {
+  run_.SetDxdiag("touch \"$0.ran\"\n");
+  run_.CloseOutput();
+  const CRunResult result = run_.Run("y\ny\n");
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(0, result.exitCode) << "not ended by SIGPIPE";
+  EXPECT_FALSE(HostFileExists(run_.Report()));
+  EXPECT_FALSE(HostFileExists(run_.App("dxdiag.ran"))) << "an unseen question was answered";
+}
+
 TEST_F(EndToEndTest, YesYesWritesTheReportAndHandsTheLinkOn) {
   const CRunResult result = run_.Run("y\ny\n");
   ASSERT_TRUE(result.finished);
@@ -144,6 +154,22 @@ TEST_F(EndToEndTest, WithoutADesktopTheReportIsInTheCurrentFolder) {
   EXPECT_EQ(kStart + kCompletion, result.out);
   EXPECT_EQ("quick diagnostic report\r\n" + std::string(kHeader) + ExpectedSection(),
             ReadHostFile(run_.Work() + "/envInfo.txt"));
+}
+
+// A desktop whose name code page 932 cannot write: the report lands there,
+// begun by the packaged dxdiag, which was handed the real path.
+TEST_F(EndToEndTest, DesktopNamedOutsideCodePage932GetsTheReport) {
+  const std::string desktop = run_.Home() + u8"/Masaüstü";
+  ASSERT_EQ(0, mkdir(desktop.c_str(), 0755));
+  ASSERT_EQ(0, mkdir((run_.Home() + "/.config").c_str(), 0755));
+  WriteHostFile(run_.Home() + "/.config/user-dirs.dirs", u8"XDG_DESKTOP_DIR=\"$HOME/Masaüstü\"\n");
+  const CRunResult result = run_.Run("y\nn\n");
+  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(kStart + kCompletion, result.out);
+  const std::string report = ReadHostFile(desktop + "/envInfo.txt");
+  EXPECT_EQ(0u, report.find("------------------\r\nSystem Information\r\n")) << report.substr(0, 200);
+  EXPECT_NE(std::string::npos, report.find(kHeader));
+  EXPECT_FALSE(HostFileExists(run_.Report()));
 }
 
 TEST_F(EndToEndTest, MissingDxdiagFailsAndRemovesTheAcceptedOldReport) {

@@ -2,7 +2,9 @@
 // what comes out is well formed, no blank, digit, quote, colon or other byte
 // below 0x40 (which is never part of a double-byte character) is lost to a
 // character that does not convert, and a text that came from code page 932
-// goes there and back unchanged.
+// goes there and back unchanged, and so does host text.
+#include <algorithm>
+
 #include "fuzz/FuzzCheck.h"
 #include "platform/posix/internal/Posix.h"
 
@@ -47,5 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VEXA_FUZZ_CHECK(IsWellFormedAnsi(fromHost));
   VEXA_FUZZ_CHECK(LowBytes(fromHost) == LowBytes(bytes));
   VEXA_FUZZ_CHECK(vexa_fuzz::IsUtf8(platform_posix::AnsiToUtf8(fromHost)));
+  // Host text comes back unchanged while the user-defined area has codes left.
+  const auto marks = [](const std::string& text) { return std::count(text.begin(), text.end(), '?'); };
+  if (vexa_fuzz::IsUtf8(bytes) && marks(fromHost) == marks(bytes)) {
+    VEXA_FUZZ_CHECK(platform_posix::AnsiToUtf8(fromHost) == bytes);
+  }
   return 0;
 }

@@ -153,6 +153,8 @@ class CRunFolder {
   void SetFileSizeLimit(rlim_t bytes) { fileSizeLimit_ = bytes; }
   // What follows the program's name on its command line.
   void SetArguments(const std::vector<std::string>& arguments) { arguments_ = arguments; }
+  // Standard output a pipe whose reader has gone, as when the terminal went away.
+  void CloseOutput() { closedOutput_ = true; }
 
   // The whole environment of a run: nothing of ours but the sanitizers'
   // settings, so that their reports reach the same place.
@@ -187,6 +189,10 @@ class CRunFolder {
       const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
           chdir(Work().c_str()) != 0) {
+        _exit(126);
+      }
+      int pipeEnds[2];
+      if (closedOutput_ && (pipe(pipeEnds) != 0 || close(pipeEnds[0]) != 0 || dup2(pipeEnds[1], 1) < 0)) {
         _exit(126);
       }
       if (fileSizeLimit_ != RLIM_INFINITY) {
@@ -225,6 +231,7 @@ class CRunFolder {
   std::vector<std::string> extra_;
   std::vector<std::string> arguments_;
   rlim_t fileSizeLimit_ = RLIM_INFINITY;
+  bool closedOutput_ = false;
 };
 
 }  // namespace internal

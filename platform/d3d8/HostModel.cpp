@@ -110,15 +110,24 @@ std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& 
   for (const DisplayController& controller : controllers) {
     platform::d3d8::AdapterModel adapter = software;
     adapter.identifier = IdentifierOf(controller);
-    if (!controller.resolutions.empty()) {
-      // The kernel lists no refresh rates.
+    // The kernel lists no refresh rates; the current mode has its own where
+    // the X server or DRM tells it, and is the adapter's current one.
+    std::vector<Resolution> resolutions = controller.resolutions;
+    const std::optional<DisplayMode>& current = controller.current;
+    if (current && std::find(resolutions.begin(), resolutions.end(), Resolution{current->width, current->height}) ==
+                       resolutions.end()) {
+      resolutions.insert(resolutions.begin(), Resolution{current->width, current->height});
+    }
+    if (!resolutions.empty()) {
       adapter.modes.clear();
       for (const D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}) {
-        for (const Resolution& resolution : controller.resolutions) {
-          adapter.modes.push_back({resolution.width, resolution.height, 0, format});
+        for (const Resolution& resolution : resolutions) {
+          const bool isCurrent = current && resolution == Resolution{current->width, current->height};
+          adapter.modes.push_back({resolution.width, resolution.height, isCurrent ? current->refreshRate : 0, format});
         }
       }
       adapter.current = adapter.modes.front();
+      if (current) adapter.current = {current->width, current->height, current->refreshRate, D3DFMT_X8R8G8B8};
     }
     model->adapters.push_back(adapter);
   }

@@ -170,6 +170,9 @@ HardwareSources HostHardwareSources() {
   sources.pciIds = {"/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids"};
   struct utsname system;
   if (uname(&system) == 0) sources.kernelRelease = system.release;
+  sources.askX = true;
+  // The device nodes belong to this machine's own sysfs, not to a fake one.
+  if (sysfs == nullptr || *sysfs == '\0') sources.drmDevices = "/dev/dri";
   return sources;
 }
 
@@ -239,6 +242,16 @@ std::vector<DisplayController> ReadDisplayControllers(const IFileAccess& files,
       controller.name = PciDeviceName(files, sources.pciIds, *controller.vendorId, controller.deviceId);
     }
     AddResolutions(files, sources.sysfsRoot, drm, controller);
+  }
+  if (sources.askX && !controllers.empty()) controllers.front().current = XCurrentMode();
+  for (DisplayController& controller : controllers) {
+    for (const std::string& card : drm) {
+      if (controller.current || sources.drmDevices.empty()) break;
+      if (IsCardName(card) &&
+          LinkName(files, sources.sysfsRoot + "/class/drm/" + card + "/device") == controller.address) {
+        controller.current = DrmCurrentMode(sources.drmDevices + "/" + card);
+      }
+    }
   }
   return controllers;
 }

@@ -30,7 +30,7 @@ using testing::ShellRun;
 
 const char kKernel[] = "6.1.0-18-amd64";
 
-HardwareSources Sources(const CFakeSysfs& tree) { return {tree.Root(), {tree.Path("pci.ids")}, kKernel}; }
+HardwareSources Sources(const CFakeSysfs& tree) { return {tree.Root(), {tree.Path("pci.ids")}, kKernel, false, ""}; }
 
 // The identifier blocks of the report that the enumeration writes for a model.
 std::string IdentifierBlocks(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
@@ -228,13 +228,29 @@ TEST(HostHardwareTest, FakeTreesGiveTheirIdentifiersAndModes) {
   }
 }
 
+// The X server's current mode is the boot device's current one, not the
+// first mode its outputs list.
+TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
+  const testing::CXvfb xvfb("1024x768x24");
+  if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
+  const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  HardwareSources sources = Sources(tree);
+  sources.askX = true;
+  const std::shared_ptr<platform::d3d8::CRuntimeModel> model = MakeHostModel(tree.Memory(), sources);
+  ASSERT_EQ(1u, model->adapters.size());
+  EXPECT_EQ("1024x768@0 X8R8G8B8\n", ModeList({model->adapters[0].current}));
+  EXPECT_EQ(HostModes({"1280x800", "1024x768"}), ModeList(model->adapters[0].modes));
+}
+
 TEST(HostHardwareTest, NoDisplayControllerKeepsTheDefaultModel) {
   CFakeSysfs tree;
   tree.Pci("0000:00:1f.3", {"0x040300\n", "0x8086\n", "0xa170\n", "0x8086\n", "0x2212\n", "0x31\n", nullptr});
   const CHostFiles disk;
   const std::string expected = IdentifierBlocks(platform::d3d8::MakeDefaultModel());
   EXPECT_EQ(expected, IdentifierBlocks(MakeHostModel(disk, Sources(tree))));
-  EXPECT_EQ(expected, IdentifierBlocks(MakeHostModel(disk, {tree.Path("absent"), {}, kKernel})));
+  EXPECT_EQ(expected, IdentifierBlocks(MakeHostModel(disk, {tree.Path("absent"), {}, kKernel, false, ""})));
 }
 
 TEST(HostHardwareTest, ControllersBeyondTheLimitAreLeftOut) {
@@ -402,7 +418,7 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
   // The blocks the model of this tree gives, named from this machine's own
   // PCI name database as the tool names them.
   const std::string expected =
-      IdentifierBlocks(MakeHostModel(CHostFiles(), {tree.Root(), HostHardwareSources().pciIds, kKernel}));
+      IdentifierBlocks(MakeHostModel(CHostFiles(), {tree.Root(), HostHardwareSources().pciIds, kKernel, false, ""}));
   ASSERT_EQ(0u, expected.find("< Device Info >\nDevice: "));
   const std::size_t block = text.find("< Device Info >\n");
   ASSERT_NE(std::string::npos, block) << text;

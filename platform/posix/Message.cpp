@@ -102,7 +102,8 @@ int AskOnTerminal(const std::string& body, const std::string& title, UINT type) 
     }
     out.flush();
     std::string line;
-    if (!std::getline(*consoleIn, line)) {
+    // A box that cannot be shown cannot be answered either.
+    if (!out || !std::getline(*consoleIn, line)) {
       out << "\n";
       // Without an answer nothing may go ahead: No and Cancel, or OK.
       return yesNo ? IDNO : okCancel ? IDCANCEL : IDOK;

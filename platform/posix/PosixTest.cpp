@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "platform/posix/internal/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
+#include "platform/posix/internal/Shell.h"
 
 namespace platform_posix {
 namespace {
@@ -65,9 +67,6 @@ TEST(PosixPathTest, CodePage932RoundTripAndReplacement) {
   EXPECT_EQ(std::string("a") + kHyouUtf8 + "b", AnsiToUtf8(std::string("a") + kHyouAnsi + "b"));
   EXPECT_EQ("\x83\x66\x83\x58\x83\x4E\x83\x67\x83\x62\x83\x76", Utf8ToAnsi(kDesktopUtf8));
   EXPECT_EQ("\\~", AnsiToUtf8("\\~")) << "0x5C and 0x7E stay ASCII";
-  EXPECT_EQ("a?b", Utf8ToAnsi("a\xF0\x9F\x98\x80"
-                              "b"))
-      << "no such character in code page 932";
   EXPECT_EQ("a?b", AnsiToUtf8("a\xA0"
                               "b"));
   EXPECT_EQ("a?b", AnsiToUtf8("a\x85\x40"
@@ -78,6 +77,27 @@ TEST(PosixPathTest, CodePage932RoundTripAndReplacement) {
   EXPECT_TRUE(IsDBCSLeadByte(0xFC));
   EXPECT_FALSE(IsDBCSLeadByte(0xA0));
   EXPECT_FALSE(IsDBCSLeadByte(0x5C));
+}
+
+// Host names that code page 932 lacks, or would turn into another character
+// ('¥' into the separator '\\'), take codes of its user-defined area, whose
+// bytes never look like ASCII, and come back unchanged; the area's own codes
+// in the program's text keep their place too.
+TEST(PosixPathTest, NamesOutsideCodePage932SurviveTheRoundTrip) {
+  for (const char* name : {u8"Masaüstü", u8"Työpöytä", u8"Área de trabalho", u8"a¥b\u301C", u8"a😀b",
+                           u8"\uE000 \uE757"}) {
+    const std::string ansi = Utf8ToAnsi(name);
+    EXPECT_EQ(std::string::npos, ansi.find_first_of("?\\")) << name;
+    for (std::size_t i = 0; i < ansi.size(); ++i) {
+      const unsigned char byte = static_cast<unsigned char>(ansi[i]);
+      if (byte < 0x80) continue;
+      ASSERT_LT(i + 1, ansi.size()) << name;
+      EXPECT_TRUE(byte >= 0xF0 && byte <= 0xF9) << name;
+      EXPECT_GE(static_cast<unsigned char>(ansi[++i]), 0x80) << name;
+    }
+    EXPECT_EQ(name, AnsiToUtf8(ansi));
+  }
+  for (const char* code : {"\xF0\x41", "\xF5\x80"}) EXPECT_EQ(code, Utf8ToAnsi(AnsiToUtf8(code)));
 }
 
 TEST_F(TempFolderTest, JapaneseNamesReachTheHostAsUtf8) {
@@ -155,6 +175,46 @@ TEST_F(TempFolderTest, DesktopIsTheXdgDesktopFolder) {
   ASSERT_EQ(0, mkdir((host_ + "/" + kDesktopUtf8).c_str(), 0700));
   EXPECT_EQ(S_OK, desktop(path));
   EXPECT_EQ(windows_ + "\\" + Utf8ToAnsi(kDesktopUtf8), path);
+}
+
+// user-dirs.dirs read as the desktop's xdg-user-dir reads it, which sources
+// it with the shell; compared with that tool itself where it is installed.
+TEST_F(TempFolderTest, DesktopFolderIsReadAsXdgUserDirReadsIt) {
+  const testing::CScopedVariable home("HOME", host_.c_str());
+  const testing::CScopedVariable config("XDG_CONFIG_HOME", (host_ + "/config").c_str());
+  ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
+  char folder[PATH_MAX];
+  ASSERT_NE(nullptr, getcwd(folder, sizeof folder));
+  const std::string here = folder;
+  struct stat info;
+  const bool haveTool = stat("/usr/bin/xdg-user-dir", &info) == 0;
+  struct Case {
+    const char* file;
+    std::string expected;
+  } const cases[] = {
+      {"XDG_DESKTOP_DIR=\"$HOME/A\"\nXDG_DESKTOP_DIR=\"$HOME/B\"\n", host_ + "/B"},
+      {u8"XDG_DESKTOP_DIR=\"${HOME}/Työpöytä\"\n", host_ + u8"/Työpöytä"},
+      {"X=$HOME/sub\nXDG_DESKTOP_DIR=\"$X/d\"\n", host_ + "/sub/d"},
+      {"  export XDG_DESKTOP_DIR=$HOME/a\\ b # note\n", host_ + "/a b"},
+      {"XDG_DESKTOP_DIR=~/D\n", host_ + "/D"},
+      {"XDG_DESKTOP_DIR=\"$HOME/My  Desk\"\n", host_ + "/My Desk"},
+      {"XDG_DESKTOP_DIR='$HOME/x'\n", here + "/$HOME/x"},
+      {"XDG_DESKTOP_DIR=Desk\n", here + "/Desk"},
+      {"XDG_DESKTOP_DIR=\"\"\n", host_ + "/Desktop"},
+      {"XDG_DESKTOP_DIR=\"$HOME/A\"\nXDG_DESKTOP_DIR=$HOME/B /bin/true\n", host_ + "/A"},
+      {"XDG_DESKTOP_DIR=\"$HOME/A\"\nXDG_DESKTOP_DIR=\"$HOME/open\n", ""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(host_ + "/config/user-dirs.dirs", std::ios::binary) << c.file;
+    EXPECT_EQ(c.expected, DesktopDirectory()) << c.file;
+    if (!haveTool) continue;
+    const std::string out = host_ + "/xdg-user-dir.out";
+    ASSERT_NE(-1, std::system(("xdg-user-dir DESKTOP >'" + out + "' 2>/dev/null").c_str()));
+    std::string printed = ReadFile(out);
+    if (!printed.empty() && printed.back() == '\n') printed.pop_back();
+    if (!printed.empty() && printed[0] != '/') printed = here + "/" + printed;
+    EXPECT_EQ(printed, DesktopDirectory()) << "as xdg-user-dir reads " << c.file;
+  }
 }
 
 TEST_F(TempFolderTest, TextFilesWriteCrLf) {

@@ -167,6 +167,10 @@ struct HandleObject {
   std::shared_ptr<ProcessObject> process;
 };
 
+std::mutex recordMutex;
+platform::testing::ProcessStart lastStart;
+DWORD lastWaitTimeout = 0;
+
 std::mutex handlesMutex;
 std::set<HandleObject*> handles;
 
@@ -307,10 +311,7 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   if (!program.directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, program.directory.c_str());
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  if (program.ownProcessGroup) {
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-  }
+  if (program.ownSession) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   pid_t pid = -1;
   run.spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);
@@ -329,13 +330,35 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   return run;
 }
 
+platform::testing::ProcessStart LastProcessStart() {
+  std::lock_guard<std::mutex> lock(recordMutex);
+  return lastStart;
+}
+
+DWORD LastWaitTimeout() {
+  std::lock_guard<std::mutex> lock(recordMutex);
+  return lastWaitTimeout;
+}
+
 }  // namespace platform_posix
 
 using namespace platform_posix;
 
-BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
-                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,
-                           LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                           LPPROCESS_INFORMATION processInformation) {
+  {
+    std::lock_guard<std::mutex> lock(recordMutex);
+    lastStart.applicationName = applicationName != nullptr;
+    lastStart.commandLine = commandLine != nullptr ? commandLine : "";
+    lastStart.processAttributes = processAttributes != nullptr;
+    lastStart.threadAttributes = threadAttributes != nullptr;
+    lastStart.inheritHandles = inheritHandles;
+    lastStart.creationFlags = creationFlags;
+    lastStart.environment = environment != nullptr;
+    lastStart.currentDirectory = currentDirectory != nullptr;
+  }
   if (FailsNow(platform::testing::FaultSite::kCreateProcessA)) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
@@ -400,6 +423,10 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  {
+    std::lock_guard<std::mutex> lock(recordMutex);
+    lastWaitTimeout = milliseconds;
+  }
   const bool planned = FailsNow(platform::testing::FaultSite::kWaitForSingleObject);
   const std::shared_ptr<ProcessObject> process = Lookup(handle);
   if (!process || planned) {

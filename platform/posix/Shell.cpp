@@ -6,12 +6,15 @@
 
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <new>
 
 #include "platform/posix/internal/Posix.h"
@@ -43,30 +46,137 @@ class TaskAllocator final : public IMalloc {
 
 TaskAllocator taskAllocator;
 
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  return home ? home : "";
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsNameCharacter(char c, bool first) {
+  return c == '_' || std::isalpha(static_cast<unsigned char>(c)) ||
+         (!first && std::isdigit(static_cast<unsigned char>(c)));
 }
 
-// XDG_DESKTOP_DIR from user-dirs.dirs, "$HOME" expanded; else $HOME/Desktop.
+using ShellVariables = std::map<std::string, std::string>;
+
+// A variable as the shell that sources user-dirs.dirs sees it: one the file
+// set earlier, else the environment's.
+std::string Variable(const ShellVariables& assigned, const std::string& name) {
+  const auto found = assigned.find(name);
+  if (found != assigned.end()) return found->second;
+  const char* value = std::getenv(name.c_str());
+  return value != nullptr ? value : "";
+}
+
+// "$NAME" or "${NAME}" at `i` (on the '$'), expanded; `i` then points behind
+// it. A '$' that starts neither stays. False for a "${" the shell refuses.
+bool ExpandVariable(std::string_view text, std::size_t& i, const ShellVariables& assigned,
+                    std::string& word) {
+  const bool braced = i + 1 < text.size() && text[i + 1] == '{';
+  std::size_t end = i + (braced ? 2 : 1);
+  const std::size_t start = end;
+  while (end < text.size() && IsNameCharacter(text[end], end == start)) ++end;
+  if (braced && (end == start || end >= text.size() || text[end] != '}')) return false;
+  if (end == start) {
+    word += '$';
+    ++i;
+    return true;
+  }
+  word += Variable(assigned, std::string(text.substr(start, end - start)));
+  i = end + (braced ? 1 : 0);
+  return true;
+}
+
+// The shell word at `i` of one line, as an assignment's value: quotes
+// removed, backslashes resolved, variables and a leading "~" expanded, no
+// splitting. Stops at an unquoted blank or ';'. False for what the shell refuses (an open quote, a bad "${").
+bool ReadShellWord(std::string_view text, std::size_t& i, const ShellVariables& assigned, std::string& word) {
+  if (i < text.size() && text[i] == '~' && (i + 1 == text.size() || text[i + 1] == '/' || IsBlank(text[i + 1]))) {
+    word += Variable(assigned, "HOME");
+    ++i;
+  }
+  while (i < text.size() && !IsBlank(text[i]) && text[i] != ';') {
+    const char c = text[i];
+    if (c == '\\') {
+      if (i + 1 < text.size()) word += text[i + 1];
+      i += 2;
+    } else if (c == '\'') {
+      const std::size_t close = text.find('\'', i + 1);
+      if (close == std::string_view::npos) return false;
+      word.append(text.substr(i + 1, close - i - 1));
+      i = close + 1;
+    } else if (c == '"') {
+      for (++i;; ) {
+        if (i >= text.size()) return false;
+        if (text[i] == '"') break;
+        if (text[i] == '\\' && i + 1 < text.size() && std::strchr("\"\\$`", text[i + 1]) != nullptr) {
+          word += text[i + 1];
+          i += 2;
+        } else if (text[i] == '$') {
+          if (!ExpandVariable(text, i, assigned, word)) return false;
+        } else {
+          word += text[i++];
+        }
+      }
+      ++i;
+    } else if (c == '$') {
+      if (!ExpandVariable(text, i, assigned, word)) return false;
+    } else {
+      word += c;
+      ++i;
+    }
+  }
+  return true;
+}
+
+// The desktop folder as xdg-user-dir DESKTOP prints it: the shell sources
+// user-dirs.dirs (so the last assignment wins, quotes and variables are the
+// shell's) and echoes the value, or "$HOME/Desktop" when it is empty, split
+// at blanks and joined by single spaces. A file the shell refuses gives no
+// folder; a relative one is taken from the current folder.
 std::string HostDesktopDirectory() {
-  const std::string home = HomeDirectory();
+  const std::string home = Variable({}, "HOME");
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
   const std::string config =
       (configHome && *configHome ? std::string(configHome) : home + "/.config") + "/user-dirs.dirs";
   std::ifstream dirs(config);
+  ShellVariables assigned;
   std::string line;
-  const std::string key = "XDG_DESKTOP_DIR=";
   while (std::getline(dirs, line)) {
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
-    std::string value = line.substr(start + key.size());
-    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.rfind('"') - 1);
-    if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
-    if (!value.empty() && value[0] == '/') return value;
+    std::size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (line.compare(i, 7, "export ") == 0) {
+      for (i += 7; i < line.size() && IsBlank(line[i]);) ++i;
+    }
+    const std::size_t name = i;
+    while (i < line.size() && IsNameCharacter(line[i], i == name)) ++i;
+    if (i == name || i >= line.size() || line[i] != '=') continue;
+    std::string value;
+    ++i;
+    if (!ReadShellWord(line, i, assigned, value)) return std::string();
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    // Followed by a command, the assignment is that command's alone.
+    if (i < line.size() && line[i] != '#' && line[i] != ';') continue;
+    assigned[line.substr(name, line.find('=', name) - name)] = value;
   }
-  return home.empty() ? std::string() : home + "/Desktop";
+  std::string echoed = Variable(assigned, "XDG_DESKTOP_DIR");
+  if (echoed.empty()) echoed = home + "/Desktop";
+  std::string path;
+  for (std::size_t i = 0; i < echoed.size();) {
+    const std::size_t end = echoed.find_first_of(" \t\n", i);
+    const std::string_view field = std::string_view(echoed).substr(i, end == std::string::npos ? end : end - i);
+    if (!field.empty()) path.append(path.empty() ? "" : " ").append(field);
+    i = end == std::string::npos ? echoed.size() : end + 1;
+  }
+  if (!path.empty() && path[0] != '/') {
+    char folder[PATH_MAX];
+    if (getcwd(folder, sizeof folder) == nullptr) return std::string();
+    path = std::string(folder) + "/" + path;
+  }
+  return path;
 }
+
+}  // namespace
+
+std::string platform_posix::DesktopDirectory() { return HostDesktopDirectory(); }
+
+namespace {
 
 DWORD openTimeBound = 5000;
 
@@ -195,8 +305,10 @@ HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR param
 
   HostProgram opener;
   // The program it starts may be the mail program itself, which must outlive
-  // us and must not be stopped by a Ctrl-C at our terminal.
-  opener.ownProcessGroup = true;
+  // us, must not be stopped by a Ctrl-C at our terminal and, when it runs in
+  // a terminal, must be given one of its own (xdg-open opens one only for a
+  // program without a controlling terminal).
+  opener.ownSession = true;
   if (directory != nullptr && *directory != '\0') {
     struct stat info;
     if (!ToHostPath(directory, opener.directory) || stat(opener.directory.c_str(), &info) != 0 ||

@@ -1,13 +1,20 @@
 // The shell's "open" on the host: what xdg-open is handed, and how its fate
 // becomes ShellExecuteA's result.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 #include <time.h>
 
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Win32.h"
 #include "platform/posix/internal/Posix.h"
+#include "platform/posix/internal/Process.h"
 #include "platform/posix/internal/Shell.h"
 #include "platform/posix/internal/TestPrograms.h"
 
@@ -154,6 +161,70 @@ TEST_F(ShellOpenTest, AnOpenerStillRunningAfterTheBoundHasStarted) {
   SetOpenTimeBound(previous);
   EXPECT_GT(Result(result), 32u);
   EXPECT_LT(end.tv_sec - start.tv_sec, 2) << "waited for the opener to end";
+}
+
+// The desktop's real xdg-open with a mailto handler that runs in a terminal,
+// as a terminal mail program does: one that reads the message from a
+// standard input that is no terminal, and refuses an empty one. Started from
+// a terminal, the tool must still have xdg-open open a terminal of its own.
+TEST(ShellOpenTerminalMailerTest, ATerminalMailerGetsATerminalOfItsOwn) {
+  if (FindOnPath("xdg-open").empty() || FindOnPath("xdg-mime").empty() || FindOnPath("script").empty()) {
+    GTEST_SKIP() << "xdg-open, xdg-mime or script is missing";
+  }
+  TestPrograms programs;
+  ASSERT_FALSE(programs.folder().empty());
+  const std::string root = programs.folder();
+  const std::string mailer = root + "/mail";
+  std::ofstream(mailer) << "#!/bin/sh\n"
+                           "if [ ! -t 0 ] && ! read -r line; then echo 'no message' >&2; exit 1; fi\n"
+                           "printf '%s' \"$1\" >\"$0.link\"\n";
+  // A terminal window: the command runs on a terminal of its own.
+  std::ofstream(root + "/vexa-terminal") << "#!/bin/sh\n"
+                                            "[ \"$1\" = -e ] && shift\n"
+                                            "touch \"$0.ran\"\n"
+                                            "export VEXA_LINK=\"$2\"\n"
+                                            "exec script -qec \"'$1' \\\"\\$VEXA_LINK\\\"\" /dev/null\n";
+  for (const std::string& program : {mailer, root + "/vexa-terminal"}) chmod(program.c_str(), 0755);
+  for (const char* folder : {"/config", "/data", "/data/applications"}) mkdir((root + folder).c_str(), 0700);
+  std::ofstream(root + "/data/applications/vexa-mail.desktop")
+      << "[Desktop Entry]\nType=Application\nName=Mail\nExec=" << mailer
+      << " %u\nTerminal=true\nMimeType=x-scheme-handler/mailto;\n";
+  std::ofstream(root + "/config/mimeapps.list")
+      << "[Default Applications]\nx-scheme-handler/mailto=vexa-mail.desktop\n";
+  const testing::CScopedVariable variables[] = {
+      {"PATH", (root + ":" + (getenv("PATH") ? getenv("PATH") : "")).c_str()},
+      {"XDG_CONFIG_HOME", (root + "/config").c_str()},
+      {"XDG_DATA_HOME", (root + "/data").c_str()},
+      {"XDG_DATA_DIRS", (root + "/data").c_str()},
+      {"XDG_CURRENT_DESKTOP", nullptr},
+      {"DESKTOP_SESSION", nullptr},
+      {"DISPLAY", ":vexa-nowhere"},
+      {"TERMINAL", "vexa-terminal"},
+  };
+  static_cast<void>(variables);
+
+  // A run started from a terminal: a session whose controlling terminal is a
+  // pseudo-terminal of the child's own.
+  const pid_t pid = fork();
+  ASSERT_LE(0, pid);
+  if (pid == 0) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (setsid() < 0 || master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        open(ptsname(master), O_RDWR) < 0) {
+      _exit(255);
+    }
+    _exit(static_cast<int>(Result(ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL))));
+  }
+  int status = 0;
+  ASSERT_EQ(pid, waitpid(pid, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(42, WEXITSTATUS(status)) << "the mail program refused its empty input";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (testing::ReadFile(mailer + ".link").empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(kLinkUtf8, testing::ReadFile(mailer + ".link"));
+  EXPECT_EQ(0, access((root + "/vexa-terminal.ran").c_str(), F_OK)) << "no terminal window was opened";
 }
 
 }  // namespace

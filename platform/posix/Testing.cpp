@@ -5,6 +5,7 @@
 #include "platform/posix/internal/Direct3D.h"
 #include "platform/posix/internal/Faults.h"
 #include "platform/posix/internal/Modules.h"
+#include "platform/posix/internal/Process.h"
 
 namespace platform {
 namespace testing {
@@ -37,6 +38,16 @@ bool GetLastMessageBox(HWND& owner, UINT& style) {
 
 bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model) {
   platform_posix::SetServedModel(model);
+  return true;
+}
+
+bool GetLastProcessStart(ProcessStart& start) {
+  start = platform_posix::LastProcessStart();
+  return true;
+}
+
+bool GetLastWaitTimeout(DWORD& milliseconds) {
+  milliseconds = platform_posix::LastWaitTimeout();
   return true;
 }
 

@@ -4,6 +4,8 @@
 // Linux PATH is also asked for --version and --help; the Windows program has
 // no options, so any other argument is refused here instead of being ignored
 // by a run that then asks its first question.
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +36,9 @@ bool IsHelp(const char* argument) { return Is(argument, "--help") || Is(argument
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A terminal whose reader has gone is a box nobody can answer, not a
+  // reason to die before the run has said a word.
+  signal(SIGPIPE, SIG_IGN);
   if (argc == 2 && Is(argv[1], "--version")) {
     std::fputs(u8"vexaEnvChecker " VEXA_VERSION "\n", stdout);
     return 0;

@@ -53,6 +53,10 @@ bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model) {
   return true;
 }
 
+bool GetLastProcessStart(ProcessStart&) { return false; }
+
+bool GetLastWaitTimeout(DWORD&) { return false; }
+
 bool SetFaultPlan(FaultSite, unsigned long, const std::string&) { return false; }
 
 bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>&) { return false; }

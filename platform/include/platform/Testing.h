@@ -34,6 +34,21 @@ bool GetLastMessageBox(HWND& owner, UINT& style);
 // with null the system's own runtime again. Works on every platform.
 bool SetDirect3DModel(const std::shared_ptr<d3d8::CRuntimeModel>& model);
 
+// What the last CreateProcessA was handed, byte for byte where it is text.
+struct ProcessStart {
+  bool applicationName = false;  // not null
+  std::string commandLine;
+  bool processAttributes = false, threadAttributes = false;  // not null
+  BOOL inheritHandles = FALSE;
+  DWORD creationFlags = 0;
+  bool environment = false;       // a block of its own
+  bool currentDirectory = false;  // a folder of its own
+};
+bool GetLastProcessStart(ProcessStart& start);
+
+// The time-out the last WaitForSingleObject was given.
+bool GetLastWaitTimeout(DWORD& milliseconds);
+
 // System calls that a test can make fail, one call at a time, to see the
 // program through every failure the system may give it. Direct3D's own calls
 // fail through the runtime model's `fail` hook instead.

@@ -162,8 +162,13 @@ void AddDisplayDevices(CReport& report, const IFileAccess& files, const Hardware
     if (c.revision) report.Field("Revision ID", Hex("0x%04X", *c.revision));
     report.Field("Driver Name", c.driver);
     report.Field("Driver Version", c.driverVersion);
-    if (!c.resolutions.empty()) {
-      report.Field("Current Mode",
+    // Without the X server or DRM only the kernel's preferred mode is known.
+    if (c.current) {
+      std::string mode = std::to_string(c.current->width) + " x " + std::to_string(c.current->height);
+      if (c.current->refreshRate != 0) mode += " (" + std::to_string(c.current->refreshRate) + "Hz)";
+      report.Field("Current Mode", mode);
+    } else if (!c.resolutions.empty()) {
+      report.Field("Preferred Mode",
                    std::to_string(c.resolutions[0].width) + " x " + std::to_string(c.resolutions[0].height));
     }
     if (&c != &controllers.back()) report.Line("");

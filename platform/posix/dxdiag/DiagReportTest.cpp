@@ -21,7 +21,7 @@ const char kCards[] =
 
 DiagSources Sources(const CFakeSysfs& tree) {
   DiagSources sources;
-  sources.hardware = {tree.Root(), {tree.Path("pci.ids")}, "6.1.0-18-amd64"};
+  sources.hardware = {tree.Root(), {tree.Path("pci.ids")}, "6.1.0-18-amd64", false, ""};
   sources.osRelease = {tree.Path("etc/os-release"), tree.Path("usr/lib/os-release")};
   sources.cpuInfo = tree.Path("proc/cpuinfo");
   sources.memInfo = tree.Path("proc/meminfo");
@@ -66,7 +66,7 @@ TEST(DiagReportTest, ReportOfAFullMachine) {
       "        Revision ID: 0x00A1\n"
       "        Driver Name: nvidia\n"
       "     Driver Version: 535.104.05\n"
-      "       Current Mode: 2560 x 1440\n"
+      "     Preferred Mode: 2560 x 1440\n"
       "\n"
       "          Card name: Intel Corporation HD Graphics 620\n"
       "           Location: 0000:00:02.0\n"
@@ -76,7 +76,7 @@ TEST(DiagReportTest, ReportOfAFullMachine) {
       "        Revision ID: 0x0002\n"
       "        Driver Name: i915\n"
       "     Driver Version: 6.1.0-18-amd64\n"
-      "       Current Mode: 1920 x 1080\n"
+      "     Preferred Mode: 1920 x 1080\n"
       "\n"
       "-------------\n"
       "Sound Devices\n"

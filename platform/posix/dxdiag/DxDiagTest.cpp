@@ -44,8 +44,25 @@ const char kQemuDisplay[] =
     "        Revision ID: 0x0002\n"
     "        Driver Name: bochs-drm\n"
     "     Driver Version: 2.0\n"
-    "       Current Mode: 1280 x 800\n"
+    "     Preferred Mode: 1280 x 800\n"
     "\n";
+
+// Without a display only the kernel's preferred mode is known; the X server
+// tells the one it shows (Xvfb gives no refresh rate).
+TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
+  const testing::CXvfb xvfb("1024x768x24");
+  if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' DISPLAY=" + xvfb.Display() + " '" +
+                                          VEXA_DXDIAG + "' /t '" + tree.Path("report.txt") + "'");
+  ASSERT_EQ(0, run.exitCode) << run.errors;
+  std::string expected = kQemuDisplay;
+  expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31, "       Current Mode: 1024 x 768");
+  EXPECT_EQ(WithoutNamedLine(expected, "          Card name: "),
+            WithoutNamedLine(Section(FromCrLf(ReadFile(tree.Path("report.txt"))), "Display Devices"),
+                             "          Card name: "));
+}
 
 TEST(DxDiagTest, CheckerStartsItWithThePathAsGiven) {
   CFakeSysfs tree;

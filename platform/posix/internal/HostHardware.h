@@ -20,11 +20,28 @@ struct HardwareSources {
   std::string sysfsRoot;            // where sysfs is mounted, normally "/sys"
   std::vector<std::string> pciIds;  // PCI name databases; the first readable one is used
   std::string kernelRelease;        // the version of drivers that have none of their own
+  // Where the current mode is asked for: the X server of $DISPLAY (for the
+  // boot device), and the DRM device nodes of the cards (empty: none).
+  bool askX = false;
+  std::string drmDevices;
 };
 
 // $SYSFS_PATH (else "/sys"), the two usual places of the PCI name database,
-// and the release of the running kernel.
+// the release of the running kernel, the X server, and /dev/dri unless
+// SYSFS_PATH names another machine's tree.
 HardwareSources HostHardwareSources();
+
+// A mode a display runs in; refresh rate 0 when the system does not say.
+struct DisplayMode {
+  unsigned width;
+  unsigned height;
+  unsigned refreshRate;
+};
+
+// The mode shown now: of the X server's primary output (else its first one
+// showing something), and of the first active CRTC of a DRM card node.
+std::optional<DisplayMode> XCurrentMode();
+std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath);
 
 struct Resolution {
   unsigned width;
@@ -43,6 +60,7 @@ struct DisplayController {
   std::string name;           // UTF-8: "<vendor> <device>" from the database, ids in words where it has none
   std::vector<Resolution>
       resolutions;  // of the connected outputs, the preferred one of the first output first
+  std::optional<DisplayMode> current;  // where the X server or DRM tells it
 };
 
 // Limits that bound what one reading can cost.

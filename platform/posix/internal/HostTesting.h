@@ -7,6 +7,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -225,6 +226,44 @@ class CTempFolderTest : public ::testing::Test {
 
   std::string host_;     // "/tmp/vexaXXXXXX"
   std::string windows_;  // "Z:\tmp\vexaXXXXXX"
+};
+
+// A private X server (Xvfb, its display number chosen by itself) for the life
+// of the object; Display() is empty when Xvfb is missing or did not start.
+class CXvfb {
+ public:
+  explicit CXvfb(const char* screen) {
+    int ends[2];
+    if (pipe(ends) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ends[0]);
+      const std::string fd = std::to_string(ends[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ends[1]);
+    char number[16] = {};
+    std::size_t length = 0;
+    while (pid_ > 0 && length + 1 < sizeof number && read(ends[0], number + length, 1) == 1 && number[length] != '\n') {
+      ++length;
+    }
+    close(ends[0]);
+    if (length > 0) display_ = ":" + std::string(number, length);
+  }
+  CXvfb(const CXvfb&) = delete;
+  CXvfb& operator=(const CXvfb&) = delete;
+  ~CXvfb() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
 };
 
 // Sets an environment variable (null: removes it) for the life of the object.

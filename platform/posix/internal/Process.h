@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Testing.h"
 #include "platform/Win32.h"
 
 namespace platform_posix {
@@ -40,6 +41,10 @@ std::string FindOnPath(const std::string& name);
 // passed, sleeping a little longer between asks while it says no.
 bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done);
 
+// What the last CreateProcessA and WaitForSingleObject were given, for tests.
+platform::testing::ProcessStart LastProcessStart();
+DWORD LastWaitTimeout();
+
 struct HostProgram {
   // argv[0] is looked up on PATH unless it holds a slash; every argument goes
   // to the program as it is, never through a shell.
@@ -48,8 +53,10 @@ struct HostProgram {
   std::string directory;
   // "NAME=value" entries that replace or add to our environment.
   std::vector<std::string> environment;
-  // Out of reach of the terminal's signals, so that it may outlive us.
-  bool ownProcessGroup = false;
+  // In a session of its own, without our controlling terminal: out of reach
+  // of the terminal's signals, so that it may outlive us, and a program that
+  // needs a terminal gets a window of its own instead of our standard input.
+  bool ownSession = false;
 };
 
 struct HostRun {

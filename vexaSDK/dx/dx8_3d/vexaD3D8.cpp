@@ -129,8 +129,11 @@ bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& 
   const bool completed = VEXA_GUARDED_REGION([&] {
     builder_ = builder;
 
-    internal::HoldInterface(direct3D_, Direct3DCreate8(sdkVersion));
-    if (direct3D_.get() == nullptr) VEXA_THROW(Common::CException, "Failed ::Direct3DCreate8");
+    // An earlier start stays held until its replacement exists, so that the
+    // Terminate after a failure still finds it up and releases all of it.
+    IDirect3D8* direct3D = Direct3DCreate8(sdkVersion);
+    if (direct3D == nullptr) VEXA_THROW(Common::CException, "Failed ::Direct3DCreate8");
+    internal::HoldInterface(direct3D_, direct3D);
 
     enumMode_.reset(new CDGEnumMode(direct3D_.get()));
     if (!fileName.empty()) {

@@ -2,9 +2,12 @@
 // logs and releases when a step fails, and what it leaves behind when down.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/internal/vexaLogReader.h"
@@ -57,6 +60,29 @@ class RecordingBuilder : public CDeviceBuilder {
   DWORD behavior_;
 };
 
+// The framework's builder that notes, among the runtime calls the model
+// reports, when the owner tells it the device exists and when it goes.
+class StepBuilder : public CDeviceBuilder {
+ public:
+  static constexpr int kDeviceCreated = -1;
+  static constexpr int kReleased = -2;
+
+  StepBuilder(const std::shared_ptr<std::vector<int>>& events, const CRuntimeModel* model)
+      : CDeviceBuilder(GetDesktopWindow()), events_(events), model_(model) {}
+  ~StepBuilder() override {
+    events_->push_back(kReleased);
+    liveAtRelease = model_->Live(Object::kDevice) + model_->Live(Object::kDirect3D);
+  }
+  void OnDeviceCreated() override { events_->push_back(kDeviceCreated); }
+
+  static long liveAtRelease;
+
+ private:
+  std::shared_ptr<std::vector<int>> events_;
+  const CRuntimeModel* model_;
+};
+long StepBuilder::liveAtRelease = -1;
+
 class D3D8Test : public internal::D3D8TestBase {
  protected:
   DWORD RenderState(D3DRENDERSTATETYPE state) const {
@@ -87,13 +113,6 @@ TEST_F(D3D8Test, UpHoldsEverythingAndTerminateReleasesIt) {
   EXPECT_EQ(kStateBlocksWhileUp, Live(Object::kStateBlock));
   EXPECT_EQ(0, std::memcmp(&model->adapters[0].ref.caps, &owner.GetCaps(), sizeof(D3DCAPS8)));
   EXPECT_EQ(&CD3D8::MessageBoxHook, Common::MessageBoxEntry::GetInstance()->function);
-
-  D3DDEVICE_CREATION_PARAMETERS creation;
-  ASSERT_EQ(D3D_OK, owner.GetDevice()->GetCreationParameters(&creation));
-  EXPECT_EQ(0u, creation.AdapterOrdinal);
-  EXPECT_EQ(D3DDEVTYPE_REF, creation.DeviceType);
-  EXPECT_EQ(GetDesktopWindow(), creation.hFocusWindow);
-  EXPECT_EQ(static_cast<DWORD>(D3DCREATE_SOFTWARE_VERTEXPROCESSING), creation.BehaviorFlags);
 
   owner.Terminate();
   builder.release();
@@ -150,6 +169,76 @@ TEST_F(D3D8Test, MissingDirect3DIsLoggedThenTerminateFindsNothing) {
   ASSERT_GE(added.size(), tail.size());
   EXPECT_EQ(tail, added.substr(added.size() - tail.size()));
   EXPECT_FALSE(owner.IsInitialized());
+}
+
+// The device is told it exists only once its capabilities are read, and the
+// state blocks are recorded only after that.
+class D3D8StepTest : public D3D8Test {
+ protected:
+  // Shared with the builder, which the test's base may release last.
+  std::shared_ptr<std::vector<int>> recorded = std::make_shared<std::vector<int>>();
+  std::vector<int>& events = *recorded;
+};
+
+TEST_F(D3D8StepTest, StartStepsComeInTheirOrder) {
+  model->fail = [this](Call call, UINT, UINT) {
+    events.push_back(static_cast<int>(call));
+    return D3D_OK;
+  };
+  builder.reset(new StepBuilder(recorded, model.get()));
+  ASSERT_TRUE(Initialize());
+  const auto created = std::find(events.begin(), events.end(), StepBuilder::kDeviceCreated);
+  ASSERT_NE(events.end(), created);
+  ASSERT_NE(events.begin(), created);
+  ASSERT_NE(events.end(), created + 1);
+  const std::vector<int> around = {*(created - 1), *(created + 1)};
+  EXPECT_EQ((std::vector<int>{static_cast<int>(Call::kDeviceGetDeviceCaps), static_cast<int>(Call::kBeginStateBlock)}),
+            around);
+  EXPECT_EQ(1, std::count(events.begin(), events.end(), static_cast<int>(Call::kDeviceGetDeviceCaps)));
+  model->fail = nullptr;
+}
+
+// Terminate unbinds the streams, stops the managers (whose blend-mode blocks
+// go first), deletes the default state block and lets the builder go only
+// after the device and Direct3D.
+TEST_F(D3D8StepTest, TerminateStopsInItsOrder) {
+  builder.reset(new StepBuilder(recorded, model.get()));
+  ASSERT_TRUE(Initialize());
+  builder.release();
+  const DWORD defaultBlock = owner.DefaultStateBlock;
+  std::vector<DWORD> deleted;
+  events.clear();
+  model->fail = [&](Call call, UINT, UINT index) {
+    events.push_back(static_cast<int>(call));
+    if (call == Call::kDeleteStateBlock) deleted.push_back(index);
+    return D3D_OK;
+  };
+  StepBuilder::liveAtRelease = -1;
+  owner.Terminate();
+  model->fail = nullptr;
+  std::vector<int> expected = {static_cast<int>(Call::kSetStreamSource), static_cast<int>(Call::kSetIndices)};
+  expected.insert(expected.end(), kStateBlocksWhileUp, static_cast<int>(Call::kDeleteStateBlock));
+  expected.push_back(StepBuilder::kReleased);
+  EXPECT_EQ(expected, events);
+  ASSERT_FALSE(deleted.empty());
+  EXPECT_EQ(defaultBlock, deleted.back()) << "the default block goes after the managers' own";
+  EXPECT_EQ(0, StepBuilder::liveAtRelease) << "the builder outlived the device and Direct3D";
+  ExpectAllReleased();
+}
+
+// A second start whose Direct3D does not come leaves nothing of the first
+// held: its Terminate still finds the first start up.
+TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
+  ASSERT_TRUE(Initialize());
+  const Common::internal::CLogReader log;
+  EXPECT_FALSE(Initialize(D3D_SDK_VERSION + 1));
+  const std::string added = log.Added();
+  EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
+  EXPECT_NE(std::string::npos, added.find("\r\nerror : Failed ::Direct3DCreate8\r\n")) << added;
+  EXPECT_EQ(std::string::npos, added.find("already Terminated")) << added;
+  builder.release();
+  ExpectAllReleased();
+  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
 }
 
 TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {

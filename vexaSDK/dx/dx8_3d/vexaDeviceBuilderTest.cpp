@@ -87,6 +87,12 @@ TEST_F(DeviceBuilderDeviceTest, BackBufferTakesTheDesktopFormat) {
     D3DDISPLAYMODE mode;
     ASSERT_EQ(D3D_OK, owner.GetDevice()->GetDisplayMode(&mode));
     EXPECT_EQ(desktop, mode.Format);
+    D3DDEVICE_CREATION_PARAMETERS creation;
+    ASSERT_EQ(D3D_OK, owner.GetDevice()->GetCreationParameters(&creation));
+    EXPECT_EQ(0u, creation.AdapterOrdinal);
+    EXPECT_EQ(D3DDEVTYPE_REF, creation.DeviceType);
+    EXPECT_EQ(GetDesktopWindow(), creation.hFocusWindow);
+    EXPECT_EQ(static_cast<DWORD>(D3DCREATE_SOFTWARE_VERTEXPROCESSING), creation.BehaviorFlags);
     owner.Terminate();
   }
 }

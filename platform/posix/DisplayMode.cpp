@@ -1,0 +1,200 @@
+// The mode a display runs in now, as the system tells it without special
+// rights: the X server's RandR extension, or the kernel's mode setting on a
+// DRM card that can be opened. The X libraries are loaded when asked for, so
+// the program needs none of them; the DRM records are the kernel's own
+// interface, declared here as it publishes them.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/posix/internal/HostHardware.h"
+
+namespace platform_posix {
+namespace {
+
+// --- X11 and RandR, as their libraries publish them.
+using XID = unsigned long;
+struct XDisplay;
+struct XErrorEvent;
+using XErrorHandler = int (*)(XDisplay*, XErrorEvent*);
+
+struct XRRModeInfo {
+  XID id;
+  unsigned int width, height;
+  unsigned long dotClock;
+  unsigned int hSyncStart, hSyncEnd, hTotal, hSkew;
+  unsigned int vSyncStart, vSyncEnd, vTotal;
+  char* name;
+  unsigned int nameLength;
+  unsigned long modeFlags;
+};
+struct XRRScreenResources {
+  unsigned long timestamp, configTimestamp;
+  int ncrtc;
+  XID* crtcs;
+  int noutput;
+  XID* outputs;
+  int nmode;
+  XRRModeInfo* modes;
+};
+struct XRROutputInfo {
+  unsigned long timestamp;
+  XID crtc;
+  // The rest is not read.
+};
+struct XRRCrtcInfo {
+  unsigned long timestamp;
+  int x, y;
+  unsigned int width, height;
+  XID mode;
+  // The rest is not read.
+};
+const unsigned long kRRInterlace = 0x10;
+const unsigned long kRRDoubleScan = 0x20;
+
+int IgnoreXError(XDisplay*, XErrorEvent*) { return 0; }
+
+template <typename T>
+T Symbol(void* library, const char* name) {
+  return reinterpret_cast<T>(dlsym(library, name));
+}
+
+// Refresh rate in whole hertz from the mode's timings.
+unsigned RefreshRate(const XRRModeInfo& mode) {
+  double lines = mode.vTotal;
+  if (mode.modeFlags & kRRDoubleScan) lines *= 2;
+  if (mode.modeFlags & kRRInterlace) lines /= 2;
+  if (mode.hTotal == 0 || lines <= 0) return 0;
+  return static_cast<unsigned>(static_cast<double>(mode.dotClock) / (mode.hTotal * lines) + 0.5);
+}
+
+// --- DRM mode setting, as the kernel publishes it.
+struct DrmModeInfo {
+  std::uint32_t clock;
+  std::uint16_t hdisplay, hsync_start, hsync_end, htotal, hskew;
+  std::uint16_t vdisplay, vsync_start, vsync_end, vtotal, vscan;
+  std::uint32_t vrefresh;
+  std::uint32_t flags;
+  std::uint32_t type;
+  char name[32];
+};
+struct DrmCardResources {
+  std::uint64_t fb_id_ptr, crtc_id_ptr, connector_id_ptr, encoder_id_ptr;
+  std::uint32_t count_fbs, count_crtcs, count_connectors, count_encoders;
+  std::uint32_t min_width, max_width, min_height, max_height;
+};
+struct DrmCrtc {
+  std::uint64_t set_connectors_ptr;
+  std::uint32_t count_connectors;
+  std::uint32_t crtc_id;
+  std::uint32_t fb_id;
+  std::uint32_t x, y;
+  std::uint32_t gamma_size;
+  std::uint32_t mode_valid;
+  DrmModeInfo mode;
+};
+const unsigned long kGetResources = _IOWR('d', 0xA0, DrmCardResources);
+const unsigned long kGetCrtc = _IOWR('d', 0xA1, DrmCrtc);
+const std::uint32_t kMaxCrtcs = 64;
+
+int Control(int fd, unsigned long request, void* argument) {
+  int result;
+  while ((result = ioctl(fd, request, argument)) < 0 && errno == EINTR) {
+  }
+  return result;
+}
+
+}  // namespace
+
+std::optional<DisplayMode> XCurrentMode() {
+  // Without a display there is nothing to load the libraries for.
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return std::nullopt;
+  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+  void* randr = x11 != nullptr ? dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
+  std::optional<DisplayMode> current;
+  const auto openDisplay = Symbol<XDisplay* (*)(const char*)>(x11, "XOpenDisplay");
+  const auto closeDisplay = Symbol<int (*)(XDisplay*)>(x11, "XCloseDisplay");
+  const auto rootWindow = Symbol<XID (*)(XDisplay*)>(x11, "XDefaultRootWindow");
+  const auto setErrorHandler = Symbol<XErrorHandler (*)(XErrorHandler)>(x11, "XSetErrorHandler");
+  const auto queryExtension = Symbol<int (*)(XDisplay*, int*, int*)>(randr, "XRRQueryExtension");
+  const auto getResources = Symbol<XRRScreenResources* (*)(XDisplay*, XID)>(randr, "XRRGetScreenResourcesCurrent");
+  const auto freeResources = Symbol<void (*)(XRRScreenResources*)>(randr, "XRRFreeScreenResources");
+  const auto getPrimary = Symbol<XID (*)(XDisplay*, XID)>(randr, "XRRGetOutputPrimary");
+  const auto getOutput = Symbol<XRROutputInfo* (*)(XDisplay*, XRRScreenResources*, XID)>(randr, "XRRGetOutputInfo");
+  const auto freeOutput = Symbol<void (*)(XRROutputInfo*)>(randr, "XRRFreeOutputInfo");
+  const auto getCrtc = Symbol<XRRCrtcInfo* (*)(XDisplay*, XRRScreenResources*, XID)>(randr, "XRRGetCrtcInfo");
+  const auto freeCrtc = Symbol<void (*)(XRRCrtcInfo*)>(randr, "XRRFreeCrtcInfo");
+  XDisplay* display = nullptr;
+  if (randr != nullptr && openDisplay && closeDisplay && rootWindow && setErrorHandler && queryExtension &&
+      getResources && freeResources && getPrimary && getOutput && freeOutput && getCrtc && freeCrtc) {
+    display = openDisplay(nullptr);
+  }
+  int event = 0, error = 0;
+  if (display != nullptr && queryExtension(display, &event, &error)) {
+    // An X error would otherwise end the program.
+    const XErrorHandler previous = setErrorHandler(&IgnoreXError);
+    const XID root = rootWindow(display);
+    if (XRRScreenResources* resources = getResources(display, root)) {
+      // The primary output, else the first one that shows something.
+      std::vector<XID> outputs;
+      const XID primary = getPrimary(display, root);
+      if (primary != 0) outputs.push_back(primary);
+      outputs.insert(outputs.end(), resources->outputs, resources->outputs + resources->noutput);
+      for (std::size_t i = 0; i < outputs.size() && !current; ++i) {
+        XRROutputInfo* output = getOutput(display, resources, outputs[i]);
+        if (output == nullptr) continue;
+        XRRCrtcInfo* crtc = output->crtc != 0 ? getCrtc(display, resources, output->crtc) : nullptr;
+        if (crtc != nullptr && crtc->mode != 0 && crtc->width != 0 && crtc->height != 0) {
+          unsigned refresh = 0;
+          for (int m = 0; m < resources->nmode; ++m) {
+            if (resources->modes[m].id == crtc->mode) refresh = RefreshRate(resources->modes[m]);
+          }
+          current = DisplayMode{crtc->width, crtc->height, refresh};
+        }
+        if (crtc != nullptr) freeCrtc(crtc);
+        freeOutput(output);
+      }
+      freeResources(resources);
+    }
+    setErrorHandler(previous);
+  }
+  if (display != nullptr) closeDisplay(display);
+  if (randr != nullptr) dlclose(randr);
+  if (x11 != nullptr) dlclose(x11);
+  return current;
+}
+
+std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath) {
+  const int fd = open(devicePath.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  std::optional<DisplayMode> current;
+  DrmCardResources resources = {};
+  if (Control(fd, kGetResources, &resources) == 0 && resources.count_crtcs > 0) {
+    std::vector<std::uint32_t> crtcs(std::min(resources.count_crtcs, kMaxCrtcs));
+    DrmCardResources ids = {};
+    ids.crtc_id_ptr = reinterpret_cast<std::uintptr_t>(crtcs.data());
+    ids.count_crtcs = static_cast<std::uint32_t>(crtcs.size());
+    if (Control(fd, kGetResources, &ids) == 0) {
+      // The first CRTC that drives an output, in the card's own order.
+      for (std::size_t i = 0; i < std::min<std::size_t>(ids.count_crtcs, crtcs.size()) && !current; ++i) {
+        DrmCrtc crtc = {};
+        crtc.crtc_id = crtcs[i];
+        if (Control(fd, kGetCrtc, &crtc) == 0 && crtc.mode_valid && crtc.mode.hdisplay && crtc.mode.vdisplay) {
+          current = DisplayMode{crtc.mode.hdisplay, crtc.mode.vdisplay, crtc.mode.vrefresh};
+        }
+      }
+    }
+  }
+  close(fd);
+  return current;
+}
+
+}  // namespace platform_posix
