@@ -30,7 +30,7 @@ debug_sections() {
 }
 
 deb() {
-  need dpkg dpkg-deb objdump lintian man file
+  need dpkg dpkg-deb objdump man file
   set -- "$dir"/vexaenvchecker_"$version"_*.deb
   [ -f "$1" ] || skip "no vexaenvchecker_${version}_*.deb in $dir (scripts/package makes it)"
   [ $# -eq 1 ] || fail "more than one package of $version in $dir: $*"
@@ -41,10 +41,18 @@ deb() {
   [ "$(dpkg-deb -f "$package" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
   # Debian's own checker fails on errors and warnings; not even a pedantic
   # remark may stay. (Its standard error only says whether it runs as root.)
-  lintian --pedantic --display-info --fail-on error,warning "$package" >"$work/lintian" 2>"$work/lintian.err"
-  status=$?
-  [ ! -s "$work/lintian" ] && [ "$status" -eq 0 ] ||
-    fail "lintian (exit status $status): $(cat "$work/lintian" "$work/lintian.err")"
+  # Without lintian the other checks still run; CI installs it and may not
+  # go without.
+  if command -v lintian >/dev/null 2>&1; then
+    lintian --pedantic --display-info --fail-on error,warning "$package" >"$work/lintian" 2>"$work/lintian.err"
+    status=$?
+    [ ! -s "$work/lintian" ] && [ "$status" -eq 0 ] ||
+      fail "lintian (exit status $status): $(cat "$work/lintian" "$work/lintian.err")"
+  elif [ -n "${CI:-}" ]; then
+    fail "lintian is missing"
+  else
+    echo "note: lintian is missing, the package is not checked with it"
+  fi
 
   recommends=$(dpkg-deb -f "$package" Recommends)
   [ "$recommends" = "zenity | kdialog, xdg-utils, pci.ids" ] || fail "Recommends: $recommends"
@@ -98,6 +106,8 @@ EOF
     file=$root/usr/libexec/vexaEnvChecker/$program
     [ -x "$file" ] || fail "$program is not executable"
     [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
+    # lintian has no word on the stack protector; its check function shows.
+    objdump -T "$file" | grep -q '__stack_chk_fail' || fail "$program is built without the stack protector"
   done
 
   # The menu entry shows the package's own icon, drawn at the size its folder
