@@ -18,7 +18,7 @@
 #include "vexaNaiveReport.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 
 namespace {

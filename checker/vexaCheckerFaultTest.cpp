@@ -21,12 +21,12 @@
 #include <thread>
 #include <vector>
 
-#include "checker/internal/vexaReportStructure.h"
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaReportStructure.h"
+#include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
 #include "platform/Testing.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 

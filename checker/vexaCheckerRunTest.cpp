@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
 #include "platform/Testing.h"
 #include "platform/Win32.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 
 namespace vexaEnvChecker {

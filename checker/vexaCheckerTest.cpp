@@ -10,7 +10,7 @@
 #include "platform/TextFile.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaProcess.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 
 namespace vexaEnvChecker {
 namespace {

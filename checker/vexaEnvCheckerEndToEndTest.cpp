@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "checker/internal/vexaReportStructure.h"
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaReportStructure.h"
+#include "checker/testing/vexaRunHarness.h"
 #include "platform/D3D8.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 

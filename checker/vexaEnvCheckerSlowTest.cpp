@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaRunHarness.h"
 
 namespace vexaEnvChecker {
 namespace {

@@ -1,7 +1,7 @@
 // A line reader over the section and one small parser per block of the
 // device report. Texts the machine supplies (names, numbers) are checked for
 // their form only; everything the writers fix is checked to the letter.
-#include "checker/internal/vexaReportStructure.h"
+#include "checker/testing/vexaReportStructure.h"
 
 #include <cstring>
 #include <sstream>

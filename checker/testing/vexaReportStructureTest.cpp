@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "checker/internal/vexaReportStructure.h"
+#include "checker/testing/vexaReportStructure.h"
 #include "platform/D3D8Model.h"
 #include "vexaSDK/System/vexaPath.h"
 

@@ -14,7 +14,7 @@
 
 #include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Dialog.h"
-#include "platform/posix/internal/TestPrograms.h"
+#include "platform/posix/testing/TestPrograms.h"
 
 namespace platform_posix {
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/D3D8.h"
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {

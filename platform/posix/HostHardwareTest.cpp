@@ -12,7 +12,7 @@
 
 #include "platform/D3D8Model.h"
 #include "platform/posix/internal/HostHardware.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace platform_posix {

@@ -14,7 +14,7 @@
 #include "platform/D3D8.h"
 #include "platform/TextFile.h"
 #include "platform/posix/internal/Console.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 

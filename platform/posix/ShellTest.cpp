@@ -9,7 +9,7 @@
 #include "platform/Win32.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Shell.h"
-#include "platform/posix/internal/TestPrograms.h"
+#include "platform/posix/testing/TestPrograms.h"
 
 namespace platform_posix {
 namespace {

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "vexaSDK/Common/internal/vexaLogReader.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"

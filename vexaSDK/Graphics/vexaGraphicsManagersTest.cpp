@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 
 namespace vexaSDK {
 namespace Graphics {

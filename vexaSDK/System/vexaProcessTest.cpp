@@ -5,7 +5,7 @@
 
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
 #include "vexaSDK/System/vexaProcess.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Thread/vexaCriticalSection.h"
 #include "vexaSDK/Thread/vexaSingleton.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/dxdiag/internal/DiagReport.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 
 namespace platform_posix {
 namespace {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform_posix {

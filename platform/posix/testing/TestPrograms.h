@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 
 namespace platform_posix {
 

@@ -2,7 +2,7 @@
 // log, named after its process id, so test programs run side by side (ctest
 // -j, two runs on one build folder) never read or truncate each other's
 // entries. The file is removed when the process ends, after the log closed.
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 
 #include <cstdlib>
 

@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "platform/TextFile.h"
-#include "vexaSDK/Common/internal/vexaLogReader.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 
 namespace vexaSDK {
 namespace DX8 {

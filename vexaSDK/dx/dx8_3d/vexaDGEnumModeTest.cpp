@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaSDK {

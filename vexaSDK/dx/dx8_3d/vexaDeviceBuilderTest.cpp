@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceBuilder.h"
 
 namespace vexaSDK {

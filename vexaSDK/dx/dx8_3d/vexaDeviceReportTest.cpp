@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "platform/D3D8Model.h"
-#include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaSDK {
