@@ -25,8 +25,8 @@ namespace {
 
 using namespace vexaSDK::DX8;
 using internal::CReportText;
-using internal::CTestEnumMode;
-using internal::CTestModeInfo;
+using testing::CTestEnumMode;
+using testing::CTestModeInfo;
 
 // An in-memory sink with room reserved up front, so every side pays for its
 // bytes and flushes, not for a growing string. It notes where each flush fell.

@@ -11,7 +11,7 @@
 #include "vexaSDK/System/vexaPath.h"
 
 namespace vexaEnvChecker {
-namespace internal {
+namespace testing {
 namespace {
 
 const char kDiagnostic[] = "------------------\r\nSystem Information\r\n------------------\r\n";
@@ -103,5 +103,5 @@ TEST(ReportStructureTest, GarbledReportsAreNamedWithTheirLine) {
 }
 
 }  // namespace
-}  // namespace internal
+}  // namespace testing
 }  // namespace vexaEnvChecker

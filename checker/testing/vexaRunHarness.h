@@ -23,7 +23,7 @@
 #include <vector>
 
 namespace vexaEnvChecker {
-namespace internal {
+namespace testing {
 
 inline std::string ReadHostFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -227,5 +227,5 @@ class CRunFolder {
   rlim_t fileSizeLimit_ = RLIM_INFINITY;
 };
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace vexaEnvChecker

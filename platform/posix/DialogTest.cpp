@@ -16,10 +16,11 @@
 #include "platform/posix/internal/Dialog.h"
 #include "platform/posix/testing/TestPrograms.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::CScopedVariable;
+using testing::TestPrograms;
 
 typedef std::vector<std::string> Arguments;
 
@@ -243,4 +244,4 @@ TEST_F(DialogRunTest, BoxesAskedOnTestStreamsNeverBecomeDialogues) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

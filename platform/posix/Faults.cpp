@@ -1,7 +1,7 @@
 // The counters and the one planned failure behind the stand-in's fault sites.
 #include "platform/posix/internal/Faults.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using platform::testing::FaultSite;
@@ -46,4 +46,4 @@ void SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileNa
 
 std::array<unsigned long, platform::testing::kFaultSiteCount> FaultCounts() { return Plan().counts; }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

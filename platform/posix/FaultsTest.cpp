@@ -10,7 +10,7 @@
 #include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using platform::testing::FaultSite;
@@ -109,4 +109,4 @@ TEST_F(FaultsTest, FileSitesFailOnlyTheNamedFile) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

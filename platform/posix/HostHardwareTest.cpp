@@ -15,7 +15,7 @@
 #include "platform/posix/testing/HostTesting.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::AddQemuCard;
@@ -412,4 +412,4 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

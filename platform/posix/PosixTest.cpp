@@ -18,7 +18,7 @@
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 const char kHyouUtf8[] = u8"表";
@@ -276,9 +276,9 @@ TEST(PosixMessageTest, SystemTextsEndInCrLf) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 struct BoxCase {
@@ -316,9 +316,9 @@ TEST(PosixMessageTest, MessageBoxesAskOnTheTerminal) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 class PosixDirect3DTest : public TempFolderTest {};
@@ -371,4 +371,4 @@ TEST_F(PosixDirect3DTest, DefaultRuntimeServesAReferenceDevice) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -22,7 +22,7 @@
 
 extern char** environ;
 
-namespace platform_posix {
+namespace platform::posix {
 
 namespace {
 
@@ -329,9 +329,9 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   return run;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-using namespace platform_posix;
+using namespace platform::posix;
 
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
                            LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,

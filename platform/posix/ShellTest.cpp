@@ -11,10 +11,11 @@
 #include "platform/posix/internal/Shell.h"
 #include "platform/posix/testing/TestPrograms.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::CScopedVariable;
+using testing::TestPrograms;
 
 // The support mail link as the tool builds it; the same text as narrow code
 // page 932 bytes and as the UTF-8 that xdg-open must receive.
@@ -157,4 +158,4 @@ TEST_F(ShellOpenTest, AnOpenerStillRunningAfterTheBoundHasStarted) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

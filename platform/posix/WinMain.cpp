@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string commandLine =
-      platform_posix::ProcessCommandLine(std::getenv(platform_posix::kCommandLineVariable), argc, argv);
-  std::string arguments(platform_posix::CommandLineArguments(commandLine));
+      platform::posix::ProcessCommandLine(std::getenv(platform::posix::kCommandLineVariable), argc, argv);
+  std::string arguments(platform::posix::CommandLineArguments(commandLine));
   return WinMain(nullptr, nullptr, &arguments[0], SW_SHOWNORMAL);
 }

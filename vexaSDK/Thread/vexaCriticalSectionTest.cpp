@@ -45,7 +45,7 @@ TEST(CriticalSectionTest, LeaveWithoutEnterThrowsAndKeepsTheSectionUsable) {
 }
 
 TEST(CriticalSectionTest, DestroyedWhileEnteredWritesOneLogEntry) {
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   {
     CCriticalSection section;
     section.Enter();

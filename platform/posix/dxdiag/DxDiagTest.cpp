@@ -13,7 +13,7 @@
 #include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::AddQemuCard;
@@ -117,4 +117,4 @@ TEST(DxDiagTest, ReportsThisMachine) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

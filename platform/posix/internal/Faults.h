@@ -9,7 +9,7 @@
 
 #include "platform/Testing.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // Counts one call of `site`; true when it is the one the plan fails.
 bool FailsNow(platform::testing::FaultSite site);
@@ -20,4 +20,4 @@ bool IsPlannedFile(std::string_view hostPath);
 void SetFaultPlan(platform::testing::FaultSite site, unsigned long index, const std::string& fileName);
 std::array<unsigned long, platform::testing::kFaultSiteCount> FaultCounts();
 
-}  // namespace platform_posix
+}  // namespace platform::posix

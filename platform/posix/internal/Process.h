@@ -11,7 +11,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // The program name first, then each argument with quotes and backslashes
 // resolved.
@@ -64,4 +64,4 @@ struct HostRun {
 // running then is left to run.
 HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

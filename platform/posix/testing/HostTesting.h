@@ -22,7 +22,7 @@
 #include "platform/posix/internal/FileAccess.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace testing {
 
 struct PciFunction {
@@ -257,4 +257,4 @@ class CScopedVariable {
 };
 
 }  // namespace testing
-}  // namespace platform_posix
+}  // namespace platform::posix

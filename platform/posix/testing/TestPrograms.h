@@ -14,7 +14,7 @@
 
 #include "platform/posix/testing/HostTesting.h"
 
-namespace platform_posix {
+namespace platform::posix::testing {
 
 class TestPrograms {
  public:
@@ -78,9 +78,9 @@ class TestPrograms {
   void Write(const std::string& file, const std::string& text) {
     std::ofstream(folder_ + "/" + file) << text;
   }
-  std::string Read(const std::string& file) const { return testing::ReadFile(folder_ + "/" + file); }
+  std::string Read(const std::string& file) const { return ReadFile(folder_ + "/" + file); }
 
   std::string folder_;
 };
 
-}  // namespace platform_posix
+}  // namespace platform::posix::testing

@@ -14,8 +14,11 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace internal {
+namespace testing {
 namespace {
+
+using internal::GetLogFilePath;
+using internal::SetLogFilePath;
 
 bool keepLog = false;
 
@@ -76,6 +79,6 @@ bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
   return ended && read;
 }
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace Common
 }  // namespace vexaSDK
