@@ -1,4 +1,5 @@
-// The counters and the one planned failure behind the stand-in's fault sites.
+// The counters and the one planned failure behind the stand-in's fault sites,
+// for test programs only (see internal/Faults.h).
 #include "platform/posix/internal/Faults.h"
 
 namespace platform::posix {
