@@ -28,7 +28,7 @@ class FaultsTest : public testing::CTempFolderTest {
     CTempFolderTest::TearDown();
   }
   std::string Windows(const std::string& name) const { return windows_ + "\\" + name; }
-  std::string Read(const std::string& name) const { return testing::ReadFile(host_ + "/" + name); }
+  std::string Read(const std::string& name) const { return testing::ReadHostFile(host_ + "/" + name); }
 };
 
 TEST_F(FaultsTest, OnlyThePlannedCallFails) {

@@ -25,7 +25,7 @@ const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 const char kDesktopUtf8[] = u8"デスクトップ";
 
-using testing::ReadFile;
+using testing::ReadHostFile;
 using TempFolderTest = testing::CTempFolderTest;
 
 TEST(PosixPathTest, WindowsPathsMapToHostPaths) {
@@ -168,7 +168,7 @@ TEST_F(TempFolderTest, TextFilesWriteCrLf) {
     platform::CTextFileStream out(path.c_str(), std::ios::app);
     out << "c\n";
   }
-  EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadFile(host_ + "/" + kHyouUtf8 + ".txt"));
+  EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadHostFile(host_ + "/" + kHyouUtf8 + ".txt"));
   platform::CTextFileStream missing((windows_ + "\\no\\x.txt").c_str());
   EXPECT_FALSE(missing.is_open());
   missing << "dropped";

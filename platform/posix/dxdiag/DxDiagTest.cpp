@@ -19,7 +19,7 @@ namespace {
 using testing::AddQemuCard;
 using testing::CFakeSysfs;
 using testing::FromCrLf;
-using testing::ReadFile;
+using testing::ReadHostFile;
 using testing::RunShell;
 using testing::ShellRun;
 using testing::WithoutNamedLine;
@@ -68,7 +68,7 @@ TEST(DxDiagTest, CheckerStartsItWithThePathAsGiven) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 
-  const std::string report = FromCrLf(ReadFile(folder + "/envInfo.txt"));
+  const std::string report = FromCrLf(ReadHostFile(folder + "/envInfo.txt"));
   EXPECT_EQ(WithoutNamedLine(kQemuDisplay, "          Card name: "),
             WithoutNamedLine(Section(report, "Display Devices"), "          Card name: "));
   EXPECT_EQ(0u,
@@ -107,7 +107,7 @@ TEST(DxDiagTest, ReportsThisMachine) {
       RunShell(tree, "env -u SYSFS_PATH '" + std::string(VEXA_DXDIAG) + "' /t " + tree.Path("real.txt"));
   ASSERT_EQ(0, run.exitCode) << run.errors;
   EXPECT_EQ("", run.errors);
-  const std::string report = FromCrLf(ReadFile(tree.Path("real.txt")));
+  const std::string report = FromCrLf(ReadHostFile(tree.Path("real.txt")));
   EXPECT_EQ(0u,
             report.find("------------------\nSystem Information\n------------------\nTime of this report: "));
   EXPECT_NE(std::string::npos, report.find("\n   Operating System: "));

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
 #include "platform/D3D8Model.h"
+#include "platform/TextFile.h"
 #include "vexaSDK/Common/testing/vexaLogReader.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
@@ -237,9 +236,8 @@ TEST(EnumerationTest, DefaultModelReport) {
   const CDGEnumMode enumeration(runtime.d3d);
   std::ostringstream text;
   enumeration.WriteDeviceInfo(text);
-  std::ifstream golden(VEXA_TESTDATA_DIR "/DefaultModelDeviceInfo.txt", std::ios::binary);
-  ASSERT_TRUE(golden.is_open());
-  const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+  std::string expected;
+  ASSERT_TRUE(platform::ReadFileBytes(VEXA_TESTDATA_DIR "/DefaultModelDeviceInfo.txt", expected));
   EXPECT_EQ(expected, text.str());
 }
 
