@@ -18,15 +18,15 @@
 #include "vexaNaiveReport.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 
 namespace {
 
 using namespace vexaSDK::DX8;
 using internal::CReportText;
-using internal::CTestEnumMode;
-using internal::CTestModeInfo;
+using testing::CTestEnumMode;
+using testing::CTestModeInfo;
 
 // An in-memory sink with room reserved up front, so every side pays for its
 // bytes and flushes, not for a growing string. It notes where each flush fell.

@@ -21,22 +21,22 @@
 #include <thread>
 #include <vector>
 
-#include "checker/internal/vexaReportStructure.h"
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaReportStructure.h"
+#include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
 #include "platform/Testing.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 
 namespace vexaEnvChecker {
 namespace {
 
-using internal::CRunFolder;
-using internal::HostFileExists;
-using internal::ReadHostFile;
-using internal::WriteHostFile;
+using testing::CRunFolder;
+using testing::HostFileExists;
+using testing::ReadHostFile;
+using testing::WriteHostFile;
 using platform::d3d8::Call;
 using platform::d3d8::CRuntimeModel;
 using platform::d3d8::Object;
@@ -147,7 +147,7 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
   const int errorOutput = open((results + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (errorOutput < 0 || dup2(errorOutput, 2) < 0) return 126;
   close(errorOutput);
-  vexaSDK::Common::internal::SetLogFilePath(vexaSDK::Common::internal::GetTestLogPath(GetCurrentProcessId()));
+  vexaSDK::Common::internal::SetLogFilePath(vexaSDK::Common::testing::GetTestLogPath(GetCurrentProcessId()));
   clearenv();
   for (const std::string& entry : folder.Environment()) {
     const std::size_t equals = entry.find('=');
@@ -194,7 +194,7 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
   IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(again);
   {
     const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
-    WriteHostFile(results + "/expected", internal::DeviceInfoFileText(enumeration));
+    WriteHostFile(results + "/expected", testing::DeviceInfoFileText(enumeration));
   }
   direct3D->Release();
 
@@ -238,18 +238,18 @@ std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& fo
   const bool mustEnd = planned && (!fault.call.direct3D || EndsTheRun(fault.call));
   const bool reportThere = HostFileExists(folder.Report());
   const std::string report = reportThere ? ReadHostFile(folder.Report()) : std::string();
-  if (run.boxes == internal::kStartBox + internal::kCompletionBox) {
+  if (run.boxes == testing::kStartBox + testing::kCompletionBox) {
     if (mustEnd) return "a failing call the run cannot do without went unnoticed";
     if (!reportThere) return "completed without a report";
-    const std::string wrong = internal::CheckReportStructure(report);
+    const std::string wrong = testing::CheckReportStructure(report);
     if (!wrong.empty()) return "completed with a broken report: " + wrong;
     std::string section;
-    internal::FindDeviceInfoSection(report, section);
+    testing::FindDeviceInfoSection(report, section);
     if (section != run.expectedSection) return "the DeviceInfo section is not what the runtime answered";
     if (!folder.MailerRan()) return "the support mail was not offered to the mailer";
     return std::string();
   }
-  if (run.boxes != internal::kStartBox + internal::FailureBox(FailureText(fault.call))) {
+  if (run.boxes != testing::kStartBox + testing::FailureBox(FailureText(fault.call))) {
     return "unexpected boxes:\n" + run.boxes;
   }
   if (!mustEnd) return "the run gave up over a call whose item the report only leaves out";
@@ -260,7 +260,7 @@ std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& fo
   const bool gaveUpWaiting =
       !fault.call.direct3D && fault.call.kind == static_cast<std::size_t>(FaultSite::kWaitForSingleObject);
   std::string section;
-  if (gaveUpWaiting && !internal::FindDeviceInfoSection(report, section)) return std::string();
+  if (gaveUpWaiting && !testing::FindDeviceInfoSection(report, section)) return std::string();
   return "the failed run left envInfo.txt behind";
 }
 

@@ -10,20 +10,20 @@
 #include <thread>
 #include <vector>
 
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
 #include "platform/Testing.h"
 #include "platform/Win32.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 
 namespace vexaEnvChecker {
 namespace {
 
-using internal::HostFileExists;
-using internal::ReadHostFile;
-using internal::WriteHostFile;
+using testing::HostFileExists;
+using testing::ReadHostFile;
+using testing::WriteHostFile;
 using vexaSDK::DX8::CD3D8;
 
 struct ShownBox {
@@ -69,7 +69,7 @@ class CScriptedAnswers : public std::streambuf {
   std::vector<ShownBox> shown_;
 };
 
-class CheckerRunTest : public vexaSDK::DX8::internal::D3D8TestBase {
+class CheckerRunTest : public vexaSDK::DX8::testing::D3D8TestBase {
  protected:
   void SetUp() override {
     D3D8TestBase::SetUp();
@@ -103,7 +103,7 @@ class CheckerRunTest : public vexaSDK::DX8::internal::D3D8TestBase {
   }
 
   // Only its home is used: the run happens in this process.
-  const internal::CRunFolder folder_{"", ""};
+  const testing::CRunFolder folder_{"", ""};
 };
 
 TEST_F(CheckerRunTest, EverythingIsDownBeforeTheCompletionQuestion) {
@@ -156,7 +156,7 @@ TEST_F(CheckerRunTest, FailedStartsAreReportedAfterEverythingIsDown) {
       {"no reference rasteriser", ~0u, false, u8"Direct3Dの初期化に失敗"},
   };
   for (const Case& c : cases) {
-    Serve(vexaSDK::DX8::internal::MakeDeviceModel());
+    Serve(vexaSDK::DX8::testing::MakeDeviceModel());
     model->adapters[0].ref.available = c.reference;
     WriteHostFile(Report(), "old report\r\n");
     const std::vector<ShownBox> shown = Run({"y", "y", ""}, c.apartment);

@@ -10,13 +10,13 @@
 #include "platform/TextFile.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaProcess.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 
 namespace vexaEnvChecker {
 namespace {
 
-using vexaSDK::DX8::internal::CTestEnumMode;
-using vexaSDK::DX8::internal::CTestModeInfo;
+using vexaSDK::DX8::testing::CTestEnumMode;
+using vexaSDK::DX8::testing::CTestModeInfo;
 
 TEST(CheckerTest, SupportMailLinkIsAddressSubjectAndTheWholeBody) {
   const std::string prefix = "mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=";

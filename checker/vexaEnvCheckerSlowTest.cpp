@@ -6,20 +6,20 @@
 
 #include <string>
 
-#include "checker/internal/vexaRunHarness.h"
+#include "checker/testing/vexaRunHarness.h"
 
 namespace vexaEnvChecker {
 namespace {
 
-using internal::CRunFolder;
-using internal::CRunResult;
-using internal::HostFileExists;
-using internal::ReadHostFile;
+using testing::CRunFolder;
+using testing::CRunResult;
+using testing::HostFileExists;
+using testing::ReadHostFile;
 
 TEST(SlowEndToEndTest, DxdiagOutlivingAMinuteIsAFailure) {
   CRunFolder run(VEXA_ENV_CHECKER, "");
   ASSERT_TRUE(run.ok());
-  run.SetDxdiag(std::string(internal::kDxdiagReportPath) +
+  run.SetDxdiag(std::string(testing::kDxdiagReportPath) +
                 "printf 'begun\\r\\n' > \"$p\"\n"
                 "echo $$ > \"$0.pid\"\n"
                 "exec sleep 90\n");
@@ -31,7 +31,7 @@ TEST(SlowEndToEndTest, DxdiagOutlivingAMinuteIsAFailure) {
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(0, result.exitCode);
   EXPECT_GE(waited, std::chrono::seconds(59));
-  EXPECT_EQ(internal::kStartBox + internal::FailureBox(u8"dxdiagのログ出力に失敗しました。"), result.out);
+  EXPECT_EQ(testing::kStartBox + testing::FailureBox(u8"dxdiagのログ出力に失敗しました。"), result.out);
   EXPECT_FALSE(HostFileExists(run.Report())) << "what dxdiag had written is deleted";
   EXPECT_FALSE(pid.empty()) << "the diagnostic program was started";
 }

@@ -34,25 +34,25 @@ std::string LowBytes(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string bytes = vexa_fuzz::Text(data, size);
+  const std::string bytes = vexaFuzz::Text(data, size);
 
   // The bytes as code page 932 text, from a driver or the program.
-  const std::string utf8 = platform_posix::AnsiToUtf8(bytes);
-  VEXA_FUZZ_CHECK(vexa_fuzz::IsUtf8(utf8));
+  const std::string utf8 = platform::posix::AnsiToUtf8(bytes);
+  VEXA_FUZZ_CHECK(vexaFuzz::IsUtf8(utf8));
   VEXA_FUZZ_CHECK(LowBytes(utf8) == LowBytes(bytes));
-  const std::string ansi = platform_posix::Utf8ToAnsi(utf8);
+  const std::string ansi = platform::posix::Utf8ToAnsi(utf8);
   VEXA_FUZZ_CHECK(IsWellFormedAnsi(ansi));
-  VEXA_FUZZ_CHECK(platform_posix::AnsiToUtf8(ansi) == utf8);
+  VEXA_FUZZ_CHECK(platform::posix::AnsiToUtf8(ansi) == utf8);
 
   // The bytes as UTF-8 text from the host: a file name, a terminal answer.
-  const std::string fromHost = platform_posix::Utf8ToAnsi(bytes);
+  const std::string fromHost = platform::posix::Utf8ToAnsi(bytes);
   VEXA_FUZZ_CHECK(IsWellFormedAnsi(fromHost));
   VEXA_FUZZ_CHECK(LowBytes(fromHost) == LowBytes(bytes));
-  VEXA_FUZZ_CHECK(vexa_fuzz::IsUtf8(platform_posix::AnsiToUtf8(fromHost)));
+  VEXA_FUZZ_CHECK(vexaFuzz::IsUtf8(platform::posix::AnsiToUtf8(fromHost)));
   // Host text comes back unchanged while the user-defined area has codes left.
   const auto marks = [](const std::string& text) { return std::count(text.begin(), text.end(), '?'); };
-  if (vexa_fuzz::IsUtf8(bytes) && marks(fromHost) == marks(bytes)) {
-    VEXA_FUZZ_CHECK(platform_posix::AnsiToUtf8(fromHost) == bytes);
+  if (vexaFuzz::IsUtf8(bytes) && marks(fromHost) == marks(bytes)) {
+    VEXA_FUZZ_CHECK(platform::posix::AnsiToUtf8(fromHost) == bytes);
   }
   return 0;
 }

@@ -13,19 +13,19 @@
 namespace {
 
 bool SurvivesHost(const std::string& ansi) {
-  return platform_posix::Utf8ToAnsi(platform_posix::AnsiToUtf8(ansi)) == ansi;
+  return platform::posix::Utf8ToAnsi(platform::posix::AnsiToUtf8(ansi)) == ansi;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string line = vexa_fuzz::CText(data, size);
-  const std::vector<std::string> arguments = platform_posix::SplitCommandLine(line);
+  const std::string line = vexaFuzz::CText(data, size);
+  const std::vector<std::string> arguments = platform::posix::SplitCommandLine(line);
   VEXA_FUZZ_CHECK(!arguments.empty());
   VEXA_FUZZ_CHECK(arguments[0].find('"') == std::string::npos);
 
   // What WinMain receives is the end of the line itself.
-  const std::string_view rest = platform_posix::CommandLineArguments(line);
+  const std::string_view rest = platform::posix::CommandLineArguments(line);
   VEXA_FUZZ_CHECK(rest.size() <= line.size() &&
                   line.compare(line.size() - rest.size(), rest.size(), rest) == 0);
   VEXA_FUZZ_CHECK(rest.empty() || (rest[0] != ' ' && rest[0] != '\t'));
@@ -36,20 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!SurvivesHost(argument)) return 0;
   }
   std::vector<std::string> hostArguments;
-  for (const std::string& argument : arguments) hostArguments.push_back(platform_posix::AnsiToUtf8(argument));
+  for (const std::string& argument : arguments) hostArguments.push_back(platform::posix::AnsiToUtf8(argument));
   std::vector<char*> argv;
   for (std::string& argument : hostArguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   const int argc = static_cast<int>(arguments.size());
 
   // Without a handed-over line, the arguments joined by the rules.
-  const std::string joined = platform_posix::ProcessCommandLine(nullptr, argc, argv.data());
-  VEXA_FUZZ_CHECK(platform_posix::SplitCommandLine(joined) == arguments);
+  const std::string joined = platform::posix::ProcessCommandLine(nullptr, argc, argv.data());
+  VEXA_FUZZ_CHECK(platform::posix::SplitCommandLine(joined) == arguments);
 
   // The handed-over line itself, since it gives exactly these arguments.
   if (SurvivesHost(line)) {
-    const std::string handedOver = platform_posix::AnsiToUtf8(line);
-    VEXA_FUZZ_CHECK(platform_posix::ProcessCommandLine(handedOver.c_str(), argc, argv.data()) == line);
+    const std::string handedOver = platform::posix::AnsiToUtf8(line);
+    VEXA_FUZZ_CHECK(platform::posix::ProcessCommandLine(handedOver.c_str(), argc, argv.data()) == line);
   }
   return 0;
 }

@@ -16,7 +16,7 @@
     }                                                                                       \
   } while (false)
 
-namespace vexa_fuzz {
+namespace vexaFuzz {
 
 inline std::string Text(const std::uint8_t* data, std::size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
@@ -47,4 +47,4 @@ inline bool IsUtf8(const std::string& text) {
   return true;
 }
 
-}  // namespace vexa_fuzz
+}  // namespace vexaFuzz

@@ -15,7 +15,7 @@
 
 namespace {
 
-using platform_posix::CMemoryFiles;
+using platform::posix::CMemoryFiles;
 
 void AddEntry(CMemoryFiles& files, bool link, const std::string& path, std::string body) {
   if (path.empty()) return;
@@ -78,17 +78,17 @@ bool IsWholeAnsiField(const char* field, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const CMemoryFiles files = ParseTree(vexa_fuzz::Text(data, size));
-  platform_posix::HardwareSources sources;
+  const CMemoryFiles files = ParseTree(vexaFuzz::Text(data, size));
+  platform::posix::HardwareSources sources;
   sources.sysfsRoot = "/sys";
   sources.pciIds = {"/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids"};
   sources.kernelRelease = "6.1.0-18-amd64";
 
-  const std::vector<platform_posix::DisplayController> controllers =
-      platform_posix::ReadDisplayControllers(files, sources);
-  VEXA_FUZZ_CHECK(controllers.size() <= platform_posix::kMaxDisplayControllers);
+  const std::vector<platform::posix::DisplayController> controllers =
+      platform::posix::ReadDisplayControllers(files, sources);
+  VEXA_FUZZ_CHECK(controllers.size() <= platform::posix::kMaxDisplayControllers);
   bool bootDevices = true;
-  for (const platform_posix::DisplayController& controller : controllers) {
+  for (const platform::posix::DisplayController& controller : controllers) {
     // The boot device first, then the others.
     VEXA_FUZZ_CHECK(bootDevices || !controller.bootVga);
     bootDevices = controller.bootVga;
@@ -96,20 +96,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VEXA_FUZZ_CHECK(IsPrintable(controller.name));
     VEXA_FUZZ_CHECK(controller.driver.empty() || !controller.driverVersion.empty() ||
                     sources.kernelRelease.empty());
-    VEXA_FUZZ_CHECK(controller.resolutions.size() <= platform_posix::kMaxResolutions);
+    VEXA_FUZZ_CHECK(controller.resolutions.size() <= platform::posix::kMaxResolutions);
     for (std::size_t i = 0; i < controller.resolutions.size(); ++i) {
-      const platform_posix::Resolution& resolution = controller.resolutions[i];
+      const platform::posix::Resolution& resolution = controller.resolutions[i];
       VEXA_FUZZ_CHECK(resolution.width > 0 && resolution.width <= 32767);
       VEXA_FUZZ_CHECK(resolution.height > 0 && resolution.height <= 32767);
       VEXA_FUZZ_CHECK(std::count(controller.resolutions.begin(), controller.resolutions.end(), resolution) ==
                       1);
     }
-    const D3DADAPTER_IDENTIFIER8 identifier = platform_posix::IdentifierOf(controller);
+    const D3DADAPTER_IDENTIFIER8 identifier = platform::posix::IdentifierOf(controller);
     VEXA_FUZZ_CHECK(IsWholeAnsiField(identifier.Driver, sizeof identifier.Driver));
     VEXA_FUZZ_CHECK(IsWholeAnsiField(identifier.Description, sizeof identifier.Description));
   }
 
-  const std::shared_ptr<platform::d3d8::CRuntimeModel> model = platform_posix::MakeHostModel(files, sources);
+  const std::shared_ptr<platform::d3d8::CRuntimeModel> model = platform::posix::MakeHostModel(files, sources);
   VEXA_FUZZ_CHECK(model->adapters.size() == std::max<std::size_t>(controllers.size(), 1));
   for (const platform::d3d8::AdapterModel& adapter : model->adapters) {
     // Every adapter has modes, and its desktop is one of them.

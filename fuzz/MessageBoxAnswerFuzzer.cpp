@@ -57,12 +57,12 @@ int ExpectedAnswer(const Box& box, const std::string& typed) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const Box& box = kBoxes[data[0] % 3];
-  const std::string typed = vexa_fuzz::Text(data + 1, size - 1);
+  const std::string typed = vexaFuzz::Text(data + 1, size - 1);
   std::istringstream in(typed);
   std::ostringstream out;
-  platform_posix::SetConsoleStreams(&in, &out);
+  platform::posix::SetConsoleStreams(&in, &out);
   const int answer = MessageBoxA(nullptr, "Go on?", "vexaEnvChecker", box.buttons | MB_ICONQUESTION);
-  platform_posix::SetConsoleStreams(nullptr, nullptr);
+  platform::posix::SetConsoleStreams(nullptr, nullptr);
   VEXA_FUZZ_CHECK(answer == ExpectedAnswer(box, typed));
   return 0;
 }

@@ -10,7 +10,7 @@
 #include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 std::uint64_t Fnv1a64(const std::string& text) {
@@ -134,4 +134,4 @@ std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& 
   return model;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -12,7 +12,7 @@
 
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 bool IsTrailByte(unsigned char byte) {
@@ -242,7 +242,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   return output;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
   return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);

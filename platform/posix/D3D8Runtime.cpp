@@ -15,17 +15,17 @@ std::shared_ptr<platform::d3d8::CRuntimeModel>& ServedModel() {
 
 }  // namespace
 
-void platform_posix::SetServedModel(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
+void platform::posix::SetServedModel(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
   ServedModel() = model;
 }
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
-  if (platform_posix::FailsNow(platform::testing::FaultSite::kDirect3DCreate8)) return nullptr;
+  if (platform::posix::FailsNow(platform::testing::FaultSite::kDirect3DCreate8)) return nullptr;
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
   std::shared_ptr<platform::d3d8::CRuntimeModel> model = ServedModel();
   if (model == nullptr) {
     model =
-        platform_posix::MakeHostModel(platform_posix::CHostFiles(), platform_posix::HostHardwareSources());
+        platform::posix::MakeHostModel(platform::posix::CHostFiles(), platform::posix::HostHardwareSources());
     model->createDevice = &platform::d3d8::CreateModelDevice;
   }
   return platform::d3d8::CreateDirect3D8(model);

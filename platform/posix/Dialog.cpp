@@ -12,7 +12,7 @@
 
 #include "platform/posix/internal/Process.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 std::string Variable(const char* name) {
@@ -185,4 +185,4 @@ int ShowDialog(DialogProgram program, const std::string& path, const std::string
   return 0;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

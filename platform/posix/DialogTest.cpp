@@ -14,12 +14,13 @@
 
 #include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Dialog.h"
-#include "platform/posix/internal/TestPrograms.h"
+#include "platform/posix/testing/TestPrograms.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::CScopedVariable;
+using testing::TestPrograms;
 
 typedef std::vector<std::string> Arguments;
 
@@ -243,4 +244,4 @@ TEST_F(DialogRunTest, BoxesAskedOnTestStreamsNeverBecomeDialogues) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

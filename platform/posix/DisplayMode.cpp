@@ -16,7 +16,7 @@
 
 #include "platform/posix/internal/HostHardware.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 // --- X11 and RandR, as their libraries publish them.
@@ -197,4 +197,4 @@ std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath) {
   return current;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -1,7 +1,8 @@
-// The counters and the one planned failure behind the stand-in's fault sites.
+// The counters and the one planned failure behind the stand-in's fault sites,
+// for test programs only (see internal/Faults.h).
 #include "platform/posix/internal/Faults.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using platform::testing::FaultSite;
@@ -46,4 +47,4 @@ void SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileNa
 
 std::array<unsigned long, platform::testing::kFaultSiteCount> FaultCounts() { return Plan().counts; }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -7,10 +7,10 @@
 #include "platform/D3D8.h"
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using platform::testing::FaultSite;
@@ -28,7 +28,7 @@ class FaultsTest : public testing::CTempFolderTest {
     CTempFolderTest::TearDown();
   }
   std::string Windows(const std::string& name) const { return windows_ + "\\" + name; }
-  std::string Read(const std::string& name) const { return testing::ReadFile(host_ + "/" + name); }
+  std::string Read(const std::string& name) const { return testing::ReadHostFile(host_ + "/" + name); }
 };
 
 TEST_F(FaultsTest, OnlyThePlannedCallFails) {
@@ -109,4 +109,4 @@ TEST_F(FaultsTest, FileSitesFailOnlyTheNamedFile) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

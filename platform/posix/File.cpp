@@ -4,8 +4,8 @@
 
 #include "platform/posix/internal/Posix.h"
 
-using platform_posix::FailWithErrno;
-using platform_posix::ToHostPath;
+using platform::posix::FailWithErrno;
+using platform::posix::ToHostPath;
 
 namespace {
 
@@ -27,7 +27,7 @@ DWORD NotFoundError(const std::string& hostPath) {
 bool StatPath(LPCSTR fileName, std::string& path, struct stat& info) {
   if (!ToHostPath(fileName, path)) return false;
   if (stat(path.c_str(), &info) == 0) return true;
-  SetLastError(errno == ENOENT ? NotFoundError(path) : platform_posix::Win32ErrorFromErrno(errno));
+  SetLastError(errno == ENOENT ? NotFoundError(path) : platform::posix::Win32ErrorFromErrno(errno));
   return false;
 }
 
@@ -73,7 +73,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   std::string path;
   if (!ToHostPath(pathName, path)) return FALSE;
   if (mkdir(path.c_str(), 0777) != 0) {
-    SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform_posix::Win32ErrorFromErrno(errno));
+    SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform::posix::Win32ErrorFromErrno(errno));
     return FALSE;
   }
   return TRUE;
@@ -83,7 +83,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
   std::string path;
   if (!ToHostPath(pathName, path)) return FALSE;
   if (rmdir(path.c_str()) != 0) {
-    SetLastError(errno == ENOTDIR ? ERROR_DIRECTORY : platform_posix::Win32ErrorFromErrno(errno));
+    SetLastError(errno == ENOTDIR ? ERROR_DIRECTORY : platform::posix::Win32ErrorFromErrno(errno));
     return FALSE;
   }
   return TRUE;

@@ -12,7 +12,7 @@
 #include <climits>
 #include <set>
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 const std::size_t kChunkBytes = 64 * 1024;
@@ -206,4 +206,4 @@ std::string_view LastComponent(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

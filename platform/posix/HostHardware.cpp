@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 const std::size_t kMaxAttributeBytes = 256;
@@ -256,4 +256,4 @@ std::vector<DisplayController> ReadDisplayControllers(const IFileAccess& files,
   return controllers;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -12,10 +12,10 @@
 
 #include "platform/D3D8Model.h"
 #include "platform/posix/internal/HostHardware.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::AddQemuCard;
@@ -24,7 +24,7 @@ using testing::CFakeSysfs;
 using testing::FromCrLf;
 using testing::kPciIds;
 using testing::PciFunction;
-using testing::ReadFile;
+using testing::ReadHostFile;
 using testing::RunShell;
 using testing::ShellRun;
 
@@ -414,7 +414,7 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
                                           "' XDG_CONFIG_HOME='" + home + "/.config' SYSFS_PATH='" +
                                           tree.Root() + "' '" VEXA_ENV_CHECKER "'");
   EXPECT_EQ(0, run.exitCode) << run.errors;
-  const std::string text = run.out + FromCrLf(ReadFile(home + "/Desktop/envInfo.txt"));
+  const std::string text = run.out + FromCrLf(ReadHostFile(home + "/Desktop/envInfo.txt"));
   // The blocks the model of this tree gives, named from this machine's own
   // PCI name database as the tool names them.
   const std::string expected =
@@ -428,4 +428,4 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -11,7 +11,7 @@
 #include "platform/posix/internal/FileAccess.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 struct SystemMessage {
@@ -129,9 +129,9 @@ void GetLastBox(HWND& owner, UINT& style) {
   style = lastStyle;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-using namespace platform_posix;
+using namespace platform::posix;
 
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                             va_list*) {

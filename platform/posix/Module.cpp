@@ -8,7 +8,7 @@
 #include "platform/posix/internal/Modules.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 // Creates every folder named up to the last backslash; a last part without a
@@ -78,9 +78,9 @@ void SetBuiltinModules(const BuiltinModule* table, std::size_t count) {
   moduleCount = table ? count : sizeof kDefaultModules / sizeof kDefaultModules[0];
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-using namespace platform_posix;
+using namespace platform::posix;
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   if (module != nullptr) {

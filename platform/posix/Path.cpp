@@ -15,7 +15,7 @@ DWORD WINAPI GetLastError(void) { return lastError; }
 
 void WINAPI SetLastError(DWORD errorCode) { lastError = errorCode; }
 
-namespace platform_posix {
+namespace platform::posix {
 
 DWORD Win32ErrorFromErrno(int error) {
   switch (error) {
@@ -99,4 +99,4 @@ std::string HostExecutableDirectory() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

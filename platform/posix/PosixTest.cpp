@@ -15,19 +15,19 @@
 #include "platform/D3D8.h"
 #include "platform/TextFile.h"
 #include "platform/posix/internal/Console.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 #include "platform/posix/internal/Shell.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 const char kDesktopUtf8[] = u8"デスクトップ";
 
-using testing::ReadFile;
+using testing::ReadHostFile;
 using TempFolderTest = testing::CTempFolderTest;
 
 TEST(PosixPathTest, WindowsPathsMapToHostPaths) {
@@ -228,7 +228,7 @@ TEST_F(TempFolderTest, TextFilesWriteCrLf) {
     platform::CTextFileStream out(path.c_str(), std::ios::app);
     out << "c\n";
   }
-  EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadFile(host_ + "/" + kHyouUtf8 + ".txt"));
+  EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadHostFile(host_ + "/" + kHyouUtf8 + ".txt"));
   platform::CTextFileStream missing((windows_ + "\\no\\x.txt").c_str());
   EXPECT_FALSE(missing.is_open());
   missing << "dropped";
@@ -336,9 +336,9 @@ TEST(PosixMessageTest, SystemTextsEndInCrLf) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 struct BoxCase {
@@ -376,9 +376,9 @@ TEST(PosixMessageTest, MessageBoxesAskOnTheTerminal) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 class PosixDirect3DTest : public TempFolderTest {};
@@ -431,4 +431,4 @@ TEST_F(PosixDirect3DTest, DefaultRuntimeServesAReferenceDevice) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -22,7 +22,7 @@
 
 extern char** environ;
 
-namespace platform_posix {
+namespace platform::posix {
 
 namespace {
 
@@ -340,9 +340,9 @@ DWORD LastWaitTimeout() {
   return lastWaitTimeout;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
-using namespace platform_posix;
+using namespace platform::posix;
 
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
                            LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,

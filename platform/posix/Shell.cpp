@@ -174,7 +174,7 @@ std::string HostDesktopDirectory() {
 
 }  // namespace
 
-std::string platform_posix::DesktopDirectory() { return HostDesktopDirectory(); }
+std::string platform::posix::DesktopDirectory() { return HostDesktopDirectory(); }
 
 namespace {
 
@@ -246,7 +246,7 @@ bool IsLink(const char* file) {
 
 }  // namespace
 
-DWORD platform_posix::SetOpenTimeBound(DWORD milliseconds) {
+DWORD platform::posix::SetOpenTimeBound(DWORD milliseconds) {
   const DWORD previous = openTimeBound;
   openTimeBound = milliseconds;
   return previous;
@@ -286,7 +286,7 @@ BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR path) {
   std::memcpy(&cb, pidl, sizeof cb);
   if (cb <= sizeof(WORD)) return FALSE;
   const char* hostPath = reinterpret_cast<const char*>(pidl) + sizeof(WORD);
-  const std::string windowsPath = platform_posix::ToWindowsPath(hostPath);
+  const std::string windowsPath = platform::posix::ToWindowsPath(hostPath);
   if (windowsPath.size() >= MAX_PATH) return FALSE;
   std::memcpy(path, windowsPath.c_str(), windowsPath.size() + 1);
   return TRUE;
@@ -294,7 +294,7 @@ BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR path) {
 
 HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                INT) {
-  using namespace platform_posix;
+  using namespace platform::posix;
   // xdg-open knows one verb, the default one; any other has no handler.
   if (operation != nullptr && *operation != '\0' && strcasecmp(operation, "open") != 0) {
     return ShellFailure(SE_ERR_NOASSOC);

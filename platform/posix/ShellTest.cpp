@@ -16,12 +16,13 @@
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
 #include "platform/posix/internal/Shell.h"
-#include "platform/posix/internal/TestPrograms.h"
+#include "platform/posix/testing/TestPrograms.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::CScopedVariable;
+using testing::TestPrograms;
 
 // The support mail link as the tool builds it; the same text as narrow code
 // page 932 bytes and as the UTF-8 that xdg-open must receive.
@@ -220,12 +221,12 @@ TEST(ShellOpenTerminalMailerTest, ATerminalMailerGetsATerminalOfItsOwn) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(42, WEXITSTATUS(status)) << "the mail program refused its empty input";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (testing::ReadFile(mailer + ".link").empty() && std::chrono::steady_clock::now() < deadline) {
+  while (testing::ReadHostFile(mailer + ".link").empty() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_EQ(kLinkUtf8, testing::ReadFile(mailer + ".link"));
+  EXPECT_EQ(kLinkUtf8, testing::ReadHostFile(mailer + ".link"));
   EXPECT_EQ(0, access((root + "/vexa-terminal.ran").c_str(), F_OK)) << "no terminal window was opened";
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

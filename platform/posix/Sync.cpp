@@ -23,8 +23,6 @@ void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) { MutexOf(section).lock(); }
 
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section) { return MutexOf(section).try_lock(); }
-
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) { MutexOf(section).unlock(); }
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {

@@ -19,7 +19,7 @@ using testing::FaultSite;
 
 bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
   std::string hostPath;
-  if (!platform_posix::ToHostPath(ansiPath, hostPath)) return false;
+  if (!platform::posix::ToHostPath(ansiPath, hostPath)) return false;
   std::ifstream in(hostPath, std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -29,9 +29,9 @@ bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
 bool CCrLfFileBuf::open(const char* ansiPath, std::ios::openmode mode) {
   if (fd_ >= 0) return false;
   std::string hostPath;
-  if (!platform_posix::ToHostPath(ansiPath, hostPath)) return false;
-  planned_ = platform_posix::IsPlannedFile(hostPath);
-  if (planned_ && platform_posix::FailsNow(FaultSite::kFileOpen)) return false;
+  if (!platform::posix::ToHostPath(ansiPath, hostPath)) return false;
+  planned_ = platform::posix::IsPlannedFile(hostPath);
+  if (planned_ && platform::posix::FailsNow(FaultSite::kFileOpen)) return false;
   // Append mode puts every write at the end, whatever else wrote there;
   // children started later do not inherit the file.
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | ((mode & std::ios::app) ? O_APPEND : O_TRUNC);
@@ -49,7 +49,7 @@ bool CCrLfFileBuf::close() {
   if (fd_ < 0) return false;
   const bool written = WriteBuffer();
   // The descriptor is gone whatever close says; a failure may mean lost bytes.
-  const bool closed = ::close(fd_) == 0 && !(planned_ && platform_posix::FailsNow(FaultSite::kFileClose));
+  const bool closed = ::close(fd_) == 0 && !(planned_ && platform::posix::FailsNow(FaultSite::kFileClose));
   fd_ = -1;
   setp(nullptr, nullptr);
   return written && closed && !failed_;
@@ -83,7 +83,7 @@ bool CCrLfFileBuf::WriteBuffer() {
 bool CCrLfFileBuf::WriteAll(const char* bytes, std::size_t count) {
   while (count > 0) {
     // What was not written is lost, as on a full disk; later writes are not tried.
-    if (planned_ && platform_posix::FailsNow(FaultSite::kFileWrite)) {
+    if (planned_ && platform::posix::FailsNow(FaultSite::kFileWrite)) {
       failed_ = true;
       return false;
     }

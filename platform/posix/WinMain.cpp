@@ -1,18 +1,15 @@
 // The POSIX process entry: hands control to the program's WinMain the way the
-// Windows start-up code does (no previous instance, the command line without
-// the program name in the ANSI code page, shown normally). A program on a
+// Windows start-up code does (no previous instance, shown normally), with an
+// empty command line, as every argument is answered here. A program on a
 // Linux PATH is also asked for --version and --help; the Windows program has
 // no options, so any other argument is refused here instead of being ignored
 // by a run that then asks its first question.
 #include <signal.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
-#include "platform/posix/internal/Posix.h"
-#include "platform/posix/internal/Process.h"
+#include "platform/Win32.h"
 
 namespace {
 
@@ -58,8 +55,6 @@ int main(int argc, char** argv) {
     std::fputs(u8"Try 'vexaEnvChecker --help'.\n", stderr);
     return 2;
   }
-  const std::string commandLine =
-      platform_posix::ProcessCommandLine(std::getenv(platform_posix::kCommandLineVariable), argc, argv);
-  std::string arguments(platform_posix::CommandLineArguments(commandLine));
-  return WinMain(nullptr, nullptr, &arguments[0], SW_SHOWNORMAL);
+  char noArguments[] = "";
+  return WinMain(nullptr, nullptr, noArguments, SW_SHOWNORMAL);
 }

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "vexaSDK/Common/internal/vexaLogReader.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
@@ -15,9 +15,9 @@ namespace vexaSDK {
 namespace Common {
 namespace {
 
-using internal::CLogReader;
-using internal::GetProgramLogPath;
-using internal::KeepTestLog;
+using testing::CLogReader;
+using testing::GetProgramLogPath;
+using testing::KeepTestLog;
 
 // How a text written with WriteLog stands in the text-mode file.
 std::string InFile(const std::string& text) {
@@ -131,7 +131,7 @@ TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
   std::string bytes;
   DWORD exitCode = 1;
   ASSERT_TRUE(
-      internal::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
+      testing::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
   EXPECT_EQ(0u, exitCode) << "the late entry ended the child cleanly";
   EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }

@@ -27,7 +27,9 @@ extern const DeviceHook kStopHooks[6];
 enum BlendMode { kBlendOpaque, kBlendAlpha, kBlendAdd, kBlendSubtract, kBlendMultiply, kBlendModeCount };
 
 // The shared buffer: 6144 vertices of position with reciprocal w, diffuse and
-// specular colour and one texture coordinate set.
+// specular colour and one texture coordinate set. The format code is fixed
+// (D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1, 32 bytes a
+// vertex): every manager that draws writes its vertices in this one layout.
 const UINT kSharedVertexCount = 6144;
 const DWORD kSharedVertexFormat = 0x1C4;
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 
 namespace vexaSDK {
 namespace Graphics {
@@ -10,7 +10,7 @@ namespace {
 
 using DX8::CD3D8;
 
-class GraphicsManagersTest : public DX8::internal::D3D8TestBase {};
+class GraphicsManagersTest : public DX8::testing::D3D8TestBase {};
 
 TEST_F(GraphicsManagersTest, ColourTablesWidenChannels) {
   ASSERT_TRUE(Initialize());

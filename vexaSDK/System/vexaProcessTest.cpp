@@ -5,7 +5,7 @@
 
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
 #include "vexaSDK/System/vexaProcess.h"
@@ -97,7 +97,7 @@ TEST(ProcessChild, DISABLED_WaitsForGo) {
 }
 
 TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
-  const std::string command = Common::internal::ChildTestCommand("ProcessChild.DISABLED_WaitsForGo");
+  const std::string command = Common::testing::ChildTestCommand("ProcessChild.DISABLED_WaitsForGo");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -134,7 +134,7 @@ TEST_F(ProcessTest, LaunchIntoAMissingFolderFails) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   const std::string missing = kRoot + "no such folder\\";
-  EXPECT_FALSE(LaunchProcess("", Common::internal::ChildTestCommand("NoSuchTest"), startup, process, nullptr,
+  EXPECT_FALSE(LaunchProcess("", Common::testing::ChildTestCommand("NoSuchTest"), startup, process, nullptr,
                              nullptr, FALSE, 0, nullptr, missing.c_str()));
   EXPECT_EQ(static_cast<DWORD>(ERROR_DIRECTORY), GetLastError());
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
 #include "vexaSDK/Common/vexaException.h"
 #include "vexaSDK/Thread/vexaCriticalSection.h"
 #include "vexaSDK/Thread/vexaSingleton.h"
@@ -45,7 +45,7 @@ TEST(CriticalSectionTest, LeaveWithoutEnterThrowsAndKeepsTheSectionUsable) {
 }
 
 TEST(CriticalSectionTest, DestroyedWhileEnteredWritesOneLogEntry) {
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   {
     CCriticalSection section;
     section.Enter();

@@ -8,7 +8,7 @@
 #ifdef _WIN32
 #include <d3d8.h>
 #else
-#include "platform/internal/posix/D3D8Api.h"
+#include "platform/posix/D3D8Api.h"
 #endif
 
 // The symbolic name of an HRESULT ("D3DERR_NOTAVAILABLE"), or "Unknown".

@@ -27,5 +27,5 @@ class CTextFileStream : public std::ofstream {
 
 }  // namespace platform
 #else
-#include "platform/internal/posix/TextFile.h"
+#include "platform/posix/TextFile.h"
 #endif

@@ -16,5 +16,5 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #else
-#include "platform/internal/posix/Win32Api.h"
+#include "platform/posix/Win32Api.h"
 #endif

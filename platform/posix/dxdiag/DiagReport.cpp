@@ -13,7 +13,7 @@
 
 #include "platform/posix/internal/Process.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 const std::size_t kKeyWidth = 19;
@@ -284,4 +284,4 @@ bool ReportPathOf(std::string_view commandLine, std::string& path) {
   return true;
 }
 
-}  // namespace platform_posix
+}  // namespace platform::posix

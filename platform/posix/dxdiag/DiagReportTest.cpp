@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/dxdiag/internal/DiagReport.h"
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::CFakeSysfs;
@@ -202,4 +202,4 @@ TEST(DiagReportTest, ReportPathIsEverythingAfterTheSwitch) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

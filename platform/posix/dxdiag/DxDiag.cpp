@@ -14,7 +14,7 @@
 #include "platform/posix/internal/Process.h"
 
 int main(int argc, char** argv) {
-  using namespace platform_posix;
+  using namespace platform::posix;
   const std::string commandLine = ProcessCommandLine(std::getenv(kCommandLineVariable), argc, argv);
   std::string path;
   if (!ReportPathOf(commandLine, path)) {

@@ -10,16 +10,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace {
 
 using testing::AddQemuCard;
 using testing::CFakeSysfs;
 using testing::FromCrLf;
-using testing::ReadFile;
+using testing::ReadHostFile;
 using testing::RunShell;
 using testing::ShellRun;
 using testing::WithoutNamedLine;
@@ -85,7 +85,7 @@ TEST(DxDiagTest, CheckerStartsItWithThePathAsGiven) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 
-  const std::string report = FromCrLf(ReadFile(folder + "/envInfo.txt"));
+  const std::string report = FromCrLf(ReadHostFile(folder + "/envInfo.txt"));
   EXPECT_EQ(WithoutNamedLine(kQemuDisplay, "          Card name: "),
             WithoutNamedLine(Section(report, "Display Devices"), "          Card name: "));
   EXPECT_EQ(0u,
@@ -124,7 +124,7 @@ TEST(DxDiagTest, ReportsThisMachine) {
       RunShell(tree, "env -u SYSFS_PATH '" + std::string(VEXA_DXDIAG) + "' /t " + tree.Path("real.txt"));
   ASSERT_EQ(0, run.exitCode) << run.errors;
   EXPECT_EQ("", run.errors);
-  const std::string report = FromCrLf(ReadFile(tree.Path("real.txt")));
+  const std::string report = FromCrLf(ReadHostFile(tree.Path("real.txt")));
   EXPECT_EQ(0u,
             report.find("------------------\nSystem Information\n------------------\nTime of this report: "));
   EXPECT_NE(std::string::npos, report.find("\n   Operating System: "));
@@ -134,4 +134,4 @@ TEST(DxDiagTest, ReportsThisMachine) {
 }
 
 }  // namespace
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -6,7 +6,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // Null restores standard input and output.
 void SetConsoleStreams(std::istream* in, std::ostream* out);
@@ -14,4 +14,4 @@ void SetConsoleStreams(std::istream* in, std::ostream* out);
 // The owner and style of the last box shown (null and 0 before the first).
 void GetLastBox(HWND& owner, UINT& style);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

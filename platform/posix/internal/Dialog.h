@@ -7,7 +7,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 enum class DialogProgram { kTerminal, kZenity, kKdialog };
 
@@ -39,4 +39,4 @@ std::vector<std::string> DialogArguments(DialogProgram program, const std::strin
 int ShowDialog(DialogProgram program, const std::string& path, const std::string& text,
                const std::string& caption, UINT type);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

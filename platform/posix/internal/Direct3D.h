@@ -5,9 +5,9 @@
 
 #include "platform/D3D8Model.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // Null restores the default model.
 void SetServedModel(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

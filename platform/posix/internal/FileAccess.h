@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform_posix {
+namespace platform::posix {
 
 class IFileAccess {
  public:
@@ -81,4 +81,4 @@ bool IsPlainName(std::string_view name);
 // The last component of a link target or path.
 std::string_view LastComponent(std::string_view path);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

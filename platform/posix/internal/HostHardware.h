@@ -14,7 +14,7 @@
 #include "platform/D3D8Model.h"
 #include "platform/posix/internal/FileAccess.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 struct HardwareSources {
   std::string sysfsRoot;            // where sysfs is mounted, normally "/sys"
@@ -95,4 +95,4 @@ D3DADAPTER_IDENTIFIER8 IdentifierOf(const DisplayController& controller);
 std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& files,
                                                              const HardwareSources& sources);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

@@ -5,7 +5,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 struct BuiltinExport {
   const char* name;
@@ -21,4 +21,4 @@ struct BuiltinModule {
 // Replaces the loadable modules (null restores the defaults); unloads all.
 void SetBuiltinModules(const BuiltinModule* table, std::size_t count);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

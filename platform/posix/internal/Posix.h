@@ -9,7 +9,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // Code page 932 to UTF-8 and back; what does not convert becomes '?', as the
 // system's own conversions do.
@@ -34,10 +34,10 @@ T FailWithErrno(T result);
 std::string HostExecutablePath();
 std::string HostExecutableDirectory();
 
-}  // namespace platform_posix
+}  // namespace platform::posix
 
 template <typename T>
-T platform_posix::FailWithErrno(T result) {
+T platform::posix::FailWithErrno(T result) {
   SetLastError(Win32ErrorFromErrno(errno));
   return result;
 }

@@ -12,7 +12,7 @@
 #include "platform/Testing.h"
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // The program name first, then each argument with quotes and backslashes
 // resolved.
@@ -71,4 +71,4 @@ struct HostRun {
 // running then is left to run.
 HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

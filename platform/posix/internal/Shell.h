@@ -5,7 +5,7 @@
 
 #include "platform/Win32.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 // How long ShellExecuteA waits for xdg-open to end; one still running then has
 // started the program it hands the file to, and counts as success.
@@ -15,4 +15,4 @@ DWORD SetOpenTimeBound(DWORD milliseconds);
 // empty when there is none.
 std::string DesktopDirectory();
 
-}  // namespace platform_posix
+}  // namespace platform::posix

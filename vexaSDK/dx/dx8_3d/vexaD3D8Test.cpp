@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/TextFile.h"
-#include "vexaSDK/Common/internal/vexaLogReader.h"
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestRuntime.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 
 namespace vexaSDK {
 namespace DX8 {
@@ -83,7 +83,7 @@ class StepBuilder : public CDeviceBuilder {
 };
 long StepBuilder::liveAtRelease = -1;
 
-class D3D8Test : public internal::D3D8TestBase {
+class D3D8Test : public testing::D3D8TestBase {
  protected:
   DWORD RenderState(D3DRENDERSTATETYPE state) const {
     DWORD value = 0xDEADBEEF;
@@ -145,9 +145,9 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
        "error : Failed GetDeviceCaps D3DERR_DEVICELOST\r\n"},
   };
   for (const Case& c : cases) {
-    Serve(internal::MakeDeviceModel());
+    Serve(testing::MakeDeviceModel());
     c.prepare(*model);
-    const Common::internal::CLogReader log;
+    const Common::testing::CLogReader log;
     EXPECT_FALSE(Initialize()) << c.name;
     const std::string added = log.Added();
     EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << c.name << "\n" << added;
@@ -160,7 +160,7 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
 }
 
 TEST_F(D3D8Test, MissingDirect3DIsLoggedThenTerminateFindsNothing) {
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   EXPECT_FALSE(Initialize(D3D_SDK_VERSION + 1));
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -230,7 +230,7 @@ TEST_F(D3D8StepTest, TerminateStopsInItsOrder) {
 // held: its Terminate still finds the first start up.
 TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
   ASSERT_TRUE(Initialize());
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   EXPECT_FALSE(Initialize(D3D_SDK_VERSION + 1));
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -244,8 +244,8 @@ TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
 TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
   ASSERT_TRUE(Initialize());
   const std::shared_ptr<CRuntimeModel> first = model;
-  Serve(internal::MakeDeviceModel(D3DFMT_R5G6B5));
-  const Common::internal::CLogReader log;
+  Serve(testing::MakeDeviceModel(D3DFMT_R5G6B5));
+  const Common::testing::CLogReader log;
   ASSERT_TRUE(Initialize());
   EXPECT_EQ("", log.Added()) << "no Terminate in between";
   for (const Object object : {Object::kDirect3D, Object::kDevice, Object::kVertexBuffer}) {
@@ -262,7 +262,7 @@ TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
 TEST_F(D3D8Test, TerminateWhileDownOnlyLogs) {
   ASSERT_TRUE(Initialize());
   owner.Terminate();
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   owner.Terminate();
   EXPECT_EQ("CD3D8::Terminate already Terminated\r\n", log.Added());
   ExpectAllReleased();
@@ -271,7 +271,7 @@ TEST_F(D3D8Test, TerminateWhileDownOnlyLogs) {
 TEST_F(D3D8Test, FailedStopKeepsDirect3DUntilALaterTerminate) {
   ASSERT_TRUE(Initialize());
   model->fail = [](Call call, UINT, UINT) { return call == Call::kDeleteStateBlock ? E_FAIL : D3D_OK; };
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   owner.Terminate();
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -330,7 +330,7 @@ TEST_F(D3D8Test, PreferredTextureFormatsFollowTheDisplayFormat) {
        {D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN}},
   };
   for (const Case& c : cases) {
-    std::shared_ptr<CRuntimeModel> served = internal::MakeDeviceModel(c.desktop);
+    std::shared_ptr<CRuntimeModel> served = testing::MakeDeviceModel(c.desktop);
     platform::d3d8::DeviceTypeModel& hal = served->adapters[0].hal;
     hal.available = true;
     hal.deviceTypes = {{D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8}, {D3DFMT_R5G6B5, D3DFMT_R5G6B5}};
@@ -504,7 +504,7 @@ TEST_F(D3D8Test, InitialiserStartsAndTerminatesTheOwner) {
   direct3D = CD3D8::CreateD3D8Initializer(TTL::smart_ptr<ID3DDeviceBuilder>(new CDeviceBuilder(nullptr)), "",
                                           D3D_SDK_VERSION);
   EXPECT_FALSE(direct3D->Initialize());
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   direct3D.release();
   EXPECT_EQ("", log.Added()) << "a failed start is not ended again";
 }
@@ -530,8 +530,8 @@ TEST_F(D3D8Test, SystemRuntimeWithoutAModel) {
 // Run in a child process by EndingWhileUpIsLogged: the program ends with the
 // owner up, and the log is opened only after the owner was made.
 TEST(D3D8ExitChild, DISABLED_EndsWhileUp) {
-  Common::internal::KeepTestLog();
-  ASSERT_TRUE(platform::testing::SetDirect3DModel(internal::MakeDeviceModel()));
+  Common::testing::KeepTestLog();
+  ASSERT_TRUE(platform::testing::SetDirect3DModel(testing::MakeDeviceModel()));
   TTL::smart_ptr<ID3DDeviceBuilder> builder(new CDeviceBuilder(GetDesktopWindow()));
   std::string noFile;
   ASSERT_TRUE(CD3D8::GetInstance().Initialize(builder, noFile, D3D_SDK_VERSION));
@@ -541,7 +541,7 @@ TEST(D3D8ExitChild, DISABLED_EndsWhileUp) {
 TEST(D3D8ExitTest, EndingWhileUpIsLogged) {
   std::string bytes;
   DWORD exitCode = 1;
-  ASSERT_TRUE(Common::internal::RunChildTest("D3D8ExitChild.DISABLED_EndsWhileUp", bytes, exitCode));
+  ASSERT_TRUE(Common::testing::RunChildTest("D3D8ExitChild.DISABLED_EndsWhileUp", bytes, exitCode));
   EXPECT_EQ(0u, exitCode) << "the child's own expectations held";
   EXPECT_EQ("up\r\nCD3D8::Terminate is not called\r\n", bytes);
 }

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaSDK {
 namespace DX8 {
 namespace {
 
-using internal::CTestModeInfo;
+using testing::CTestModeInfo;
 
 const D3DFORMAT kDXT1 = static_cast<D3DFORMAT>(0x31545844);
 

@@ -40,6 +40,8 @@ DWORD CDeviceBuilder::CreateDevice(IDirect3DDevice8** device) {
   if (device == nullptr) return kFailed;
   *device = nullptr;
   ModeInfoIndex = 0;
+  // Through the one owner: the interface's CreateDevice takes only the
+  // out-pointer, so no IDirect3D8 is handed in.
   IDirect3D8* direct3D = CD3D8::GetInstance().GetDirect3D();
   if (direct3D == nullptr) return kFailed;
   D3DDISPLAYMODE mode;

@@ -26,6 +26,8 @@ class ID3DDeviceBuilder {
   virtual bool Succeeded(DWORD code) = 0;
   // Negative for failure.
   virtual HRESULT SetDefaultRenderStates() { return 0; }
+  // Reserved1 to Reserved4 are called by nobody; they stay because builders
+  // written against this interface depend on the order of its virtual slots.
   virtual DWORD Reserved1() { return 0; }
   virtual DWORD GetVertexBufferUsage() { return 0; }
   virtual D3DPOOL GetVertexBufferPool() { return D3DPOOL_MANAGED; }
@@ -41,6 +43,8 @@ class ID3DDeviceBuilder {
 class CDeviceBuilder : public ID3DDeviceBuilder {
  public:
   static constexpr DWORD kCreated = 0;
+  // Any odd code fails Succeeded; 17 is the one this builder has always
+  // reported, and the one its callers' logs know.
   static constexpr DWORD kFailed = 17;
   static constexpr UINT kNoModeInfo = 0xFFFFFFFF;
 

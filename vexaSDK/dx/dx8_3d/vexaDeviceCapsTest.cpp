@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
+#include "platform/TextFile.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 
 namespace vexaSDK {
@@ -157,9 +156,8 @@ TEST(DeviceCapsTest, EveryFlagSetNamesEveryTableEntry) {
                       &c.VertexProcessingCaps}) {
     *mask = 0xFFFFFFFF;
   }
-  std::ifstream golden(VEXA_TESTDATA_DIR "/AllFlagsCaps.txt", std::ios::binary);
-  ASSERT_TRUE(golden.is_open());
-  const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+  std::string expected;
+  ASSERT_TRUE(platform::ReadFileBytes(VEXA_TESTDATA_DIR "/AllFlagsCaps.txt", expected));
   EXPECT_EQ(expected, Write(c));
 }
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 
@@ -12,8 +12,8 @@ namespace vexaSDK {
 namespace DX8 {
 namespace {
 
-using internal::CTestEnumMode;
-using internal::CTestModeInfo;
+using testing::CTestEnumMode;
+using testing::CTestModeInfo;
 
 const D3DFORMAT kDXT1 = static_cast<D3DFORMAT>(0x31545844);
 const D3DFORMAT kDXT5 = static_cast<D3DFORMAT>(0x35545844);

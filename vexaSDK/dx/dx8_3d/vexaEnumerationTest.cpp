@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
 #include "platform/D3D8Model.h"
-#include "vexaSDK/Common/internal/vexaLogReader.h"
+#include "platform/TextFile.h"
+#include "vexaSDK/Common/testing/vexaLogReader.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaSDK {
@@ -61,7 +60,7 @@ TEST(EnumerationTest, UnreadableIdentifierLeavesTheAdapterOutWithOneLogLine) {
   runtime.model->fail = [](Call call, UINT adapter, UINT) {
     return call == Call::kGetAdapterIdentifier && adapter == 1 ? D3DERR_INVALIDCALL : D3D_OK;
   };
-  const Common::internal::CLogReader log;
+  const Common::testing::CLogReader log;
   const CDGEnumMode enumeration(runtime.d3d);
   ASSERT_EQ(2u, enumeration.Identifiers().size());
   EXPECT_STREQ("C", enumeration.Identifiers()[1].Description);
@@ -237,9 +236,8 @@ TEST(EnumerationTest, DefaultModelReport) {
   const CDGEnumMode enumeration(runtime.d3d);
   std::ostringstream text;
   enumeration.WriteDeviceInfo(text);
-  std::ifstream golden(VEXA_TESTDATA_DIR "/DefaultModelDeviceInfo.txt", std::ios::binary);
-  ASSERT_TRUE(golden.is_open());
-  const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+  std::string expected;
+  ASSERT_TRUE(platform::ReadFileBytes(VEXA_TESTDATA_DIR "/DefaultModelDeviceInfo.txt", expected));
   EXPECT_EQ(expected, text.str());
 }
 

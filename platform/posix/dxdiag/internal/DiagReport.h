@@ -10,7 +10,7 @@
 #include "platform/posix/internal/FileAccess.h"
 #include "platform/posix/internal/HostHardware.h"
 
-namespace platform_posix {
+namespace platform::posix {
 
 struct DiagSources {
   HardwareSources hardware;
@@ -42,4 +42,4 @@ std::string BuildDiagReport(const IFileAccess& files, const DiagSources& sources
 // when the line asks for something else.
 bool ReportPathOf(std::string_view commandLine, std::string& path);
 
-}  // namespace platform_posix
+}  // namespace platform::posix

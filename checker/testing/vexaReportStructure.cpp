@@ -1,7 +1,7 @@
 // A line reader over the section and one small parser per block of the
 // device report. Texts the machine supplies (names, numbers) are checked for
 // their form only; everything the writers fix is checked to the letter.
-#include "checker/internal/vexaReportStructure.h"
+#include "checker/testing/vexaReportStructure.h"
 
 #include <cstring>
 #include <sstream>
@@ -13,7 +13,7 @@
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 
 namespace vexaEnvChecker {
-namespace internal {
+namespace testing {
 
 const char kDeviceInfoHeader[] = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
 
@@ -283,5 +283,5 @@ std::string DeviceInfoFileText(const vexaSDK::DX8::CDGEnumMode& enumeration) {
   return vexaSDK::System::ReplaceAll(text.str(), "\n", "\r\n");
 }
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace vexaEnvChecker

@@ -22,15 +22,12 @@
 #include <thread>
 #include <vector>
 
-namespace vexaEnvChecker {
-namespace internal {
+#include "platform/posix/testing/HostFiles.h"
 
-inline std::string ReadHostFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+namespace vexaEnvChecker {
+namespace testing {
+
+using platform::posix::testing::ReadHostFile;
 
 inline void WriteHostFile(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -106,10 +103,7 @@ class CRunFolder {
   // program without one, an empty `tool` leaves app/ empty for a run that
   // happens in the test's own process.
   CRunFolder(const std::string& tool, const std::string& dxdiag) {
-    char pattern[64];
-    std::snprintf(pattern, sizeof pattern, "/tmp/vexaRun.%d.XXXXXX", static_cast<int>(getpid()));
-    if (mkdtemp(pattern) == nullptr) return;
-    root_ = pattern;
+    if (!folder_.ok()) return;
     for (const char* folder : {"/app", "/home", "/home/Desktop", "/bin", "/work"}) {
       mkdir((root_ + folder).c_str(), 0755);
     }
@@ -122,10 +116,8 @@ class CRunFolder {
         0755);
   }
   ~CRunFolder() {
-    if (root_.empty()) return;
-    chmod(Desktop().c_str(), 0755);
-    const int removed = std::system(("rm -rf '" + root_ + "'").c_str());
-    static_cast<void>(removed);
+    // Tests take the write permission away; the folder goes all the same.
+    if (ok()) chmod(Desktop().c_str(), 0755);
   }
   CRunFolder(const CRunFolder&) = delete;
   CRunFolder& operator=(const CRunFolder&) = delete;
@@ -227,12 +219,13 @@ class CRunFolder {
   }
 
  private:
-  std::string root_;
+  platform::posix::testing::CTempFolder folder_{platform::posix::testing::ProcessPrefix("vexaRun")};
+  const std::string root_ = folder_.Path();
   std::vector<std::string> extra_;
   std::vector<std::string> arguments_;
   rlim_t fileSizeLimit_ = RLIM_INFINITY;
   bool closedOutput_ = false;
 };
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace vexaEnvChecker

@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "checker/internal/vexaReportStructure.h"
+#include "checker/testing/vexaReportStructure.h"
 #include "platform/D3D8Model.h"
 #include "vexaSDK/System/vexaPath.h"
 
 namespace vexaEnvChecker {
-namespace internal {
+namespace testing {
 namespace {
 
 const char kDiagnostic[] = "------------------\r\nSystem Information\r\n------------------\r\n";
@@ -103,5 +103,5 @@ TEST(ReportStructureTest, GarbledReportsAreNamedWithTheirLine) {
 }
 
 }  // namespace
-}  // namespace internal
+}  // namespace testing
 }  // namespace vexaEnvChecker

@@ -227,7 +227,6 @@ typedef struct _CRITICAL_SECTION {
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 DWORD WINAPI GetCurrentThreadId(void);

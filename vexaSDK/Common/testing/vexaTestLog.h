@@ -7,7 +7,7 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace internal {
+namespace testing {
 
 // Where the program's own log would be, had it not chosen a file per process.
 std::string GetProgramLogPath();
@@ -27,6 +27,6 @@ std::string ChildTestCommand(const std::string& test);
 // False when the child cannot be started, does not end or left no log.
 bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode);
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace Common
 }  // namespace vexaSDK

@@ -12,22 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/internal/HostTesting.h"
+#include "platform/posix/testing/HostTesting.h"
 
-namespace platform_posix {
+namespace platform::posix::testing {
 
 class TestPrograms {
  public:
-  TestPrograms() {
-    char pattern[64];
-    std::snprintf(pattern, sizeof pattern, "/tmp/vexaPrograms.%d.XXXXXX", static_cast<int>(getpid()));
-    if (mkdtemp(pattern) != nullptr) folder_ = pattern;
-  }
-  ~TestPrograms() {
-    if (folder_.empty()) return;
-    const int removed = std::system(("rm -rf '" + folder_ + "'").c_str());
-    (void)removed;
-  }
+  TestPrograms() = default;
   TestPrograms(const TestPrograms&) = delete;
   TestPrograms& operator=(const TestPrograms&) = delete;
 
@@ -78,9 +69,10 @@ class TestPrograms {
   void Write(const std::string& file, const std::string& text) {
     std::ofstream(folder_ + "/" + file) << text;
   }
-  std::string Read(const std::string& file) const { return testing::ReadFile(folder_ + "/" + file); }
+  std::string Read(const std::string& file) const { return ReadHostFile(folder_ + "/" + file); }
 
-  std::string folder_;
+  CTempFolder temp_{ProcessPrefix("vexaPrograms")};
+  const std::string folder_ = temp_.Path();
 };
 
-}  // namespace platform_posix
+}  // namespace platform::posix::testing

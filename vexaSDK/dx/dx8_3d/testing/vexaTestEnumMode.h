@@ -9,7 +9,7 @@
 
 namespace vexaSDK {
 namespace DX8 {
-namespace internal {
+namespace testing {
 
 class CTestModeInfo : public CModeInfo {
  public:
@@ -53,6 +53,6 @@ class CTestEnumMode : public CDGEnumMode {
   }
 };
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace DX8
 }  // namespace vexaSDK

@@ -2,7 +2,7 @@
 // values. The runtime behind them lives in platform/posix.
 #pragma once
 
-#include "platform/internal/posix/Win32Api.h"
+#include "platform/posix/Win32Api.h"
 
 #define D3D_SDK_VERSION 220
 #define D3DADAPTER_DEFAULT 0

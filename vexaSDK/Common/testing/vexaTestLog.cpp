@@ -2,7 +2,7 @@
 // log, named after its process id, so test programs run side by side (ctest
 // -j, two runs on one build folder) never read or truncate each other's
 // entries. The file is removed when the process ends, after the log closed.
-#include "vexaSDK/Common/internal/vexaTestLog.h"
+#include "vexaSDK/Common/testing/vexaTestLog.h"
 
 #include <cstdlib>
 
@@ -14,8 +14,11 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace internal {
+namespace testing {
 namespace {
+
+using internal::GetLogFilePath;
+using internal::SetLogFilePath;
 
 bool keepLog = false;
 
@@ -76,6 +79,6 @@ bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
   return ended && read;
 }
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace Common
 }  // namespace vexaSDK

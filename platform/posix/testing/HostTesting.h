@@ -22,8 +22,9 @@
 
 #include "platform/posix/internal/FileAccess.h"
 #include "platform/posix/internal/Posix.h"
+#include "platform/posix/testing/HostFiles.h"
 
-namespace platform_posix {
+namespace platform::posix {
 namespace testing {
 
 struct PciFunction {
@@ -39,15 +40,7 @@ struct PciFunction {
 class CFakeSysfs {
  public:
   CFakeSysfs() {
-    char pattern[] = "/tmp/vexa-sysfs-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-  }
-  CFakeSysfs(const CFakeSysfs&) = delete;
-  CFakeSysfs& operator=(const CFakeSysfs&) = delete;
-  ~CFakeSysfs() {
-    const int removed = std::system(("rm -rf '" + root_ + "'").c_str());
-    static_cast<void>(removed);
+    if (!folder_.ok()) throw std::runtime_error("mkdtemp failed");
   }
 
   // The folder that stands for /sys.
@@ -115,7 +108,8 @@ class CFakeSysfs {
     }
   }
 
-  std::string root_;
+  CTempFolder folder_{"vexa-sysfs-"};
+  const std::string root_ = folder_.Path();
   CMemoryFiles memory_;
 };
 
@@ -156,14 +150,6 @@ inline void AddTwoCards(CFakeSysfs& tree) {
       .Link("class/drm/renderD128/device", "../../../bus/pci/devices/0000:01:00.0");
 }
 
-// The bytes of a file; empty when it cannot be read.
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The text with CR LF turned into "\n"; a bare LF fails the test.
 inline std::string FromCrLf(const std::string& text) {
   std::string lines;
@@ -200,7 +186,7 @@ struct ShellRun {
 inline ShellRun RunShell(const CFakeSysfs& tree, const std::string& command) {
   const std::string out = tree.Path("stdout"), errors = tree.Path("stderr");
   const int status = std::system((command + " >'" + out + "' 2>'" + errors + "'").c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(errors)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadHostFile(out), ReadHostFile(errors)};
 }
 
 // A machine with one display controller that no database names.
@@ -217,14 +203,13 @@ inline void AddQemuCard(CFakeSysfs& tree) {
 class CTempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vexaXXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    host_ = pattern;
+    ASSERT_TRUE(folder_.ok());
     windows_ = ToWindowsPath(host_);
   }
-  void TearDown() override { ASSERT_EQ(0, std::system(("rm -rf '" + host_ + "'").c_str())); }
+  void TearDown() override { ASSERT_TRUE(folder_.Remove()); }
 
-  std::string host_;     // "/tmp/vexaXXXXXX"
+  CTempFolder folder_{"vexa"};
+  const std::string host_ = folder_.Path();  // "/tmp/vexaXXXXXX"
   std::string windows_;  // "Z:\tmp\vexaXXXXXX"
 };
 
@@ -296,4 +281,4 @@ class CScopedVariable {
 };
 
 }  // namespace testing
-}  // namespace platform_posix
+}  // namespace platform::posix

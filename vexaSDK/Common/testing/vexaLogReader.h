@@ -8,7 +8,7 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace internal {
+namespace testing {
 
 class CLogReader {
  public:
@@ -17,7 +17,7 @@ class CLogReader {
   static std::string Contents() {
     GetLogStream().flush();
     std::string bytes;
-    platform::ReadFileBytes(GetLogFilePath().c_str(), bytes);
+    platform::ReadFileBytes(internal::GetLogFilePath().c_str(), bytes);
     return bytes;
   }
 
@@ -28,6 +28,6 @@ class CLogReader {
   std::size_t start_;
 };
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace Common
 }  // namespace vexaSDK

@@ -15,7 +15,7 @@
 
 namespace vexaSDK {
 namespace DX8 {
-namespace internal {
+namespace testing {
 
 // The default model (one adapter, a reference rasteriser, no hardware
 // device) whose devices are the model's own, with the desktop in `desktop`.
@@ -62,6 +62,6 @@ class D3D8TestBase : public ::testing::Test {
   WORD fpuWord_ = 0;
 };
 
-}  // namespace internal
+}  // namespace testing
 }  // namespace DX8
 }  // namespace vexaSDK
