@@ -210,7 +210,7 @@ TEST_F(TempFolderTest, DesktopFolderIsReadAsXdgUserDirReadsIt) {
     if (!haveTool) continue;
     const std::string out = host_ + "/xdg-user-dir.out";
     ASSERT_NE(-1, std::system(("xdg-user-dir DESKTOP >'" + out + "' 2>/dev/null").c_str()));
-    std::string printed = ReadFile(out);
+    std::string printed = ReadHostFile(out);
     if (!printed.empty() && printed.back() == '\n') printed.pop_back();
     if (!printed.empty() && printed[0] != '/') printed = here + "/" + printed;
     EXPECT_EQ(printed, DesktopDirectory()) << "as xdg-user-dir reads " << c.file;

@@ -60,7 +60,7 @@ TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
   std::string expected = kQemuDisplay;
   expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31, "       Current Mode: 1024 x 768");
   EXPECT_EQ(WithoutNamedLine(expected, "          Card name: "),
-            WithoutNamedLine(Section(FromCrLf(ReadFile(tree.Path("report.txt"))), "Display Devices"),
+            WithoutNamedLine(Section(FromCrLf(ReadHostFile(tree.Path("report.txt"))), "Display Devices"),
                              "          Card name: "));
 }
 
