@@ -103,7 +103,7 @@ TEST_F(D3D8Test, UpHoldsEverythingAndTerminateReleasesIt) {
   EXPECT_EQ(0x003F, owner.GetFpuControlSetting());
   const D3DCAPS8 zero = {};
   EXPECT_EQ(0, std::memcmp(&zero, &owner.GetCaps(), sizeof zero));
-  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
+  EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
   EXPECT_THROW(owner.GetEnumMode(), Common::CNullPointerException);
 }
 
@@ -136,7 +136,7 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
     EXPECT_EQ(std::string::npos, added.find("already Terminated")) << c.name;
     EXPECT_NE(0u, model->Count(Call::kGetAdapterIdentifier)) << c.name << ": enumerated before the device";
     ExpectAllReleased();
-    EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function) << c.name;
+    EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function) << c.name;
   }
 }
 
@@ -191,7 +191,7 @@ TEST_F(D3D8Test, FailedStopKeepsDirect3DUntilALaterTerminate) {
   EXPECT_EQ(1, Live(Object::kDirect3D));
   EXPECT_EQ(1, Live(Object::kDevice));
   EXPECT_EQ(nullptr, owner.GetBuilder().get()) << "the rest of Terminate still ran";
-  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
+  EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
 
   model->fail = nullptr;
   owner.Terminate();
