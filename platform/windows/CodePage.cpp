@@ -48,10 +48,11 @@ int WINAPI MessageBox932(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   return MessageBoxW(owner, wideText.get(), wideCaption.get(), style);
 }
 
-HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                                 INT showCommand) {
+HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                                 LPCSTR directory, INT showCommand) {
   if (ReadsAsIs()) return ShellExecuteA(owner, operation, file, parameters, directory, showCommand);
-  const CWideText wideOperation(operation), wideFile(file), wideParameters(parameters), wideDirectory(directory);
+  const CWideText wideOperation(operation), wideFile(file), wideParameters(parameters),
+      wideDirectory(directory);
   if (!wideOperation.ok() || !wideFile.ok() || !wideParameters.ok() || !wideDirectory.ok()) {
     return ShellExecuteA(owner, operation, file, parameters, directory, showCommand);
   }

@@ -161,11 +161,14 @@ TEST_F(ManifestTest, BringsCommonControls6) {
   std::vector<BYTE> data(size);
   ASSERT_TRUE(QueryActCtxW(0, context_, &index, AssemblyDetailedInformationInActivationContext, data.data(),
                            size, &size));
-  const auto* assembly = reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(data.data());
+  const auto* assembly =
+      reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(data.data());
   ASSERT_NE(nullptr, assembly->lpAssemblyEncodedAssemblyIdentity);
   const std::wstring identity = assembly->lpAssemblyEncodedAssemblyIdentity;
-  EXPECT_EQ(0u, identity.find(L"Microsoft.Windows.Common-Controls,")) << std::string(identity.begin(), identity.end());
-  EXPECT_NE(std::wstring::npos, identity.find(L"version=\"6.")) << std::string(identity.begin(), identity.end());
+  EXPECT_EQ(0u, identity.find(L"Microsoft.Windows.Common-Controls,"))
+      << std::string(identity.begin(), identity.end());
+  EXPECT_NE(std::wstring::npos, identity.find(L"version=\"6."))
+      << std::string(identity.begin(), identity.end());
 }
 
 // The icon Explorer shows: the first icon group, at every size Explorer asks
@@ -195,9 +198,9 @@ TEST(IconTest, IsTheProjectsOwnAtEverySize) {
   const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(directory), TRUE, 32, 32, LR_DEFAULTCOLOR);
   const HRSRC image = FindResourceA(program, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
   ASSERT_NE(nullptr, image);
-  const HICON icon = CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(program, image))),
-                                              SizeofResource(program, image), TRUE, 0x00030000, 32, 32,
-                                              LR_DEFAULTCOLOR);
+  const HICON icon =
+      CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(program, image))),
+                               SizeofResource(program, image), TRUE, 0x00030000, 32, 32, LR_DEFAULTCOLOR);
   ASSERT_NE(nullptr, icon);
   ICONINFO info = {};
   ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -226,7 +229,8 @@ TEST(IconTest, IsTheProjectsOwnAtEverySize) {
   };
   EXPECT_EQ(0u, pixels[0] >> 24) << "transparent corner";
   EXPECT_TRUE(looksLike(5, 20, 0xFF4FC3F7)) << "the screen: " << std::hex << pixels[20 * 32 + 5];
-  EXPECT_TRUE(looksLike(22, 18, 0xFF43A047)) << "the check mark's circle: " << std::hex << pixels[18 * 32 + 22];
+  EXPECT_TRUE(looksLike(22, 18, 0xFF43A047))
+      << "the check mark's circle: " << std::hex << pixels[18 * 32 + 22];
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
 TEST(MessageBoxTest, EveryBoxGoesThroughTheOneEntry) {
   MessageBoxEntry* entry = MessageBoxEntry::GetInstance();
   ASSERT_NE(nullptr, entry);
-  EXPECT_EQ(&platform::MessageBox932, entry->function) << "made holding the default box (MessageBoxA on the host)";
+  EXPECT_EQ(&platform::MessageBox932, entry->function)
+      << "made holding the default box (MessageBoxA on the host)";
   EXPECT_EQ(entry, MessageBoxEntry::GetInstance());
 
   shown.clear();

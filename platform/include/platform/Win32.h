@@ -27,8 +27,8 @@ namespace platform {
 // itself, so there they are the ANSI functions.
 #ifdef _WIN32
 int WINAPI MessageBox932(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
-HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                                 INT showCommand);
+HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                                 LPCSTR directory, INT showCommand);
 #else
 inline constexpr auto& MessageBox932 = MessageBoxA;
 inline constexpr auto& ShellExecute932 = ShellExecuteA;

@@ -78,7 +78,8 @@ DWORD FloatBits(float value) {
 // Gives the message-box entry its default back, if it holds the owner's hook.
 void UnhookMessageBox() {
   Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
-  if (entry != nullptr && entry->function == &CD3D8::MessageBoxHook) entry->function = &platform::MessageBox932;
+  if (entry != nullptr && entry->function == &CD3D8::MessageBoxHook)
+    entry->function = &platform::MessageBox932;
 }
 
 }  // namespace
