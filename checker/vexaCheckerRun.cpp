@@ -123,7 +123,8 @@ void Work() {
   CollectReport(reportPath);
   if (Ask(kCompletionQuestion, kNoticeCaption, kQuestionStyle) != IDYES) return;
   const std::string link = GetSupportMailLink();
-  const HINSTANCE mailer = ShellExecuteA(nullptr, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE mailer =
+      platform::ShellExecute932(nullptr, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<UINT_PTR>(mailer) <= 32) Ask(kMailerFailure, kErrorCaption, kErrorStyle);
 }
 

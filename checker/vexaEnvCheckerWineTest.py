@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The shipped Windows program on a real Win32: Wine on a private X server.
 
-vexaEnvChecker.exe runs as a user runs it, with code page 932 (a Japanese
-locale), Wine's own dxdiag, Wine's Direct3D 8 (OpenGL through Mesa on Xvfb)
+vexaEnvChecker.exe, as the .zip of scripts/package ships it (--package) or as
+built (--program), runs as a user runs it, with code page 932 (a Japanese
+locale; one case with code page 1252, an English one), Wine's own dxdiag, Wine's Direct3D 8 (OpenGL through Mesa on Xvfb)
 and Wine's shell. Every message box is found by its window title with xdotool,
 read with the box reader (caption, buttons, text; an X window does not show a
 box's text), compared with what the user must see and answered with a key
@@ -11,12 +12,13 @@ Wine's mailto association and winebrowser to a stub mail program that records
 the link it is handed.
 
 The cases of a run share one Wine prefix, made on the first run and kept
-(Wine's first start in a new prefix takes a while); runs on one prefix take
-turns through a lock file. The screenshots of the start question and of an
+(Wine's first start in a new prefix takes a while) for the Wine architectures
+installed; runs on one prefix take turns through a lock file. The screenshots of the start question and of an
 error box, and Wine's report, are kept in the output folder.
 
 Exit status: 0 passed, 1 failed (each message names the case, the step and
-the box), 77 skipped (the machine lacks something the run needs).
+the box), 77 skipped (the machine lacks something the run needs, or the
+package is not made; with CI=true a missing package fails).
 """
 
 import argparse
@@ -28,6 +30,7 @@ import signal
 import subprocess
 import sys
 import time
+import zipfile
 
 NOTICE = "vexaEnvChecker のお知らせ"
 ERROR = "vexaEnvChecker のエラー"
@@ -289,10 +292,13 @@ def split_report(report):
 class Run:
     def __init__(self, args):
         self.program, self.reader, self.silent_dxdiag = args.program, args.box_reader, args.silent_dxdiag
+        self.package = args.package
         self.out = os.path.abspath(args.out)
         prefix = os.environ.get("VEXA_WINEPREFIX")
         self.state = prefix.rstrip("/") + "-e2e" if prefix else os.path.join(self.out, "wine")
-        self.prefix = os.path.join(self.state, "prefix")
+        arch = subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake", "wine-arch")],
+                              capture_output=True, text=True, check=True).stdout.strip()
+        self.prefix = os.path.join(self.state, "prefix-" + arch)
         self.home = os.path.join(self.state, "home")
         self.mailer = os.path.join(self.state, "bin", "mail-program")
         self.work = os.path.join(self.state, "work")
@@ -311,11 +317,32 @@ class Run:
             if shutil.which(tool) is None:
                 raise Skip("%s is missing (%s; scripts/setup installs it)" % (tool, package))
         locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
-        if not any(name.lower().replace("-", "") == "ja_jp.utf8" for name in locales):
-            raise Skip("the ja_JP.UTF-8 locale is missing (scripts/setup generates it)")
+        for locale in ("ja_JP.UTF-8", "en_US.UTF-8"):
+            if not any(name.lower().replace("-", "") == locale.lower().replace("-", "") for name in locales):
+                raise Skip("the %s locale is missing (scripts/setup generates it)" % locale)
+        if self.package is not None and not os.path.isfile(self.package):
+            # Locally the package comes from scripts/package; a CI run that
+            # lacks it must not pass without testing what users download.
+            missing = "%s is missing (scripts/package makes it)" % self.package
+            if os.environ.get("CI", "").lower() == "true":
+                raise Failure("set-up: " + missing)
+            raise Skip(missing)
         for path in (self.program, self.reader, self.silent_dxdiag):
-            if not os.path.isfile(path):
+            if path is not None and not os.path.isfile(path):
                 raise Skip("%s is not built" % path)
+
+    def unpack_program(self):
+        """The program exactly as the package holds it, into the work folder."""
+        if self.package is None:
+            return
+        with zipfile.ZipFile(self.package) as package:
+            names = [name for name in package.namelist() if name.endswith("/vexaEnvChecker.exe")]
+            if len(names) != 1:
+                raise Failure("set-up: %s holds %d programs" % (self.package, len(names)))
+            self.program = os.path.join(self.work, "vexaEnvChecker.exe")
+            with package.open(names[0]) as packed, open(self.program, "wb") as unpacked:
+                shutil.copyfileobj(packed, unpacked)
+        print("the program of %s (%d bytes)" % (self.package, os.path.getsize(self.program)))
 
     def take_turn(self):
         os.makedirs(self.state, exist_ok=True)
@@ -480,7 +507,7 @@ class Run:
 class Case:
     """One run of the program in an app folder of its own, with a clean desktop."""
 
-    def __init__(self, run, name, dxdiag=None, report=None, wine_debug="-all"):
+    def __init__(self, run, name, dxdiag=None, report=None, wine_debug="-all", locale=None):
         self.run, self.name = run, name
         self.folder = os.path.join(run.work, name)
         self.app = os.path.join(self.folder, "app")
@@ -503,6 +530,8 @@ class Case:
         self.log = os.path.join(self.folder, "wine.log")
         self.output = open(self.log, "wb")
         env = dict(run.env, WINEDEBUG=wine_debug)
+        if locale is not None:
+            env.update(LANG=locale, LC_ALL=locale)
         self.process = subprocess.Popen(["wine", self.program], env=env, cwd=self.folder,
                                         stdin=subprocess.DEVNULL, stdout=self.output,
                                         stderr=subprocess.STDOUT)
@@ -780,13 +809,33 @@ def dxdiag_cannot_start(run):
         case.close()
 
 
+def english_system(run):
+    # An English system (ANSI code page 1252) reads code page 932 as garbage;
+    # the boxes and the mail must still carry the Japanese texts.
+    case = Case(run, "english-system", dxdiag=silent_dxdiag(run), locale="en_US.UTF-8")
+    try:
+        case.ask(START, "Return")
+        case.ask(COMPLETION, "Return")
+        case.expect_end("after Yes to the mail")
+        link = wait_for_mail_link(run)
+        if link != MAIL_LINK_FROM_WINE.encode("utf-8"):
+            fail(case.name, "mail", "the mail program got %r, not %r" %
+                 (link.decode("utf-8", "replace") if link else None, MAIL_LINK_FROM_WINE))
+        if not case.report_bytes("report").startswith(HEADER):
+            fail(case.name, "report", "it does not start with the header")
+    finally:
+        case.close()
+
+
 CASES = [no_at_the_start, yes_yes_with_wines_dxdiag, mail_without_association, no_at_the_overwrite_question,
-         dxdiag_cannot_start]
+         dxdiag_cannot_start, english_system]
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", required=True, help="the built vexaEnvChecker.exe (x86-64)")
+    program = parser.add_mutually_exclusive_group(required=True)
+    program.add_argument("--package", help="the .zip of scripts/package, whose program is run")
+    program.add_argument("--program", help="a built vexaEnvChecker.exe")
     parser.add_argument("--box-reader", required=True, help="the built vexaMessageBoxReader.exe")
     parser.add_argument("--silent-dxdiag", required=True, help="the built vexaSilentDxdiag.exe")
     parser.add_argument("--out", required=True, help="folder for screenshots, Wine's report and the work")
@@ -808,6 +857,7 @@ def main():
         run.take_turn()
         shutil.rmtree(run.work, ignore_errors=True)
         os.makedirs(run.work)
+        run.unpack_program()
         run.start_display()
         run.make_environment()
         run.prepare_prefix()

@@ -16,6 +16,10 @@ else()
 endif()
 include(GoogleTest)
 
+# The packages' tests, the host's and the Windows program's run under Wine,
+# take what users download from here.
+set(VEXA_PACKAGE_DIR "${PROJECT_SOURCE_DIR}/build/package" CACHE PATH "Where scripts/package puts the packages")
+
 # Under the sanitizers (the `sanitize` preset) every test process and every
 # program a test starts writes its reports into one folder (ASAN_OPTIONS and
 # UBSAN_OPTIONS of the test preset): one test empties it before all others,

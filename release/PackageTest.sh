@@ -1,13 +1,15 @@
 #!/bin/sh
 # The packages of scripts/package as a user unpacks them:
-#   deb DIR VERSION   the .deb: lintian, its control fields and files, the
-#                     manual pages; the tool run through the link in bin/
-#                     from an unwritable tree: the version, the No path
-#                     (nothing written) and the Yes path (the private dxdiag
-#                     found beside the real program)
-#   zip DIR VERSION   the .zip: the stripped 32-bit GUI program and the
-#                     user's text in code page 932 with CR LF line ends
-# Exit status 77 means the package or a tool to look into it is missing.
+#   deb DIR VERSION TREE  the .deb: lintian, its control fields and files,
+#                         the manual pages; the tool run through the link in
+#                         bin/ from an unwritable tree: the version, the No
+#                         path (nothing written) and the Yes path (the private
+#                         dxdiag found beside the real program)
+#   zip DIR VERSION TREE  the .zip: the stripped 32-bit GUI program and the
+#                         user's text in code page 932 with CR LF line ends
+# In both, no program names a path of TREE, the source and build tree the
+# packages were made from. Exit status 77 means the package or a tool to look
+# into it is missing.
 set -u
 
 . "$(dirname "$0")/../cmake/TestVerdicts.sh"
@@ -20,9 +22,17 @@ need() {
 kind=$1
 dir=$2
 version=$3
+tree=${4:?usage: $0 deb|zip DIR VERSION TREE}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexaPackage.$$.XXXXXX") || fail "no temporary folder"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+# A program must not tell users where it was built.
+no_tree_path() {
+  if grep -qaF "$tree/" "$1"; then
+    fail "$(basename "$1") names paths of the build machine: $(grep -aoF "$tree/" "$1" | wc -l) times $tree/"
+  fi
+}
 
 # Sections whose names start with .debug, or a symbol table, in an object file.
 debug_sections() {
@@ -108,6 +118,7 @@ EOF
     [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
     # lintian has no word on the stack protector; its check function shows.
     objdump -T "$file" | grep -q '__stack_chk_fail' || fail "$program is built without the stack protector"
+    no_tree_path "$file"
   done
 
   # The menu entry shows the package's own icon, drawn at the size its folder
@@ -210,6 +221,7 @@ zip() {
   grep -q 'symbols stripped' "$work/headers" || fail "the program keeps its symbol table"
   grep -q 'debugging information removed' "$work/headers" || fail "the program is marked as keeping debug information"
   [ -z "$(debug_sections "$exe")" ] || fail "the program keeps $(debug_sections "$exe" | tr '\n' ' ')"
+  no_tree_path "$exe"
 
   readme=$work/unpacked/$top/README.txt
   iconv -f CP932 -t UTF-8 "$readme" >"$work/readme" || fail "README.txt is not code page 932"
@@ -222,5 +234,5 @@ zip() {
 case "$kind" in
   deb) deb ;;
   zip) zip ;;
-  *) fail "usage: $0 deb|zip DIR VERSION" ;;
+  *) fail "usage: $0 deb|zip DIR VERSION TREE" ;;
 esac

@@ -10,11 +10,13 @@ namespace Common {
 
 typedef int(WINAPI* MessageBoxFunction)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
-// The process-wide cell, made on first use holding MessageBoxA and deleted at
-// process exit. Whoever knows better stores another function into it.
+// The process-wide cell, made on first use holding MessageBoxA (on a system
+// whose ANSI code page is not 932, the box that still shows the texts as
+// Japanese) and deleted at process exit. Whoever knows better stores another
+// function into it.
 class MessageBoxEntry {
  public:
-  MessageBoxEntry() : function(&MessageBoxA) {}
+  MessageBoxEntry() : function(&platform::MessageBox932) {}
 
   // Null only when the cell cannot be allocated.
   static MessageBoxEntry* GetInstance();

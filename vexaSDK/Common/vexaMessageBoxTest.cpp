@@ -26,7 +26,8 @@ int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
 TEST(MessageBoxTest, EveryBoxGoesThroughTheOneEntry) {
   MessageBoxEntry* entry = MessageBoxEntry::GetInstance();
   ASSERT_NE(nullptr, entry);
-  EXPECT_EQ(&MessageBoxA, entry->function) << "made holding MessageBoxA";
+  EXPECT_EQ(&platform::MessageBox932, entry->function)
+      << "made holding the default box (MessageBoxA on the host)";
   EXPECT_EQ(entry, MessageBoxEntry::GetInstance());
 
   shown.clear();
@@ -34,7 +35,7 @@ TEST(MessageBoxTest, EveryBoxGoesThroughTheOneEntry) {
   EXPECT_EQ(IDYES, ShowMessageBox("作業を中断しました。", "", 0x40, nullptr));
   const HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234));
   EXPECT_EQ(IDYES, ShowMessageBox("", "vexaEnvChecker のお知らせ", 0x24, owner));
-  entry->function = &MessageBoxA;
+  entry->function = &platform::MessageBox932;
 
   ASSERT_EQ(2u, shown.size());
   EXPECT_EQ("作業を中断しました。", shown[0].text);

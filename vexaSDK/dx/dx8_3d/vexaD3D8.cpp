@@ -75,10 +75,11 @@ DWORD FloatBits(float value) {
   return bits;
 }
 
-// Gives the message-box entry MessageBoxA back, if it holds the owner's hook.
+// Gives the message-box entry its default back, if it holds the owner's hook.
 void UnhookMessageBox() {
   Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance();
-  if (entry != nullptr && entry->function == &CD3D8::MessageBoxHook) entry->function = &MessageBoxA;
+  if (entry != nullptr && entry->function == &CD3D8::MessageBoxHook)
+    entry->function = &platform::MessageBox932;
 }
 
 }  // namespace
@@ -280,7 +281,7 @@ void CD3D8::ChoosePreferredTextureFormats() {
 int WINAPI CD3D8::MessageBoxHook(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   const CD3D8& instance = GetInstance();
   if (instance.IsInitialized() && !instance.IsWindowed()) style |= MB_TOPMOST;
-  return MessageBoxA(owner, text, caption, style);
+  return platform::MessageBox932(owner, text, caption, style);
 }
 
 void CD3D8::SetFpuControlSetting(WORD setting) { fpuControl_ = setting & kSettingBits; }

@@ -56,7 +56,8 @@ class CD3D8 {
   bool ApplyFog(bool enable);
   void ChoosePreferredTextureFormats();
 
-  // MessageBoxA, kept on top of a full-screen device while Direct3D is up.
+  // The entry's default box (MessageBoxA where the system reads code page
+  // 932), kept on top of a full-screen device while Direct3D is up.
   static int WINAPI MessageBoxHook(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
   // Borrowed; null while down.

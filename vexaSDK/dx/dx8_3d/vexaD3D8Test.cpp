@@ -122,7 +122,7 @@ TEST_F(D3D8Test, UpHoldsEverythingAndTerminateReleasesIt) {
   EXPECT_EQ(0x003F, owner.GetFpuControlSetting());
   const D3DCAPS8 zero = {};
   EXPECT_EQ(0, std::memcmp(&zero, &owner.GetCaps(), sizeof zero));
-  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
+  EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
   EXPECT_THROW(owner.GetEnumMode(), Common::CNullPointerException);
 }
 
@@ -155,7 +155,7 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
     EXPECT_EQ(std::string::npos, added.find("already Terminated")) << c.name;
     EXPECT_NE(0u, model->Count(Call::kGetAdapterIdentifier)) << c.name << ": enumerated before the device";
     ExpectAllReleased();
-    EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function) << c.name;
+    EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function) << c.name;
   }
 }
 
@@ -238,7 +238,7 @@ TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
   EXPECT_EQ(std::string::npos, added.find("already Terminated")) << added;
   builder.release();
   ExpectAllReleased();
-  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
+  EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
 }
 
 TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
@@ -280,7 +280,7 @@ TEST_F(D3D8Test, FailedStopKeepsDirect3DUntilALaterTerminate) {
   EXPECT_EQ(1, Live(Object::kDirect3D));
   EXPECT_EQ(1, Live(Object::kDevice));
   EXPECT_EQ(nullptr, owner.GetBuilder().get()) << "the rest of Terminate still ran";
-  EXPECT_EQ(&MessageBoxA, Common::MessageBoxEntry::GetInstance()->function);
+  EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
 
   model->fail = nullptr;
   owner.Terminate();

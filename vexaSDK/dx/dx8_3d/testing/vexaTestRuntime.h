@@ -39,7 +39,7 @@ class D3D8TestBase : public ::testing::Test {
     platform::testing::SetDirect3DModel(nullptr);
     platform::ResetFpu(fpuWord_);
     if (Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance())
-      entry->function = &MessageBoxA;
+      entry->function = &platform::MessageBox932;
   }
 
   // Serves `other` from now on.
