@@ -1,4 +1,5 @@
 // Code page 932 at the boundary with a UTF-8 host, and its lead bytes.
+#include "platform/CodePage.h"
 #include <iconv.h>
 
 #include <cerrno>
@@ -72,3 +73,12 @@ std::string Utf8ToAnsi(std::string_view utf8) {
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
   return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
 }
+
+namespace platform {
+
+// The host's ANSI code page is 932 already.
+std::string Cp932ToUtf8(std::string_view cp932) { return platform_posix::AnsiToUtf8(cp932); }
+
+std::string Utf8ToCp932(std::string_view utf8) { return platform_posix::Utf8ToAnsi(utf8); }
+
+}  // namespace platform
