@@ -112,13 +112,6 @@ std::string WrittenDeviceInfo(const vexaSDK::DX8::CDGEnumMode& enumeration) {
   return text.str();
 }
 
-std::string WrittenDeviceInfo(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
-  IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(model);
-  const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
-  direct3D->Release();
-  return WrittenDeviceInfo(enumeration);
-}
-
 std::string WithCrLf(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
@@ -129,9 +122,82 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
+std::string WrittenReport(const std::string& diagnostic, const vexaSDK::DX8::CDGEnumMode& enumeration) {
   return WithCrLf(diagnostic + "--------------------\nDeviceInfo\n--------------------\n\n" +
-                  WrittenDeviceInfo(model));
+                  WrittenDeviceInfo(enumeration));
+}
+
+std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
+  IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(model);
+  const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
+  direct3D->Release();
+  return WrittenReport(diagnostic, enumeration);
+}
+
+}  // namespace testing
+}  // namespace vexaEnvReader
+
+#include "vexaSDK/dx/dx8_3d/internal/vexaTestEnumMode.h"
+
+namespace vexaEnvReader {
+namespace testing {
+
+std::string SampleReport(bool newer) {
+  using vexaSDK::DX8::internal::CTestEnumMode;
+  using vexaSDK::DX8::internal::CTestModeInfo;
+  using namespace vexaSDK::DX8;
+  CTestEnumMode enumeration;
+  D3DADAPTER_IDENTIFIER8 first = {};
+  std::strcpy(first.Description, "RADEON 9800 PRO");
+  std::strcpy(first.Driver, "ati2dvag.dll");
+  first.DriverVersion.HighPart = (6 << 16) | 14;
+  first.DriverVersion.LowPart = (10 << 16) | (newer ? 6545 : 6400);
+  first.VendorId = 0x1002;
+  first.DeviceId = 0x4E48;
+  first.WHQLLevel = 1;
+  D3DCAPS8 caps = {};
+  caps.DeviceType = D3DDEVTYPE_HAL;
+  caps.MaxTextureWidth = caps.MaxTextureHeight = newer ? 4096 : 2048;
+  caps.VertexShaderVersion = 0xFFFE0101;
+  caps.PixelShaderVersion = 0xFFFF0104;
+  caps.TextureCaps = newer ? 0x4004 : 0x4;
+  std::vector<D3DFORMAT> textures = {D3DFMT_A8R8G8B8, D3DFMT_DXT1, D3DFMT_DXT3};
+  if (!newer) textures.push_back(D3DFMT_DXT5);
+  std::vector<CModeInfo> records;
+  for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+    for (const BOOL windowed : {FALSE, TRUE}) {
+      CTestModeInfo record(0, type, windowed, first);
+      record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8, textures);
+      record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8).Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
+      if (newer) record.Mode(1920, 1440, 75, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
+      record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);
+      records.push_back(record);
+    }
+  }
+  enumeration.Adapter(first, records);
+  D3DADAPTER_IDENTIFIER8 second = {};
+  std::strcpy(second.Description, "Basic Display");
+  std::strcpy(second.Driver, "vga.dll");
+  records.clear();
+  for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+    for (const BOOL windowed : {FALSE, TRUE}) {
+      CTestModeInfo record(1, type, windowed, second);
+      if (type == D3DDEVTYPE_REF) record.Mode(800, 600, 0, D3DFMT_R5G6B5, D3DFMT_R5G6B5);
+      if (type == D3DDEVTYPE_HAL) record.Caps(D3DCAPS8());
+      records.push_back(record);
+    }
+  }
+  enumeration.Adapter(second, records);
+  return WrittenReport(
+      "------------------\n"
+      "System Information\n"
+      "------------------\n"
+      "Time of this report: 12/7/2026, 09:15:00\n"
+      "   Operating System: Windows XP Professional (5.1, Build 2600)\n"
+      "          Processor: Pentium 4 (1 CPU), ~2.4GHz\n"
+      "             Memory: 512MB RAM\n"
+      "    DirectX Version: DirectX 8.1 (4.08.01.0881)\n\n",
+      enumeration);
 }
 
 }  // namespace testing

@@ -18,9 +18,6 @@ namespace testing {
 // matches, with random capability records (every bit pattern, floats too).
 std::shared_ptr<platform::d3d8::CRuntimeModel> RandomModel(std::mt19937& random, int maxAdapters = 3);
 
-// The "DeviceInfo" text the framework writes for the enumeration of `model`.
-std::string WrittenDeviceInfo(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
-
 // What WriteDeviceInfo writes for `enumeration`.
 std::string WrittenDeviceInfo(const vexaSDK::DX8::CDGEnumMode& enumeration);
 
@@ -28,8 +25,23 @@ std::string WrittenDeviceInfo(const vexaSDK::DX8::CDGEnumMode& enumeration);
 // the text of `model`, with CR LF line ends.
 std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
 
+std::string WrittenReport(const std::string& diagnostic, const vexaSDK::DX8::CDGEnumMode& enumeration);
+
 // "\n" to "\r\n", as the report file's text mode writes it.
 std::string WithCrLf(const std::string& text);
+
+}  // namespace testing
+}  // namespace vexaEnvReader
+
+namespace vexaEnvReader {
+namespace testing {
+
+// Two adapters a support desk tells apart at a glance: a WHQL-signed
+// hardware adapter with compressed formats and shaders 1.1, and a driver
+// without a hardware device, WHQL level, 32-bit mode, compressed format or
+// shaders. `newer` gives the first adapter a later driver, larger textures,
+// one more flag and one more display mode, and takes DXT5 away.
+std::string SampleReport(bool newer = false);
 
 }  // namespace testing
 }  // namespace vexaEnvReader
