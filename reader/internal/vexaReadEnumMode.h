@@ -25,7 +25,7 @@ class CReadEnumMode : public vexaSDK::DX8::CDGEnumMode {
  public:
   CReadEnumMode() = default;
   std::vector<D3DADAPTER_IDENTIFIER8>& Identifiers() { return identifiers_; }
-  void Add(const CReadModeInfo& record) { modeInfos_.push_back(record); }
+  void Add(CReadModeInfo&& record) { modeInfos_.push_back(std::move(record)); }
 };
 
 }  // namespace internal

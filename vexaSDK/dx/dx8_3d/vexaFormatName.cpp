@@ -113,10 +113,16 @@ const D3DFORMAT kNamedFormats[] = {
 template <typename Value, std::size_t N>
 using NameIndex = std::array<std::pair<std::string_view, Value>, N>;
 
+// By length first: most names differ in it, and then no byte is compared.
+bool ShorterOrLess(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 template <typename Value, std::size_t N>
 bool FindByName(const NameIndex<Value, N>& index, std::string_view name, Value& value) {
-  const auto found = std::lower_bound(index.begin(), index.end(), name,
-                                      [](const auto& entry, std::string_view key) { return entry.first < key; });
+  const auto found =
+      std::lower_bound(index.begin(), index.end(), name,
+                       [](const auto& entry, std::string_view key) { return ShorterOrLess(entry.first, key); });
   if (found == index.end() || found->first != name) return false;
   value = found->second;
   return true;
@@ -126,7 +132,8 @@ template <typename Value, std::size_t N>
 NameIndex<Value, N> SortedIndex(const Value (&values)[N], std::string_view (*nameOf)(Value)) {
   NameIndex<Value, N> index;
   for (std::size_t i = 0; i < N; ++i) index[i] = {nameOf(values[i]), values[i]};
-  std::sort(index.begin(), index.end());
+  std::sort(index.begin(), index.end(),
+            [](const auto& a, const auto& b) { return ShorterOrLess(a.first, b.first); });
   return index;
 }
 
