@@ -19,7 +19,6 @@ using vexaSDK::DX8::GetFormatName;
 using vexaSDK::DX8::internal::CapsFieldKind;
 using vexaSDK::DX8::internal::kCapsFields;
 using vexaSDK::DX8::internal::ReadCapsDword;
-using vexaSDK::DX8::internal::ReadCapsFloat;
 
 // A record seen as named values and as sets of items per group.
 struct Facts {
@@ -54,29 +53,13 @@ Facts RecordFacts(const CModeInfo& info) {
   Facts facts;
   const D3DCAPS8& caps = info.Caps();
   for (const auto& field : kCapsFields) {
+    if (field.kind != CapsFieldKind::kFlags) {
+      facts.values.emplace_back(field.label, CapsValueText(field, caps));
+      continue;
+    }
     const DWORD value = ReadCapsDword(caps, field.offset);
-    char text[32];
-    switch (field.kind) {
-      case CapsFieldKind::kDevType:
-        facts.values.emplace_back(field.label, vexaSDK::DX8::GetDevTypeName(static_cast<D3DDEVTYPE>(value)));
-        break;
-      case CapsFieldKind::kDecimal:
-        facts.values.emplace_back(field.label, std::to_string(value));
-        break;
-      case CapsFieldKind::kFloat:
-        std::snprintf(text, sizeof text, "%g", ReadCapsFloat(caps, field.offset));
-        facts.values.emplace_back(field.label, text);
-        break;
-      case CapsFieldKind::kShaderVersion:
-        facts.values.emplace_back(field.label, vexaSDK::DX8::FormatShaderVersion(value));
-        break;
-      case CapsFieldKind::kFlags:
-        for (std::size_t i = 0; i < field.count; ++i) {
-          if ((value & field.table[i].flag) == field.table[i].flag) {
-            facts.items.emplace_back(field.label, field.table[i].name);
-          }
-        }
-        break;
+    for (std::size_t i = 0; i < field.count; ++i) {
+      if ((value & field.table[i].flag) == field.table[i].flag) facts.items.emplace_back(field.label, field.table[i].name);
     }
   }
   for (const auto& entry : info.MultiSamples()) {

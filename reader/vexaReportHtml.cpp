@@ -13,7 +13,6 @@ using vexaSDK::DX8::GetFormatName;
 using vexaSDK::DX8::internal::CapsFieldKind;
 using vexaSDK::DX8::internal::kCapsFields;
 using vexaSDK::DX8::internal::ReadCapsDword;
-using vexaSDK::DX8::internal::ReadCapsFloat;
 
 const char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:70em}"
@@ -106,33 +105,18 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
 void CapsPart(const D3DCAPS8& caps, std::string& out) {
   std::string values, flags;
   for (const auto& field : kCapsFields) {
-    const DWORD value = ReadCapsDword(caps, field.offset);
-    char text[32];
-    switch (field.kind) {
-      case CapsFieldKind::kDevType:
-        values += Row(field.label, vexaSDK::DX8::GetDevTypeName(static_cast<D3DDEVTYPE>(value)));
-        break;
-      case CapsFieldKind::kDecimal:
-        values += Row(field.label, std::to_string(value));
-        break;
-      case CapsFieldKind::kFloat:
-        std::snprintf(text, sizeof text, "%g", ReadCapsFloat(caps, field.offset));
-        values += Row(field.label, text);
-        break;
-      case CapsFieldKind::kShaderVersion:
-        values += Row(field.label, vexaSDK::DX8::FormatShaderVersion(value));
-        break;
-      case CapsFieldKind::kFlags: {
-        std::string set, unset;
-        for (std::size_t i = 0; i < field.count; ++i) {
-          std::string& list = (value & field.table[i].flag) == field.table[i].flag ? set : unset;
-          list += std::string(list.empty() ? "" : "<br>") + field.table[i].name;
-        }
-        flags += "<tr><th>" + std::string(field.label) + "</th><td class=\"set\">" + set +
-                 "</td><td class=\"unset\">" + unset + "</td></tr>\n";
-        break;
-      }
+    if (field.kind != CapsFieldKind::kFlags) {
+      values += Row(field.label, CapsValueText(field, caps));
+      continue;
     }
+    const DWORD value = ReadCapsDword(caps, field.offset);
+    std::string set, unset;
+    for (std::size_t i = 0; i < field.count; ++i) {
+      std::string& list = (value & field.table[i].flag) == field.table[i].flag ? set : unset;
+      list += std::string(list.empty() ? "" : "<br>") + field.table[i].name;
+    }
+    flags += "<tr><th>" + std::string(field.label) + "</th><td class=\"set\">" + set + "</td><td class=\"unset\">" +
+             unset + "</td></tr>\n";
   }
   out += "<details><summary>DeviceCaps</summary>\n<table>\n" + values +
          "</table>\n<table>\n<tr><th>Flags</th><th>Set</th><th>Unset</th></tr>\n" + flags +

@@ -150,6 +150,25 @@ std::string IdentifierText(const char* field, std::size_t capacity) {
   return platform::Cp932ToUtf8(std::string_view(field, size));
 }
 
+std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps) {
+  using vexaSDK::DX8::internal::CapsFieldKind;
+  const DWORD value = vexaSDK::DX8::internal::ReadCapsDword(caps, field.offset);
+  char text[32];
+  switch (field.kind) {
+    case CapsFieldKind::kDevType:
+      return vexaSDK::DX8::GetDevTypeName(static_cast<D3DDEVTYPE>(value));
+    case CapsFieldKind::kFloat:
+      std::snprintf(text, sizeof text, "%g", vexaSDK::DX8::internal::ReadCapsFloat(caps, field.offset));
+      return text;
+    case CapsFieldKind::kShaderVersion:
+      return vexaSDK::DX8::FormatShaderVersion(value);
+    case CapsFieldKind::kDecimal:
+    case CapsFieldKind::kFlags:
+      break;
+  }
+  return std::to_string(value);
+}
+
 std::string DriverVersionText(const LARGE_INTEGER& version) {
   const unsigned long high = static_cast<DWORD>(version.HighPart), low = version.LowPart;
   char text[48];

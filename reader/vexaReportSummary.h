@@ -51,6 +51,9 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
 // An identifier text of the records (code page 932, up to its NUL) in UTF-8.
 std::string IdentifierText(const char* field, std::size_t capacity);
 
+// A capability field other than a flag group as the report writes its value.
+std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps);
+
 // "a.b.c.d" of a driver version, as the report writes it.
 std::string DriverVersionText(const LARGE_INTEGER& version);
 

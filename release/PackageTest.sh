@@ -54,6 +54,7 @@ deb() {
 ./usr
 ./usr/bin
 ./usr/bin/vexaEnvChecker
+./usr/bin/vexaEnvReader
 ./usr/libexec
 ./usr/libexec/vexaEnvChecker
 ./usr/libexec/vexaEnvChecker/dxdiag
@@ -70,6 +71,9 @@ EOF
     [ -x "$file" ] || fail "$program is not executable"
     [ -z "$(debug_sections "$file")" ] || fail "$program keeps $(debug_sections "$file" | tr '\n' ' ')"
   done
+  reader=$root/usr/bin/vexaEnvReader
+  [ -z "$(debug_sections "$reader")" ] || fail "vexaEnvReader keeps debug sections"
+  [ "$("$reader" --version)" = "vexaEnvReader $version" ] || fail "vexaEnvReader --version"
 
   # As a user meets an installed package: nothing in it is writable. A private
   # HOME with a desktop, no display, a machine without graphics cards, and a
