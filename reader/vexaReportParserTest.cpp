@@ -63,7 +63,7 @@ TEST(ReportParserTest, RoundTripOverGoldenAndRealReports) {
   const std::size_t end = section.find("\r\n\r\n", caps) + 4;
   section.replace(caps, end - caps, WithCrLf(Load(VEXA_SDK_TESTDATA "/AllFlagsCaps.txt")));
   ExpectRoundTrip(kHeader + section, section);
-  for (const char* name : {"/host-envInfo.txt"}) {
+  for (const char* name : {"/host-envInfo.txt", "/wine-envInfo.txt"}) {
     SCOPED_TRACE(name);
     const std::string report = Load(std::string(VEXA_READER_TESTDATA) + name);
     ASSERT_NE("", DeviceInfoOf(report));
