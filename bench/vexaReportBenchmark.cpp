@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/TextFile.h"
+#include "vexaLargeEnumeration.h"
 #include "vexaNaiveReport.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
@@ -27,6 +28,8 @@ using namespace vexaSDK::DX8;
 using internal::CReportText;
 using testing::CTestEnumMode;
 using testing::CTestModeInfo;
+using vexaBench::BusyCaps;
+using vexaBench::LargeEnumeration;
 
 // An in-memory sink with room reserved up front, so every side pays for its
 // bytes and flushes, not for a growing string. It notes where each flush fell.
@@ -62,62 +65,6 @@ class MemorySink : public std::streambuf {
   bool keepFlushes_ = false;
 };
 
-D3DCAPS8 BusyCaps() {
-  D3DCAPS8 caps;
-  std::memset(&caps, 0xFF, sizeof caps);
-  caps.DeviceType = D3DDEVTYPE_HAL;
-  caps.MaxVertexW = 1e10f;
-  caps.GuardBandLeft = -8192.0f;
-  caps.MaxPointSize = 64.0f;
-  caps.MaxPixelShaderValue = 0.0001f;
-  return caps;
-}
-
-// 4 adapters, 300 display modes per record, every table full.
-CTestEnumMode LargeEnumeration() {
-  const D3DFORMAT displays[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5};
-  std::vector<D3DFORMAT> all(32);
-  for (int i = 0; i < 32; ++i) all[i] = static_cast<D3DFORMAT>(20 + i);
-  const std::vector<D3DFORMAT> depth = {D3DFMT_D16_LOCKABLE, D3DFMT_D32,   D3DFMT_D15S1,  D3DFMT_D24S8,
-                                        D3DFMT_D16,          D3DFMT_D24X8, D3DFMT_D24X4S4};
-  std::vector<D3DMULTISAMPLE_TYPE> samples = {D3DMULTISAMPLE_NONE};
-  for (int t = 2; t <= 16; ++t) samples.push_back(static_cast<D3DMULTISAMPLE_TYPE>(t));
-
-  CTestEnumMode enumeration;
-  for (UINT adapter = 0; adapter < 4; ++adapter) {
-    D3DADAPTER_IDENTIFIER8 id = {};
-    std::strcpy(id.Description, "Benchmark Graphics Adapter");
-    std::strcpy(id.Driver, "bench.dll");
-    id.DriverVersion.HighPart = (6 << 16) | 14;
-    id.DriverVersion.LowPart = (10 << 16) | 6545;
-    id.VendorId = 0x10DE;
-    id.DeviceId = 0x0322 + adapter;
-    id.SubSysId = 0x80A31043;
-    id.Revision = 161;
-    id.DeviceIdentifier = {0xD7B71E3E, 0x4062, 0x11CF, {0x63, 0x4E, 0xA1, 0x05, 0x1B, 0xC2, 0xDA, 0x35}};
-    id.WHQLLevel = 1;
-    std::vector<CModeInfo> records;
-    for (int r = 0; r < 4; ++r) {
-      CTestModeInfo record(adapter, r < 2 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, r % 2, id);
-      record.Caps(BusyCaps());
-      for (D3DFORMAT display : displays) {
-        for (D3DFORMAT back : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
-          record.MultiSample(display, back, samples).DepthStencil(display, back, depth);
-        }
-        for (int kind = 0; kind < kFormatTableCount; ++kind) {
-          record.Formats(static_cast<FormatTableKind>(kind), display, all);
-        }
-      }
-      for (UINT m = 0; m < 300; ++m) {
-        record.Mode(640 + 16 * (m % 75), 480 + 8 * (m / 75), 60 + m % 4 * 15, displays[m % 4],
-                    displays[(m + 1) % 4]);
-      }
-      records.push_back(record);
-    }
-    enumeration.Adapter(id, records);
-  }
-  return enumeration;
-}
 
 const std::size_t kSinkCapacity = 1 << 22;
 

@@ -85,6 +85,7 @@ deb() {
 ./usr
 ./usr/bin
 ./usr/bin/vexaEnvChecker
+./usr/bin/vexaEnvReader
 ./usr/libexec
 ./usr/libexec/vexaEnvChecker
 ./usr/libexec/vexaEnvChecker/dxdiag
@@ -144,6 +145,9 @@ EOF
       *) fail "man $name begins with '$title'" ;;
     esac
   done
+  reader=$root/usr/bin/vexaEnvReader
+  [ -z "$(debug_sections "$reader")" ] || fail "vexaEnvReader keeps debug sections"
+  [ "$("$reader" --version)" = "vexaEnvReader $version" ] || fail "vexaEnvReader --version"
 
   # As a user meets an installed package: nothing in it is writable. A private
   # HOME with a desktop, no display, a machine without graphics cards, and a

@@ -4,6 +4,8 @@
 // that code page 932 lacks, or would not give back unchanged, takes a code of
 // its user-defined area (0xF040 to 0xF9FC) for the life of the process and
 // turns back into itself at every crossing of the boundary.
+#include "platform/CodePage.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -247,3 +249,12 @@ std::string Utf8ToAnsi(std::string_view utf8) {
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
   return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
 }
+
+namespace platform {
+
+// The host's ANSI code page is 932 already.
+std::string Cp932ToUtf8(std::string_view cp932) { return platform::posix::AnsiToUtf8(cp932); }
+
+std::string Utf8ToCp932(std::string_view utf8) { return platform::posix::Utf8ToAnsi(utf8); }
+
+}  // namespace platform

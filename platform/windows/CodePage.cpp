@@ -1,6 +1,9 @@
-// The program's Japanese texts on a system whose ANSI code page is not 932:
-// read as that code page they would be garbage, so they go to the wide
-// functions as UTF-16 instead.
+// Code page 932 on Windows, named explicitly: the machine's own ANSI code page
+// may be another one. The program's Japanese texts go to the wide functions as
+// UTF-16 there, as read in that code page they would be garbage; the reader
+// converts reports between code page 932 and UTF-8.
+#include "platform/CodePage.h"
+
 #include <new>
 #include <string>
 
@@ -39,6 +42,24 @@ class CWideText {
   std::wstring wide_;
 };
 
+std::wstring ToWide(UINT codePage, std::string_view text) {
+  if (text.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
+  if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+  return wide;
+}
+
+std::string FromWide(UINT codePage, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int length = static_cast<int>(wide.size());
+  const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
+  const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, fallback, nullptr);
+  std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+  if (size > 0) WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], size, fallback, nullptr);
+  return text;
+}
+
 }  // namespace
 
 int WINAPI MessageBox932(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
@@ -59,5 +80,10 @@ HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCS
   return ShellExecuteW(owner, wideOperation.get(), wideFile.get(), wideParameters.get(), wideDirectory.get(),
                        showCommand);
 }
+
+std::string Cp932ToUtf8(std::string_view cp932) { return FromWide(CP_UTF8, ToWide(kProgramCodePage, cp932)); }
+
+std::string Utf8ToCp932(std::string_view utf8) { return FromWide(kProgramCodePage, ToWide(CP_UTF8, utf8)); }
+
 
 }  // namespace platform

@@ -7,7 +7,11 @@
 namespace vexaSDK {
 namespace System {
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+// clang (the fuzz build) knows the GNU forms only by the plain name.
+#define VEXA_PRINTF_FORMAT(formatIndex, firstArgument) \
+  __attribute__((format(printf, formatIndex, firstArgument)))
+#elif defined(__GNUC__)
 #define VEXA_PRINTF_FORMAT(formatIndex, firstArgument) \
   __attribute__((format(gnu_printf, formatIndex, firstArgument)))
 #else

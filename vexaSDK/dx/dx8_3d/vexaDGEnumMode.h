@@ -94,6 +94,12 @@ class CModeInfo {
   CModeInfo(UINT adapter, const D3DADAPTER_IDENTIFIER8& identifier, D3DDEVTYPE deviceType, BOOL windowed,
             IDirect3D8* direct3D);
   virtual ~CModeInfo() = default;
+  // Movable, so that records filled elsewhere (a reader of the report) join
+  // an enumeration without a copy of their tables.
+  CModeInfo(const CModeInfo&) = default;
+  CModeInfo(CModeInfo&&) = default;
+  CModeInfo& operator=(const CModeInfo&) = default;
+  CModeInfo& operator=(CModeInfo&&) = default;
 
   UINT Adapter() const { return adapter_; }
   const D3DADAPTER_IDENTIFIER8& Identifier() const { return identifier_; }

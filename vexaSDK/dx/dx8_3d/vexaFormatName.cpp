@@ -2,6 +2,11 @@
 // search, and the fallbacks keep raw numbers out of the report.
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
+
 namespace vexaSDK {
 namespace DX8 {
 namespace internal {
@@ -88,6 +93,72 @@ std::string_view DevTypeName(D3DDEVTYPE type) {
 }
 
 }  // namespace internal
+
+namespace {
+
+// Every value FormatName names, and D3DFMT_UNKNOWN; the names come from the
+// lookup itself, so the two directions cannot disagree.
+const D3DFORMAT kNamedFormats[] = {
+    D3DFMT_UNKNOWN,  D3DFMT_R8G8B8,      D3DFMT_A8R8G8B8,    D3DFMT_X8R8G8B8,    D3DFMT_R5G6B5,
+    D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,    D3DFMT_A4R4G4B4,    D3DFMT_R3G3B2,      D3DFMT_A8,
+    D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4,    D3DFMT_A2B10G10R10, D3DFMT_G16R16,      D3DFMT_A8P8,
+    D3DFMT_P8,       D3DFMT_L8,          D3DFMT_A8L8,        D3DFMT_A4L4,        D3DFMT_V8U8,
+    D3DFMT_L6V5U5,   D3DFMT_X8L8V8U8,    D3DFMT_Q8W8V8U8,    D3DFMT_V16U16,      D3DFMT_W11V11U10,
+    D3DFMT_A2W10V10U10, D3DFMT_D16_LOCKABLE, D3DFMT_D32,     D3DFMT_D15S1,       D3DFMT_D24S8,
+    D3DFMT_D24X8,    D3DFMT_D24X4S4,     D3DFMT_D16,         D3DFMT_VERTEXDATA,  D3DFMT_INDEX16,
+    D3DFMT_INDEX32,  D3DFMT_UYVY,        D3DFMT_YUY2,        D3DFMT_DXT1,        D3DFMT_DXT2,
+    D3DFMT_DXT3,     D3DFMT_DXT4,        D3DFMT_DXT5,
+};
+
+template <typename Value, std::size_t N>
+using NameIndex = std::array<std::pair<std::string_view, Value>, N>;
+
+// By length first: most names differ in it, and then no byte is compared.
+bool ShorterOrLess(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+template <typename Value, std::size_t N>
+bool FindByName(const NameIndex<Value, N>& index, std::string_view name, Value& value) {
+  const auto found =
+      std::lower_bound(index.begin(), index.end(), name,
+                       [](const auto& entry, std::string_view key) { return ShorterOrLess(entry.first, key); });
+  if (found == index.end() || found->first != name) return false;
+  value = found->second;
+  return true;
+}
+
+template <typename Value, std::size_t N>
+NameIndex<Value, N> SortedIndex(const Value (&values)[N], std::string_view (*nameOf)(Value)) {
+  NameIndex<Value, N> index;
+  for (std::size_t i = 0; i < N; ++i) index[i] = {nameOf(values[i]), values[i]};
+  std::sort(index.begin(), index.end(),
+            [](const auto& a, const auto& b) { return ShorterOrLess(a.first, b.first); });
+  return index;
+}
+
+}  // namespace
+
+bool GetFormatByName(std::string_view name, D3DFORMAT& format) {
+  static const auto index = SortedIndex(kNamedFormats, internal::FormatName);
+  return FindByName(index, name, format);
+}
+
+bool GetMultiSampleByName(std::string_view name, D3DMULTISAMPLE_TYPE& type) {
+  static const auto index = [] {
+    D3DMULTISAMPLE_TYPE types[16];
+    types[0] = D3DMULTISAMPLE_NONE;
+    for (int i = 2; i <= 16; ++i) types[i - 1] = static_cast<D3DMULTISAMPLE_TYPE>(i);
+    return SortedIndex(types, internal::MultiSampleName);
+  }();
+  return FindByName(index, name, type);
+}
+
+bool GetDevTypeByName(std::string_view name, D3DDEVTYPE& type) {
+  static const D3DDEVTYPE kTypes[] = {D3DDEVTYPE_HAL, D3DDEVTYPE_REF, D3DDEVTYPE_SW};
+  static const auto index = SortedIndex(kTypes, internal::DevTypeName);
+  return FindByName(index, name, type);
+}
 
 const char* GetFormatName(D3DFORMAT format) { return internal::FormatName(format).data(); }
 

@@ -19,6 +19,14 @@ const char* GetMultiSampleName(D3DMULTISAMPLE_TYPE type);
 // "D3DDEVTYPE_HAL" for every value other than the reference and software types.
 const char* GetDevTypeName(D3DDEVTYPE type);
 
+// The reverse of the lookups above, for readers of the report: the value a
+// published name stands for. The fallback names give the value they stand for
+// themselves (0, 0 and D3DDEVTYPE_HAL), so writing the value again gives the
+// name back. False for a text that is no name of the lookup.
+bool GetFormatByName(std::string_view name, D3DFORMAT& format);
+bool GetMultiSampleByName(std::string_view name, D3DMULTISAMPLE_TYPE& type);
+bool GetDevTypeByName(std::string_view name, D3DDEVTYPE& type);
+
 namespace internal {
 // The same names with their lengths, for writers that append them by the
 // thousand; each view is NUL-terminated.

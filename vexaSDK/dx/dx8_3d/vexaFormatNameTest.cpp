@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -134,6 +135,40 @@ TEST(FormatNameTest, DeviceTypesFallBackToHardware) {
   EXPECT_STREQ("D3DDEVTYPE_SW", GetDevTypeName(static_cast<D3DDEVTYPE>(3)));
   for (unsigned int type : {0u, 1u, 4u, 0xFFFFFFFFu}) {
     EXPECT_STREQ("D3DDEVTYPE_HAL", GetDevTypeName(static_cast<D3DDEVTYPE>(type))) << type;
+  }
+}
+
+// Every value's name leads back to a value with the same name, so a reader
+// that writes what it read gives the same text; the fallbacks stand for the
+// value they are published for.
+TEST(FormatNameTest, NamesLeadBackToTheirValues) {
+  std::vector<long long> values;
+  for (long long value = -2; value <= 130; ++value) values.push_back(value);
+  for (const char* code : {"UYVY", "YUY2", "DXT1", "DXT2", "DXT3", "DXT4", "DXT5", "DXT6"}) {
+    values.push_back(MAKEFOURCC(code[0], code[1], code[2], code[3]));
+  }
+  for (const long long value : values) {
+    D3DFORMAT format = D3DFMT_D32;
+    ASSERT_TRUE(GetFormatByName(GetFormatName(Fmt(value)), format)) << value;
+    EXPECT_STREQ(GetFormatName(Fmt(value)), GetFormatName(format)) << value;
+    D3DMULTISAMPLE_TYPE type = D3DMULTISAMPLE_4_SAMPLES;
+    const auto sampleType = static_cast<D3DMULTISAMPLE_TYPE>(value);
+    ASSERT_TRUE(GetMultiSampleByName(GetMultiSampleName(sampleType), type)) << value;
+    EXPECT_EQ(value >= 2 && value <= 16 ? value : 0, type) << value;
+  }
+  D3DFORMAT format = D3DFMT_D32;
+  EXPECT_TRUE(GetFormatByName("D3DFMT_UNKNOWN", format));
+  EXPECT_EQ(D3DFMT_UNKNOWN, format);
+  D3DDEVTYPE type = D3DDEVTYPE_SW;
+  EXPECT_TRUE(GetDevTypeByName("D3DDEVTYPE_HAL", type));
+  EXPECT_EQ(D3DDEVTYPE_HAL, type);
+  EXPECT_TRUE(GetDevTypeByName("D3DDEVTYPE_SW", type));
+  EXPECT_EQ(D3DDEVTYPE_SW, type);
+  for (const char* stranger : {"", "D3DFMT_", "D3DFMT_DXT6", "d3dfmt_d16", "D3DFMT_D16 ", "D3DMULTISAMPLE_1_SAMPLES"}) {
+    EXPECT_FALSE(GetFormatByName(stranger, format)) << stranger;
+    D3DMULTISAMPLE_TYPE samples;
+    EXPECT_FALSE(GetMultiSampleByName(stranger, samples)) << stranger;
+    EXPECT_FALSE(GetDevTypeByName(stranger, type)) << stranger;
   }
 }
 

@@ -1,0 +1,101 @@
+// Speed of vexaEnvReader against the writers: reading a report of about 1.3 MB
+// against writing its "DeviceInfo" section with WriteDeviceInfo, and 1,000
+// reports of the usual size (the host's default model, about 1,100 lines)
+// read and turned into JSON Lines.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/D3D8Model.h"
+#include "reader/vexaReportJson.h"
+#include "reader/vexaReportParser.h"
+#include "reader/vexaReportSummary.h"
+#include "vexaLargeEnumeration.h"
+
+namespace {
+
+using namespace vexaSDK::DX8;
+using testing::CTestEnumMode;
+using vexaBench::LargeEnumeration;
+
+// A sink with its room reserved, so that writing pays for bytes, not growth.
+class StringSink : public std::streambuf {
+ public:
+  explicit StringSink(std::size_t capacity) { text.reserve(capacity); }
+  std::string text;
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    text.append(s, static_cast<std::size_t>(n));
+    return n;
+  }
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) text.push_back(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+};
+
+std::string CrLf(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string ReportOf(const CDGEnumMode& enumeration) {
+  std::ostringstream text;
+  text << "------------------\nSystem Information\n------------------\n"
+          "Time of this report: 12/7/2026, 11:48:03\n   Operating System: Windows XP Professional\n"
+          "          Processor: Pentium 4 (1 CPU)\n             Memory: 512MB RAM\n\n"
+          "--------------------\nDeviceInfo\n--------------------\n\n";
+  enumeration.WriteDeviceInfo(text);
+  return CrLf(text.str());
+}
+
+void BM_WriteDeviceInfo1MB(benchmark::State& state) {
+  const CTestEnumMode enumeration = LargeEnumeration(1000);
+  StringSink sink(1 << 22);
+  std::ostream out(&sink);
+  for (auto _ : state) {
+    sink.text.clear();
+    enumeration.WriteDeviceInfo(out);
+  }
+  state.counters["bytes"] = static_cast<double>(sink.text.size());
+}
+BENCHMARK(BM_WriteDeviceInfo1MB)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadReport1MB(benchmark::State& state) {
+  const std::string report = ReportOf(LargeEnumeration(1000));
+  for (auto _ : state) {
+    const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(report);
+    if (!read.Whole()) state.SkipWithError("the report was not read whole");
+    benchmark::DoNotOptimize(read.devices.get());
+  }
+  state.counters["bytes"] = static_cast<double>(report.size());
+}
+BENCHMARK(BM_ReadReport1MB)->Unit(benchmark::kMicrosecond);
+
+// 1,000 reports of the host's default model, each read, summed up and written
+// as one JSON line; the PCI names left out, as they are the machine's.
+void BM_JsonLines1000(benchmark::State& state) {
+  IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(platform::d3d8::MakeDefaultModel());
+  const std::string report = ReportOf(CDGEnumMode(direct3D));
+  direct3D->Release();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) {
+      const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(report);
+      bytes = vexaEnvReader::ReportToJson("envInfo.txt", read, vexaEnvReader::Summarize(read, nullptr)).size();
+    }
+  }
+  state.counters["reportBytes"] = static_cast<double>(report.size());
+  state.counters["jsonBytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_JsonLines1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

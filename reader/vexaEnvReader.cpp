@@ -1,0 +1,97 @@
+// vexaEnvReader: the support desk's reader of envInfo.txt. A console program
+// on both platforms; its output is UTF-8 whatever the report's encoding.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "reader/vexaReportDiff.h"
+#include "reader/vexaReportHtml.h"
+#include "reader/vexaReportJson.h"
+#include "reader/vexaReportParser.h"
+#include "reader/vexaReportSummary.h"
+
+namespace {
+
+using namespace vexaEnvReader;
+
+const char kUsage[] =
+    "Usage: vexaEnvReader REPORT...          a summary of each report\n"
+    "       vexaEnvReader --json REPORT...   everything read, one JSON line per report\n"
+    "       vexaEnvReader --html REPORT      one self-contained web page\n"
+    "       vexaEnvReader --diff A B         what differs between two reports\n"
+    "       vexaEnvReader --help | --version\n"
+    "Exit status: 0 when every report was read whole, 1 when one was read with\n"
+    "problems or could not be read, 2 on a usage error.\n";
+
+int Usage(const std::string& why) {
+  std::cerr << "vexaEnvReader: " << why << "\n" << kUsage;
+  return 2;
+}
+
+// False (with a line on standard error) when the file cannot be read.
+bool Load(const std::string& path, EnvReport& report) {
+  std::string bytes;
+  if (!ReadReportFile(path, bytes)) {
+    std::cerr << "vexaEnvReader: cannot read " << path << "\n";
+    return false;
+  }
+  report = ReadReport(bytes);
+  if (report.problem) {
+    std::cerr << "vexaEnvReader: " << path << ":" << report.problem->line << ": " << report.problem->message << "\n";
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string mode = "summary";
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return args.size() == 1 ? 0 : 2;
+  }
+  if (!args.empty() && args[0] == "--version") {
+    std::cout << "vexaEnvReader " VEXA_VERSION "\n";
+    return args.size() == 1 ? 0 : 2;
+  }
+  if (!args.empty() && (args[0] == "--json" || args[0] == "--html" || args[0] == "--diff")) {
+    mode = args[0].substr(2);
+    args.erase(args.begin());
+  }
+  if (!args.empty() && args[0] == "--") args.erase(args.begin());
+  for (const std::string& arg : args) {
+    if (arg.size() > 1 && arg[0] == '-') return Usage("unknown option " + arg);
+  }
+  if (args.empty()) return Usage("no report given");
+  if (mode == "diff" && args.size() != 2) return Usage("--diff compares two reports");
+  if (mode == "html" && args.size() != 1) return Usage("--html takes one report");
+
+  const PciLookup lookUp = platform::LookUpPciNames;
+  bool whole = true;
+  std::vector<EnvReport> reports;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& path = args[i];
+    EnvReport report;
+    if (!Load(path, report)) {
+      whole = false;
+      continue;
+    }
+    whole = whole && report.Whole();
+    if (mode == "summary") {
+      if (i > 0) std::cout << "\n";
+      std::cout << FormatSummary(path, report, Summarize(report, lookUp));
+    } else if (mode == "json") {
+      std::cout << ReportToJson(path, report, Summarize(report, lookUp)) << "\n";
+    } else if (mode == "html") {
+      std::cout << ReportToHtml(path, report, Summarize(report, lookUp));
+    }
+    reports.push_back(std::move(report));
+  }
+  if (mode == "diff" && reports.size() == 2) std::cout << DiffReports(args[0], reports[0], args[1], reports[1]);
+  std::cout.flush();
+  if (!std::cout) return 1;
+  return whole ? 0 : 1;
+}

@@ -1,0 +1,126 @@
+// The program as the desk runs it on the host: its exit statuses and outputs,
+// and its page as a real browser (headless Chromium) lays it out. The page
+// test skips when Chromium is not installed; scripts/setup installs it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "reader/testing/vexaRandomModel.h"
+
+namespace {
+
+// A private folder with the sample reports in it, removed at the end.
+class EnvReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexaEnvReaderTest.XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
+    folder_ = pattern;
+    Write("old.txt", vexaEnvReader::testing::SampleReport());
+    Write("new.txt", vexaEnvReader::testing::SampleReport(true));
+    const std::string whole = vexaEnvReader::testing::SampleReport();
+    Write("cut.txt", whole.substr(0, whole.size() / 2));
+  }
+  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ + "/" + name, std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) {
+    std::ifstream in(folder_ + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Runs a command in the folder; its exit status, standard output in `out`.
+  int Run(const std::string& command, std::string& out) {
+    const int status = std::system(("cd '" + folder_ + "' && " + command + " >stdout 2>stderr").c_str());
+    out = Read("stdout");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string folder_;
+};
+
+TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* firstLine;
+    std::size_t lines;
+  } cases[] = {
+      {"old.txt", 0, "old.txt", 0},
+      {"old.txt cut.txt", 1, "old.txt", 0},
+      {"missing.txt", 1, "", 0},
+      {"--json old.txt new.txt cut.txt", 1, "{\"file\":\"old.txt\",\"encoding\":\"cp932\"", 3},
+      {"--diff old.txt new.txt", 0, "--- old.txt", 0},
+      {"--html old.txt", 0, "<!DOCTYPE html>", 0},
+      {"--version", 0, "vexaEnvReader " VEXA_VERSION, 1},
+      {"", 2, "", 0},
+      {"--diff old.txt", 2, "", 0},
+      {"--html old.txt new.txt", 2, "", 0},
+      {"--frobnicate old.txt", 2, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    std::string out;
+    EXPECT_EQ(c.status, Run(std::string(VEXA_ENV_READER) + " " + c.arguments, out));
+    EXPECT_EQ(c.firstLine, out.substr(0, std::string(c.firstLine).size()));
+    if (c.lines != 0) {
+      EXPECT_EQ(c.lines, static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n')));
+    }
+  }
+}
+
+// The page's text as Chromium lays it out: closed blocks show their titles
+// only; opened, the capability flags stand in their set and unset columns.
+TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
+  std::string out;
+  if (Run("command -v chromium", out) != 0) GTEST_SKIP() << "chromium is not installed (scripts/setup)";
+  ASSERT_EQ(0, Run(std::string(VEXA_ENV_READER) + " --html old.txt", out));
+  ASSERT_EQ(std::string::npos, out.find("<script")) << "the page needs no script";
+  // A copy of the page with a probe that replaces it with its own laid-out text.
+  const std::string probe =
+      "<script>document.querySelectorAll('details').forEach(d => d.open = OPEN);"
+      "const text = document.body.innerText; const pre = document.createElement('pre');"
+      "pre.textContent = text; document.body.replaceChildren(pre);</script></body>";
+  const auto laidOut = [&](const char* open) {
+    std::string page = out;
+    std::string script = probe;
+    script.replace(script.find("OPEN"), 4, open);
+    page.replace(page.rfind("</body>"), 7, script);
+    Write("probe.html", page);
+    std::string dom;
+    EXPECT_EQ(0, Run("chromium --headless --no-sandbox --disable-gpu --user-data-dir=\"$PWD/profile\" "
+                     "--dump-dom \"file://$PWD/probe.html\"",
+                     dom));
+    const std::size_t start = dom.find("<pre>"), end = dom.find("</pre>");
+    return start == std::string::npos || end == std::string::npos ? dom : dom.substr(start + 5, end - start - 5);
+  };
+  const std::string closed = laidOut("false");
+  for (const char* shown :
+       {"old.txt\nSummary\nReport time\t12/7/2026, 09:15:00\n", "Adapter 1: RADEON 9800 PRO\nDriver\tati2dvag.dll 6.14.10.6400\n",
+        "Max texture\t2048 x 2048\n", "adapter 2: no compressed texture format\n",
+        "Diagnostic text\nSystem Information\nDeviceInfo\nAdapter 1: RADEON 9800 PRO\nAdapter 2: Basic Display"}) {
+    EXPECT_NE(std::string::npos, closed.find(shown)) << shown << "\nin\n" << closed;
+  }
+  EXPECT_EQ(std::string::npos, closed.find("D3DPTEXTURECAPS_ALPHA")) << "a closed block shows its content";
+  const std::string opened = laidOut("true");
+  EXPECT_NE(std::string::npos, opened.find("Flags\tSet\tUnset\n"));
+  EXPECT_NE(std::string::npos, opened.find("TextureCaps\tD3DPTEXTURECAPS_ALPHA\tD3DPTEXTURECAPS_ALPHAPALETTE\n"))
+      << opened;
+  EXPECT_NE(std::string::npos, opened.find("1600 x 1200\tD3DFMT_X8R8G8B8\tD3DFMT_A8R8G8B8\t60Hz\n"));
+  // The screenshot for the documentation, kept beside the build.
+  Write("page.html", out);
+  Run("chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir=\"$PWD/profile\" "
+      "--window-size=1000,1100 --screenshot=\"" VEXA_SCREENSHOT "\" \"file://$PWD/page.html\"",
+      out);
+}
+
+}  // namespace

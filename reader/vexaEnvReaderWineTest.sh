@@ -1,0 +1,41 @@
+#!/bin/sh
+# The Windows console program under Wine: the report the host tool wrote and
+# the one the Windows program wrote under Wine, read as the desk reads them.
+#   vexaEnvReaderWineTest.sh <wine-run> <vexaEnvReader.exe> <testdata folder>
+run=$1 program=$2 data=$3
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexaEnvReaderWineTest.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
+head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
+cd "$work" || exit 1
+
+# Exit status and how the first line of standard output begins (empty: no
+# output at all), line ends as on the host.
+check() {
+  expected_status=$1 expected_first=$2
+  shift 2
+  "$run" "$program" "$@" >out.crlf 2>err.txt
+  status=$?
+  tr -d '\r' <out.crlf >out.txt
+  [ "$status" = "$expected_status" ] || fail "$*: exit status $status, not $expected_status ($(cat err.txt))"
+  first=$(head -n 1 out.txt)
+  if [ -z "$expected_first" ]; then
+    [ ! -s out.txt ] || fail "$*: output '$first...' where none was expected"
+  elif [ "${first#"$expected_first"}" = "$first" ]; then
+    fail "$*: first line '$first' does not begin with '$expected_first'"
+  fi
+}
+
+check 0 "vexaEnvReader @PROJECT_VERSION@" --version
+check 2 "" --diff host-envInfo.txt
+check 1 "cut.txt" cut.txt
+check 0 "wine-envInfo.txt" wine-envInfo.txt
+diff "$data/wine-summary.txt" out.txt || fail "the summary of the Wine report differs from wine-summary.txt"
+check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true,"problem":null,"diagnostics":[{"line":2,"title":"System Information","lines":[{"line":4,"label":"Time of this report","value":"12/7/2026, 11:48:03"},{"line":5,"label":"Machine name","value":"vm"},{"line":6,"label":"Operating System","value":"Debian GNU/Linux 12 (bookworm) (Linux 6.18.44-fc-v1300)"},{"line":7,"label":"Language","value":"C.UTF-8"},{"line":8,"label":"Processor","value":"AMD EPYC (2 CPUs)"},{"line":9,"label":"Memory","value":"24105MB RAM"}]},{"line":12,"title":"Display Devices","lines":[{"line":14,"text":"none found"}]},{"line":17,"title":"Sound Devices","lines":[{"line":19,"text":"none found"}]}],"deviceInfoLine":22,"adapters":[{"line":25,"description":"Direct3D 8 Display Adapter (POSIX host)",' \
+  --json host-envInfo.txt wine-envInfo.txt
+[ "$(wc -l <out.crlf)" = 2 ] || fail "--json of two reports gives $(wc -l <out.crlf) lines"
+check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt
+grep -q '^  Operating System: + Windows' out.txt || fail "--diff names no operating system of the Wine report"
+check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
+echo "PASS"

@@ -1,0 +1,180 @@
+#include "reader/vexaReportDiff.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "reader/vexaReportSummary.h"
+#include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
+#include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+
+namespace vexaEnvReader {
+namespace {
+
+using vexaSDK::DX8::CModeInfo;
+using vexaSDK::DX8::GetFormatName;
+using vexaSDK::DX8::internal::CapsFieldKind;
+using vexaSDK::DX8::internal::kCapsFields;
+using vexaSDK::DX8::internal::ReadCapsDword;
+
+// A record seen as named values and as sets of items per group.
+struct Facts {
+  std::vector<std::pair<std::string, std::string>> values;  // in report order
+  std::vector<std::pair<std::string, std::string>> items;   // (group, item), in report order
+};
+
+std::string Hex8(unsigned long value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", value);
+  return text;
+}
+
+Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id) {
+  Facts facts;
+  facts.values = {{"Device", IdentifierText(id.Description, sizeof id.Description)},
+                  {"Driver", IdentifierText(id.Driver, sizeof id.Driver)},
+                  {"Version", DriverVersionText(id.DriverVersion)},
+                  {"VendorId", Hex8(id.VendorId)},
+                  {"DeviceId", Hex8(id.DeviceId)},
+                  {"SubSysId", Hex8(id.SubSysId)},
+                  {"Revision", std::to_string(id.Revision)},
+                  {"WHQLLevel", std::to_string(id.WHQLLevel)}};
+  return facts;
+}
+
+void AddFormats(Facts& facts, const std::string& group, const std::vector<D3DFORMAT>& formats) {
+  for (const D3DFORMAT format : formats) facts.items.emplace_back(group, GetFormatName(format));
+}
+
+Facts RecordFacts(const CModeInfo& info) {
+  Facts facts;
+  const D3DCAPS8& caps = info.Caps();
+  for (const auto& field : kCapsFields) {
+    if (field.kind != CapsFieldKind::kFlags) {
+      facts.values.emplace_back(field.label, CapsValueText(field, caps));
+      continue;
+    }
+    const DWORD value = ReadCapsDword(caps, field.offset);
+    for (std::size_t i = 0; i < field.count; ++i) {
+      if ((value & field.table[i].flag) == field.table[i].flag) facts.items.emplace_back(field.label, field.table[i].name);
+    }
+  }
+  for (const auto& entry : info.MultiSamples()) {
+    const std::string group = std::string("MultiSampleType ") + GetFormatName(entry.first.DisplayFormat) + " - " +
+                              GetFormatName(entry.first.BackBufferFormat);
+    for (const auto type : entry.second) facts.items.emplace_back(group, vexaSDK::DX8::GetMultiSampleName(type));
+  }
+  for (const auto& entry : info.DepthStencils()) {
+    AddFormats(facts,
+               std::string("DepthStencilFormat ") + GetFormatName(entry.first.DisplayFormat) + " - " +
+                   GetFormatName(entry.first.BackBufferFormat),
+               entry.second);
+  }
+  for (int kind = 0; kind < vexaSDK::DX8::kFormatTableCount; ++kind) {
+    for (const auto& entry : info.Formats(static_cast<vexaSDK::DX8::FormatTableKind>(kind))) {
+      AddFormats(facts, std::string(vexaSDK::DX8::kFormatTableInfo[kind].label) + " " + GetFormatName(entry.first),
+                 entry.second);
+    }
+  }
+  for (const auto& mode : info.DisplayModes()) {
+    facts.items.emplace_back("DisplayMode", std::to_string(mode.Width) + " x " + std::to_string(mode.Height) +
+                                                " (" + GetFormatName(mode.Format) + " - " +
+                                                GetFormatName(mode.BackBufferFormat) + ") (" +
+                                                std::to_string(mode.RefreshRate) + "Hz)");
+  }
+  return facts;
+}
+
+void Compare(const Facts& a, const Facts& b, const std::string& indent, std::string& out) {
+  std::map<std::string, std::string> valuesB(b.values.begin(), b.values.end());
+  for (const auto& value : a.values) {
+    const auto other = valuesB.find(value.first);
+    if (other != valuesB.end() && other->second != value.second) {
+      out += indent + value.first + ": - " + value.second + "\n" + indent + value.first + ": + " + other->second +
+             "\n";
+    }
+  }
+  const std::set<std::pair<std::string, std::string>> setA(a.items.begin(), a.items.end());
+  const std::set<std::pair<std::string, std::string>> setB(b.items.begin(), b.items.end());
+  for (const auto& item : a.items) {
+    if (setB.count(item) == 0) out += indent + item.first + ": - " + item.second + "\n";
+  }
+  for (const auto& item : b.items) {
+    if (setA.count(item) == 0) out += indent + item.first + ": + " + item.second + "\n";
+  }
+}
+
+std::vector<const CModeInfo*> RecordsOf(const EnvReport& report, std::size_t adapter) {
+  std::vector<const CModeInfo*> records;
+  for (const CModeInfo& info : report.devices->ModeInfos()) {
+    if (info.Adapter() == adapter) records.push_back(&info);
+  }
+  return records;
+}
+
+std::string RecordName(const CModeInfo& info) {
+  return std::string(vexaSDK::DX8::GetDevTypeName(info.DeviceType())) + (info.Windowed() ? " Window" : " FullScreen");
+}
+
+std::string AdapterName(std::size_t a, const D3DADAPTER_IDENTIFIER8& id) {
+  return "Adapter " + std::to_string(a + 1) + " (" + IdentifierText(id.Description, sizeof id.Description) + ")";
+}
+
+}  // namespace
+
+std::string DiffReports(const std::string& nameA, const EnvReport& a, const std::string& nameB,
+                        const EnvReport& b) {
+  std::string body;
+  Facts machineA, machineB;
+  for (const char* label : {"Operating System", "Processor", "Memory", "DirectX Version", "Language"}) {
+    const DiagLine* lineA = a.FindEntry(label);
+    const DiagLine* lineB = b.FindEntry(label);
+    machineA.values.emplace_back(label, lineA ? lineA->value : "(not in the report)");
+    machineB.values.emplace_back(label, lineB ? lineB->value : "(not in the report)");
+  }
+  std::string machine;
+  Compare(machineA, machineB, "  ", machine);
+  if (!machine.empty()) body += "Machine\n" + machine;
+
+  const auto& idsA = a.devices->Identifiers();
+  const auto& idsB = b.devices->Identifiers();
+  for (std::size_t n = 0; n < std::max(idsA.size(), idsB.size()); ++n) {
+    if (n >= idsB.size()) {
+      body += "- " + AdapterName(n, idsA[n]) + "\n";
+      continue;
+    }
+    if (n >= idsA.size()) {
+      body += "+ " + AdapterName(n, idsB[n]) + "\n";
+      continue;
+    }
+    std::string adapter;
+    Compare(IdentifierFacts(idsA[n]), IdentifierFacts(idsB[n]), "  ", adapter);
+    const auto recordsA = RecordsOf(a, n);
+    const auto recordsB = RecordsOf(b, n);
+    for (const CModeInfo* recordA : recordsA) {
+      const CModeInfo* recordB = nullptr;
+      for (const CModeInfo* candidate : recordsB) {
+        if (RecordName(*candidate) == RecordName(*recordA)) recordB = candidate;
+      }
+      if (recordB == nullptr) {
+        adapter += "  - " + RecordName(*recordA) + "\n";
+        continue;
+      }
+      std::string record;
+      Compare(RecordFacts(*recordA), RecordFacts(*recordB), "    ", record);
+      if (!record.empty()) adapter += "  " + RecordName(*recordA) + "\n" + record;
+    }
+    for (const CModeInfo* recordB : recordsB) {
+      bool paired = false;
+      for (const CModeInfo* recordA : recordsA) paired = paired || RecordName(*recordA) == RecordName(*recordB);
+      if (!paired) adapter += "  + " + RecordName(*recordB) + "\n";
+    }
+    if (!adapter.empty()) body += AdapterName(n, idsA[n]) + "\n" + adapter;
+  }
+  return "--- " + nameA + "\n+++ " + nameB + "\n" + (body.empty() ? "No differences.\n" : body);
+}
+
+}  // namespace vexaEnvReader

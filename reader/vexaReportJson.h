@@ -1,0 +1,15 @@
+// Everything read from a report as one JSON object on one line, so that many
+// reports make JSON Lines for the desk's own database (docs/reader-json.md).
+#pragma once
+
+#include <string>
+
+#include "reader/vexaReportParser.h"
+#include "reader/vexaReportSummary.h"
+
+namespace vexaEnvReader {
+
+// One line without its line end.
+std::string ReportToJson(const std::string& name, const EnvReport& report, const Summary& summary);
+
+}  // namespace vexaEnvReader

@@ -1,0 +1,96 @@
+// An envInfo.txt as the support desk receives it, read back into data: the
+// system's diagnostic text as sections of "label: value" entries, and the
+// "DeviceInfo" section as the enumeration records its writers took. Reading
+// never fails: it keeps what it could read and names the first problem with
+// its line.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
+
+namespace vexaEnvReader {
+
+// Line numbers count from 1, as an editor shows them.
+struct DiagLine {
+  std::size_t line = 0;
+  bool entry = false;  // a "label: value" entry; else text kept in `value`
+  std::string label;   // UTF-8, without the alignment blanks
+  std::string value;   // UTF-8; continuation lines joined with "\n"
+};
+
+struct DiagSection {
+  std::size_t line = 0;  // of the title; the text before any title has none
+  std::string title;
+  std::vector<DiagLine> lines;
+};
+
+// Where each part of an identifier block stands.
+enum IdentifierField {
+  kDeviceField,
+  kDriverField,
+  kVersionField,
+  kVendorIdField,
+  kDeviceIdField,
+  kSubSysIdField,
+  kRevisionField,
+  kDeviceIdentifierField,
+  kWHQLLevelField,
+  kIdentifierFieldCount
+};
+
+struct AdapterLines {
+  std::size_t block = 0;  // "< Device Info >"
+  std::size_t fields[kIdentifierFieldCount] = {};
+};
+
+// Where each block of a mode-info section stands; 0 for a block the report
+// ended or broke before.
+struct ModeInfoLines {
+  std::size_t header = 0;
+  std::size_t multiSamples = 0;
+  std::size_t depthStencils = 0;
+  std::size_t formats[vexaSDK::DX8::kFormatTableCount] = {};
+  std::size_t caps = 0;
+  std::size_t capsFields[vexaSDK::DX8::internal::kCapsFieldCount] = {};
+  std::size_t displayModes = 0;
+};
+
+struct Problem {
+  std::size_t line = 0;
+  std::string message;
+};
+
+enum class Encoding { kCp932, kUtf8, kUtf8WithBom };
+
+struct EnvReport {
+  Encoding encoding = Encoding::kCp932;
+  std::size_t lineCount = 0;
+  std::vector<DiagSection> diagnostics;
+  std::size_t deviceInfoLine = 0;  // the "DeviceInfo" title; 0 when there is none
+  // The records as the writers took them: identifier texts in code page 932
+  // whatever the file's encoding. Never null.
+  std::shared_ptr<const vexaSDK::DX8::CDGEnumMode> devices;
+  std::vector<AdapterLines> adapterLines;    // one per identifier
+  std::vector<ModeInfoLines> modeInfoLines;  // one per mode-info record
+  std::optional<Problem> problem;            // the first one
+
+  bool Whole() const { return !problem; }
+  // The first entry with this label in any section; null when there is none.
+  const DiagLine* FindEntry(std::string_view label) const;
+};
+
+// Reads a report's bytes: code page 932 or UTF-8 (with or without a
+// byte-order mark), CR LF or LF line ends.
+EnvReport ReadReport(std::string_view bytes);
+
+// The report's bytes from a file; false when it cannot be read.
+bool ReadReportFile(const std::string& path, std::string& bytes);
+
+}  // namespace vexaEnvReader

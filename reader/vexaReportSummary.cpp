@@ -1,0 +1,241 @@
+#include "reader/vexaReportSummary.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <tuple>
+
+#include "platform/CodePage.h"
+#include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
+#include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+
+namespace vexaEnvReader {
+namespace {
+
+using vexaSDK::DX8::CModeInfo;
+using vexaSDK::DX8::GetFormatName;
+
+// Indexes of the two shader versions in the capability field table.
+std::size_t CapsFieldIndex(const char* label) {
+  for (std::size_t i = 0; i < vexaSDK::DX8::internal::kCapsFieldCount; ++i) {
+    if (std::strcmp(vexaSDK::DX8::internal::kCapsFields[i].label, label) == 0) return i;
+  }
+  return 0;
+}
+
+struct Record {
+  const CModeInfo* info;
+  const ModeInfoLines* lines;
+};
+
+// The adapter's record of one device type and use; null when the report has none.
+const Record* Find(const std::vector<Record>& records, D3DDEVTYPE type, bool windowed) {
+  for (const Record& record : records) {
+    if (record.info->DeviceType() == type && (record.info->Windowed() != FALSE) == windowed) return &record;
+  }
+  return nullptr;
+}
+
+bool HasModes(const Record* record) { return record != nullptr && !record->info->DisplayModes().empty(); }
+
+bool IsCompressed(D3DFORMAT format) {
+  return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
+         format == D3DFMT_DXT5;
+}
+
+std::string Value(const EnvReport& report, const char* label) {
+  const DiagLine* line = report.FindEntry(label);
+  return line != nullptr ? line->value : std::string();
+}
+
+std::string Hex4(unsigned long value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04lX", value);
+  return text;
+}
+
+void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, Summary& summary) {
+  const D3DADAPTER_IDENTIFIER8& id = report.devices->Identifiers()[a];
+  const AdapterLines& at = report.adapterLines[a];
+  AdapterSummary s;
+  s.line = at.block;
+  s.name = IdentifierText(id.Description, sizeof id.Description);
+  s.driver = IdentifierText(id.Driver, sizeof id.Driver);
+  s.version = DriverVersionText(id.DriverVersion);
+  s.vendorId = id.VendorId;
+  s.deviceId = id.DeviceId;
+  if (lookUp) s.pciNames = lookUp(id.VendorId, id.DeviceId);
+  s.whqlLevel = id.WHQLLevel;
+
+  std::vector<Record> records;
+  const auto& infos = report.devices->ModeInfos();
+  for (std::size_t r = 0; r < infos.size(); ++r) {
+    if (infos[r].Adapter() == a) records.push_back({&infos[r], &report.modeInfoLines[r]});
+  }
+  const Record* halFull = Find(records, D3DDEVTYPE_HAL, false);
+  s.hardwareFullScreen = HasModes(halFull);
+  s.hardwareWindowed = HasModes(Find(records, D3DDEVTYPE_HAL, true));
+  const bool hardware = s.hardwareFullScreen || s.hardwareWindowed;
+  const D3DDEVTYPE type = hardware ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
+  const Record* primary = HasModes(Find(records, type, false)) ? Find(records, type, false) : Find(records, type, true);
+  const std::string who = "adapter " + std::to_string(a + 1) + ": ";
+  auto note = [&](std::size_t line, const std::string& text) { summary.notes.push_back({line, who + text}); };
+
+  if (!hardware) note(halFull != nullptr ? halFull->lines->header : at.block, "no hardware device");
+  if (id.WHQLLevel == 0) note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
+  bool wide = false;
+  for (const Record& record : records) {
+    for (const auto& mode : record.info->DisplayModes()) {
+      wide = wide || mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_A8R8G8B8;
+    }
+  }
+  if (primary == nullptr) {
+    if (!wide) note(at.block, "no 32-bit display mode");
+    summary.adapters.push_back(s);
+    return;
+  }
+  if (!wide) note(primary->lines->displayModes, "no 32-bit display mode");
+
+  const CModeInfo& info = *primary->info;
+  s.figuresFrom = vexaSDK::DX8::GetDevTypeName(type);
+  s.maxTextureWidth = info.Caps().MaxTextureWidth;
+  s.maxTextureHeight = info.Caps().MaxTextureHeight;
+  s.vertexShader = vexaSDK::DX8::FormatShaderVersion(info.Caps().VertexShaderVersion);
+  s.pixelShader = vexaSDK::DX8::FormatShaderVersion(info.Caps().PixelShaderVersion);
+  static const std::size_t vertexField = CapsFieldIndex("VertexShaderVersion");
+  static const std::size_t pixelField = CapsFieldIndex("PixelShaderVersion");
+  if ((info.Caps().VertexShaderVersion & 0xFFFF) < 0x101) {
+    note(primary->lines->capsFields[vertexField], "vertex shader version " + s.vertexShader + ", below 1.1");
+  }
+  if ((info.Caps().PixelShaderVersion & 0xFFFF) < 0x101) {
+    note(primary->lines->capsFields[pixelField], "pixel shader version " + s.pixelShader + ", below 1.1");
+  }
+
+  std::set<std::tuple<UINT, UINT, UINT, D3DFORMAT>> distinct;
+  const vexaSDK::DX8::CDisplayMode* largest = nullptr;
+  for (const auto& mode : info.DisplayModes()) {
+    distinct.insert({mode.Width, mode.Height, mode.RefreshRate, mode.Format});
+    const unsigned long long area = 1ull * mode.Width * mode.Height;
+    if (largest == nullptr || area > 1ull * largest->Width * largest->Height ||
+        (area == 1ull * largest->Width * largest->Height && mode.RefreshRate > largest->RefreshRate)) {
+      largest = &mode;
+    }
+  }
+  s.modeCount = distinct.size();
+  if (largest != nullptr) {
+    s.largestMode = std::to_string(largest->Width) + " x " + std::to_string(largest->Height) + " (" +
+                    GetFormatName(largest->Format) + ", " + std::to_string(largest->RefreshRate) + "Hz)";
+  }
+  std::set<D3DFORMAT> compressed;
+  for (const auto& entry : info.Formats(vexaSDK::DX8::kTextureFormats)) {
+    for (const D3DFORMAT format : entry.second) {
+      if (IsCompressed(format)) compressed.insert(format);
+    }
+  }
+  for (const D3DFORMAT format : compressed) s.compressedFormats.push_back(GetFormatName(format));
+  if (compressed.empty()) {
+    note(primary->lines->formats[vexaSDK::DX8::kTextureFormats], "no compressed texture format");
+  }
+  summary.adapters.push_back(s);
+}
+
+std::string OrMissing(const std::string& value) { return value.empty() ? "(not in the report)" : value; }
+
+}  // namespace
+
+std::string IdentifierText(const char* field, std::size_t capacity) {
+  const void* end = std::memchr(field, '\0', capacity);
+  const std::size_t size = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : capacity;
+  return platform::Cp932ToUtf8(std::string_view(field, size));
+}
+
+std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps) {
+  using vexaSDK::DX8::internal::CapsFieldKind;
+  const DWORD value = vexaSDK::DX8::internal::ReadCapsDword(caps, field.offset);
+  char text[32];
+  switch (field.kind) {
+    case CapsFieldKind::kDevType:
+      return vexaSDK::DX8::GetDevTypeName(static_cast<D3DDEVTYPE>(value));
+    case CapsFieldKind::kFloat:
+      std::snprintf(text, sizeof text, "%g", vexaSDK::DX8::internal::ReadCapsFloat(caps, field.offset));
+      return text;
+    case CapsFieldKind::kShaderVersion:
+      return vexaSDK::DX8::FormatShaderVersion(value);
+    case CapsFieldKind::kDecimal:
+    case CapsFieldKind::kFlags:
+      break;
+  }
+  return std::to_string(value);
+}
+
+std::string DriverVersionText(const LARGE_INTEGER& version) {
+  const unsigned long high = static_cast<DWORD>(version.HighPart), low = version.LowPart;
+  char text[48];
+  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF);
+  return text;
+}
+
+Summary Summarize(const EnvReport& report, const PciLookup& lookUp) {
+  Summary summary;
+  summary.time = Value(report, "Time of this report");
+  summary.operatingSystem = Value(report, "Operating System");
+  summary.processor = Value(report, "Processor");
+  summary.memory = Value(report, "Memory");
+  summary.directX = Value(report, "DirectX Version");
+  for (std::size_t a = 0; a < report.devices->Identifiers().size(); ++a) Summarize(report, a, lookUp, summary);
+  std::stable_sort(summary.notes.begin(), summary.notes.end(),
+                   [](const Note& x, const Note& y) { return x.line < y.line; });
+  return summary;
+}
+
+std::string FormatSummary(const std::string& name, const EnvReport& report, const Summary& summary) {
+  std::string out = name + "\n";
+  const auto row = [&out](const char* label, const std::string& value) {
+    out += "  ";
+    out += label;
+    out.append(18 - std::strlen(label), ' ');
+    out += value + "\n";
+  };
+  row("Report time:", OrMissing(summary.time));
+  row("Operating system:", OrMissing(summary.operatingSystem));
+  row("Processor:", OrMissing(summary.processor));
+  row("Memory:", OrMissing(summary.memory));
+  row("DirectX:", OrMissing(summary.directX));
+  if (summary.adapters.empty()) out += "\nNo adapter in the report.\n";
+  for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
+    const AdapterSummary& s = summary.adapters[a];
+    out += "\nAdapter " + std::to_string(a + 1) + ": " + s.name + "\n";
+    row("Driver:", s.driver + " " + s.version);
+    const auto id = [](unsigned long value, const std::string& name) {
+      return Hex4(value) + (name.empty() ? "" : " (" + name + ")");
+    };
+    row("Vendor:", id(s.vendorId, s.pciNames.vendor));
+    row("Device:", id(s.deviceId, s.pciNames.device));
+    row("WHQL level:", std::to_string(s.whqlLevel));
+    row("Hardware device:", std::string("full screen ") + (s.hardwareFullScreen ? "yes" : "no") + ", windowed " +
+                                (s.hardwareWindowed ? "yes" : "no"));
+    if (s.figuresFrom.empty()) {
+      row("Figures:", "(no device record in the report)");
+      continue;
+    }
+    if (s.figuresFrom != "D3DDEVTYPE_HAL") row("Figures from:", s.figuresFrom + " (the reference rasteriser)");
+    row("Max texture:", std::to_string(s.maxTextureWidth) + " x " + std::to_string(s.maxTextureHeight));
+    row("Shaders:", "vertex " + s.vertexShader + ", pixel " + s.pixelShader);
+    row("Display modes:",
+        std::to_string(s.modeCount) + (s.largestMode.empty() ? "" : ", the largest " + s.largestMode));
+    std::string compressed;
+    for (const std::string& format : s.compressedFormats) compressed += (compressed.empty() ? "" : " ") + format;
+    row("Compressed:", compressed.empty() ? "none" : compressed);
+  }
+  out += "\nNotes\n";
+  if (summary.notes.empty()) out += "  none\n";
+  for (const Note& note : summary.notes) out += "  line " + std::to_string(note.line) + ": " + note.text + "\n";
+  if (report.problem) {
+    out += "\nRead with problems: line " + std::to_string(report.problem->line) + ": " + report.problem->message +
+           "\n";
+  }
+  return out;
+}
+
+}  // namespace vexaEnvReader

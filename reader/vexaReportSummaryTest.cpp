@@ -1,0 +1,131 @@
+// The summary, JSON and comparison of one sample report pair, checked as the
+// desk reads them.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+#include "reader/testing/vexaRandomModel.h"
+#include "reader/vexaReportDiff.h"
+#include "reader/vexaReportJson.h"
+#include "reader/vexaReportSummary.h"
+
+namespace vexaEnvReader {
+namespace {
+
+// The database of a machine that knows one vendor and one of its devices.
+platform::PciNames FakeDatabase(unsigned vendor, unsigned device) {
+  platform::PciNames names;
+  if (vendor == 0x1002) names.vendor = "ATI Technologies Inc";
+  if (vendor == 0x1002 && device == 0x4E48) names.device = "R350 [Radeon 9800 Pro]";
+  return names;
+}
+
+TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
+  const EnvReport report = ReadReport(testing::SampleReport());
+  ASSERT_TRUE(report.Whole());
+  const std::string text = FormatSummary("envInfo.txt", report, Summarize(report, FakeDatabase));
+  const std::size_t notes = text.find("\nNotes\n") + 7;
+  EXPECT_EQ(std::string(
+                "envInfo.txt\n"
+                "  Report time:      12/7/2026, 09:15:00\n"
+                "  Operating system: Windows XP Professional (5.1, Build 2600)\n"
+                "  Processor:        Pentium 4 (1 CPU), ~2.4GHz\n"
+                "  Memory:           512MB RAM\n"
+                "  DirectX:          DirectX 8.1 (4.08.01.0881)\n"
+                "\n"
+                "Adapter 1: RADEON 9800 PRO\n"
+                "  Driver:           ati2dvag.dll 6.14.10.6400\n"
+                "  Vendor:           0x1002 (ATI Technologies Inc)\n"
+                "  Device:           0x4E48 (R350 [Radeon 9800 Pro])\n"
+                "  WHQL level:       1\n"
+                "  Hardware device:  full screen yes, windowed yes\n"
+                "  Max texture:      2048 x 2048\n"
+                "  Shaders:          vertex 1.1, pixel 1.4\n"
+                "  Display modes:    2, the largest 1600 x 1200 (D3DFMT_X8R8G8B8, 60Hz)\n"
+                "  Compressed:       D3DFMT_DXT1 D3DFMT_DXT3 D3DFMT_DXT5\n"
+                "\n"
+                "Adapter 2: Basic Display\n"
+                "  Driver:           vga.dll 0.0.0.0\n"
+                "  Vendor:           0x0000\n"
+                "  Device:           0x0000\n"
+                "  WHQL level:       0\n"
+                "  Hardware device:  full screen no, windowed no\n"
+                "  Figures from:     D3DDEVTYPE_REF (the reference rasteriser)\n"
+                "  Max texture:      0 x 0\n"
+                "  Shaders:          vertex 0.0, pixel 0.0\n"
+                "  Display modes:    1, the largest 800 x 600 (D3DFMT_R5G6B5, 0Hz)\n"
+                "  Compressed:       none\n"
+                "\n"
+                "Notes\n"),
+            text.substr(0, notes));
+  // Each note names the line of the fact it rests on.
+  const std::string lines = testing::SampleReport();
+  const auto lineOf = [&lines](const std::string& text, std::size_t from = 0) {
+    const std::size_t at = lines.find(text, from);
+    return std::to_string(std::count(lines.begin(), lines.begin() + at, '\n') + 1);
+  };
+  const std::size_t second = lines.find("Device: Basic Display");
+  const std::size_t ref = lines.find("***** D3DDEVTYPE_REF FullScreen", second);
+  EXPECT_EQ("  line " + lineOf("WHQLLevel: 0", second) + ": adapter 2: the driver has no WHQL level\n" +
+                "  line " + lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": adapter 2: no hardware device\n" +
+                "  line " + lineOf("< TextureFormats >", ref) + ": adapter 2: no compressed texture format\n" +
+                "  line " + lineOf("VertexShaderVersion", ref) + ": adapter 2: vertex shader version 0.0, below 1.1\n" +
+                "  line " + lineOf("PixelShaderVersion", ref) + ": adapter 2: pixel shader version 0.0, below 1.1\n" +
+                "  line " + lineOf("< DisplayMode Info >", ref) + ": adapter 2: no 32-bit display mode\n",
+            text.substr(notes));
+}
+
+TEST(ReportSummaryTest, JsonHoldsWhatWasRead) {
+  const EnvReport report = ReadReport(testing::SampleReport());
+  const std::string line = ReportToJson("a.txt", report, Summarize(report, FakeDatabase));
+  EXPECT_EQ(std::string::npos, line.find('\n'));
+  const nlohmann::json json = nlohmann::json::parse(line);
+  EXPECT_EQ("cp932", json["encoding"]);
+  EXPECT_TRUE(json["problem"].is_null());
+  EXPECT_EQ("Memory", json["diagnostics"][0]["lines"][3]["label"]);
+  EXPECT_EQ("512MB RAM", json["diagnostics"][0]["lines"][3]["value"]);
+  const nlohmann::json& adapter = json["adapters"][0];
+  EXPECT_EQ("6.14.10.6400", adapter["driverVersion"]);
+  EXPECT_EQ(0x1002, adapter["vendorId"]);
+  EXPECT_EQ(4u, adapter["modeInfos"].size());
+  const nlohmann::json& hal = adapter["modeInfos"][0];
+  EXPECT_EQ("D3DDEVTYPE_HAL", hal["deviceType"]);
+  EXPECT_EQ(false, hal["windowed"]);
+  EXPECT_EQ(nlohmann::json::parse(R"(["D3DPTEXTURECAPS_ALPHA"])"), hal["caps"]["TextureCaps"]);
+  EXPECT_EQ(2048, hal["caps"]["MaxTextureWidth"]);
+  EXPECT_EQ("1.4", hal["caps"]["PixelShaderVersion"]);
+  EXPECT_EQ(nlohmann::json::parse(R"([{"displayFormat":"D3DFMT_X8R8G8B8","formats":
+      ["D3DFMT_A8R8G8B8","D3DFMT_DXT1","D3DFMT_DXT3","D3DFMT_DXT5"]}])"),
+            hal["formats"]["TextureFormats"]);
+  EXPECT_EQ(nlohmann::json::parse(R"({"width":1024,"height":768,"refreshRate":60,
+      "format":"D3DFMT_X8R8G8B8","backBufferFormat":"D3DFMT_A8R8G8B8"})"),
+            hal["displayModes"][0]);
+  EXPECT_EQ("R350 [Radeon 9800 Pro]", json["summary"]["adapters"][0]["deviceName"]);
+  EXPECT_EQ(6u, json["summary"]["notes"].size());
+}
+
+TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
+  const EnvReport older = ReadReport(testing::SampleReport());
+  const EnvReport newer = ReadReport(testing::SampleReport(true));
+  const std::string hal =
+      "    MaxTextureWidth: - 2048\n"
+      "    MaxTextureWidth: + 4096\n"
+      "    MaxTextureHeight: - 2048\n"
+      "    MaxTextureHeight: + 4096\n"
+      "    TextureFormats D3DFMT_X8R8G8B8: - D3DFMT_DXT5\n"
+      "    TextureCaps: + D3DPTEXTURECAPS_MIPMAP\n"
+      "    DisplayMode: + 1920 x 1440 (D3DFMT_X8R8G8B8 - D3DFMT_A8R8G8B8) (75Hz)\n";
+  EXPECT_EQ("--- old\n+++ new\n"
+            "Adapter 1 (RADEON 9800 PRO)\n"
+            "  Version: - 6.14.10.6400\n"
+            "  Version: + 6.14.10.6545\n"
+            "  D3DDEVTYPE_HAL FullScreen\n" + hal + "  D3DDEVTYPE_HAL Window\n" + hal +
+                "  D3DDEVTYPE_REF FullScreen\n" + hal + "  D3DDEVTYPE_REF Window\n" + hal,
+            DiffReports("old", older, "new", newer));
+  EXPECT_EQ("--- a\n+++ b\nNo differences.\n", DiffReports("a", older, "b", older));
+}
+
+}  // namespace
+}  // namespace vexaEnvReader
