@@ -1,10 +1,17 @@
 #!/bin/sh
 # The Windows console program under Wine: the report the host tool wrote and
 # the one the Windows program wrote under Wine, read as the desk reads them.
-#   vexaEnvReaderWineTest.sh <wine-run> <vexaEnvReader.exe> <testdata folder>
-run=$1 program=$2 data=$3
+#   vexaEnvReaderWineTest.sh <vexaEnvReader.exe> <testdata folder> <wine-run> [its options]
+# The emulator comes last, as it may be a command with options of its own.
+program=$1 data=$2
+shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexaEnvReaderWineTest.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
+{
+  printf 'exec'
+  for word in "$@"; do printf " '%s'" "$word"; done
+  printf ' "$@"\n'
+} >"$work/emulator"
 fail() { echo "FAIL: $*"; exit 1; }
 cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
@@ -15,7 +22,7 @@ cd "$work" || exit 1
 check() {
   expected_status=$1 expected_first=$2
   shift 2
-  "$run" "$program" "$@" >out.crlf 2>err.txt
+  sh "$work/emulator" "$program" "$@" >out.crlf 2>err.txt
   status=$?
   tr -d '\r' <out.crlf >out.txt
   [ "$status" = "$expected_status" ] || fail "$*: exit status $status, not $expected_status ($(cat err.txt))"
