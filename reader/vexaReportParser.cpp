@@ -361,7 +361,7 @@ class CDeviceInfoParser {
   }
 
   bool Number(std::size_t& line, std::string_view label, DWORD& value) {
-    unsigned long parsed;
+    unsigned long parsed = 0;
     const auto parse = [&](std::string_view text) { return ParseUnsigned(text, 0xFFFFFFFFul, parsed); };
     if (!Parsed(line, label, parse, "not a decimal number of 32 bits")) return false;
     value = static_cast<DWORD>(parsed);
@@ -369,7 +369,7 @@ class CDeviceInfoParser {
   }
 
   bool HexField(std::size_t& line, std::string_view label, DWORD& value) {
-    unsigned long parsed;
+    unsigned long parsed = 0;
     const auto parse = [&](std::string_view text) { return ParseHex(text, 8, parsed); };
     if (!Parsed(line, label, parse, "not 8 hexadecimal digits")) return false;
     value = static_cast<DWORD>(parsed);
