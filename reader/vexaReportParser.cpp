@@ -327,7 +327,9 @@ class CDeviceInfoParser {
     return true;
   }
 
-  bool Text(std::string_view label, char (&field)[MAX_DEVICE_IDENTIFIER_STRING]) {
+  // The identifier block's fields keep their line, found or not.
+  bool Text(std::size_t& line, std::string_view label, char (&field)[MAX_DEVICE_IDENTIFIER_STRING]) {
+    line = pos_ + 1;
     std::string_view value;
     if (!Labelled(label, value)) return false;
     std::string converted;
@@ -344,60 +346,49 @@ class CDeviceInfoParser {
     return true;
   }
 
-  bool Number(std::string_view label, unsigned long& value) {
+  // The value on the line just read is not one its label allows.
+  bool Refuse(std::string reason) {
+    --pos_;
+    return Fail(std::move(reason));
+  }
+  // A line "label" + value that `parse` takes.
+  template <typename Parse>
+  bool Parsed(std::size_t& line, std::string_view label, Parse parse, std::string_view refusal) {
+    line = pos_ + 1;
     std::string_view text;
     if (!Labelled(label, text)) return false;
-    if (!ParseUnsigned(text, 0xFFFFFFFFul, value)) {
-      --pos_;
-      return Fail("not a decimal number of 32 bits");
-    }
+    return parse(text) || Refuse(std::string(refusal));
+  }
+
+  bool Number(std::size_t& line, std::string_view label, DWORD& value) {
+    unsigned long parsed = 0;
+    const auto parse = [&](std::string_view text) { return ParseUnsigned(text, 0xFFFFFFFFul, parsed); };
+    if (!Parsed(line, label, parse, "not a decimal number of 32 bits")) return false;
+    value = static_cast<DWORD>(parsed);
     return true;
   }
 
-  bool HexField(std::string_view label, DWORD& value) {
-    std::string_view text;
-    unsigned long parsed;
-    if (!Labelled(label, text)) return false;
-    if (!ParseHex(text, 8, parsed)) {
-      --pos_;
-      return Fail("not 8 hexadecimal digits");
-    }
+  bool HexField(std::size_t& line, std::string_view label, DWORD& value) {
+    unsigned long parsed = 0;
+    const auto parse = [&](std::string_view text) { return ParseHex(text, 8, parsed); };
+    if (!Parsed(line, label, parse, "not 8 hexadecimal digits")) return false;
     value = static_cast<DWORD>(parsed);
     return true;
   }
 
   bool ParseIdentifier(D3DADAPTER_IDENTIFIER8& id, AdapterLines& at) {
-    std::string_view text;
-    unsigned long number;
-    at.fields[kDeviceField] = pos_ + 1;
-    if (!Text("Device: ", id.Description)) return false;
-    at.fields[kDriverField] = pos_ + 1;
-    if (!Text("Driver: ", id.Driver)) return false;
-    at.fields[kVersionField] = pos_ + 1;
-    if (!Labelled("Version: ", text)) return false;
-    if (!ParseDriverVersion(text, id.DriverVersion)) {
-      --pos_;
-      return Fail("not a driver version of four 16-bit numbers");
-    }
-    at.fields[kVendorIdField] = pos_ + 1;
-    if (!HexField("VendorId: 0x", id.VendorId)) return false;
-    at.fields[kDeviceIdField] = pos_ + 1;
-    if (!HexField("DeviceId: 0x", id.DeviceId)) return false;
-    at.fields[kSubSysIdField] = pos_ + 1;
-    if (!HexField("SubSysId: 0x", id.SubSysId)) return false;
-    at.fields[kRevisionField] = pos_ + 1;
-    if (!Number("Revision: ", number)) return false;
-    id.Revision = static_cast<DWORD>(number);
-    at.fields[kDeviceIdentifierField] = pos_ + 1;
-    if (!Labelled("DeviceIdentifier: ", text)) return false;
-    if (!ParseGuid(text, id.DeviceIdentifier)) {
-      --pos_;
-      return Fail("not a GUID");
-    }
-    at.fields[kWHQLLevelField] = pos_ + 1;
-    if (!Number("WHQLLevel: ", number)) return false;
-    id.WHQLLevel = static_cast<DWORD>(number);
-    return Expect("");
+    std::size_t* const line = at.fields;
+    const auto version = [&](std::string_view text) { return ParseDriverVersion(text, id.DriverVersion); };
+    const auto guid = [&](std::string_view text) { return ParseGuid(text, id.DeviceIdentifier); };
+    return Text(line[kDeviceField], "Device: ", id.Description) &&
+           Text(line[kDriverField], "Driver: ", id.Driver) &&
+           Parsed(line[kVersionField], "Version: ", version, "not a driver version of four 16-bit numbers") &&
+           HexField(line[kVendorIdField], "VendorId: 0x", id.VendorId) &&
+           HexField(line[kDeviceIdField], "DeviceId: 0x", id.DeviceId) &&
+           HexField(line[kSubSysIdField], "SubSysId: 0x", id.SubSysId) &&
+           Number(line[kRevisionField], "Revision: ", id.Revision) &&
+           Parsed(line[kDeviceIdentifierField], "DeviceIdentifier: ", guid, "not a GUID") &&
+           Number(line[kWHQLLevelField], "WHQLLevel: ", id.WHQLLevel) && Expect("");
   }
 
   bool ParseAdapter() {
@@ -569,10 +560,7 @@ class CDeviceInfoParser {
         case CapsFieldKind::kFlags:
           break;
       }
-      if (!good) {
-        --pos_;
-        return Fail("not a value of " + std::string(field.label));
-      }
+      if (!good) return Refuse("not a value of " + std::string(field.label));
       std::memcpy(place, &word, sizeof word);
     }
     return Expect("");

@@ -111,12 +111,9 @@ TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
   // Windows may end a wait up to one clock tick (about 16 ms) early.
   EXPECT_GE(waited, std::chrono::milliseconds(250));
   platform::CTextFileStream((kRoot + "go").c_str()) << "go";
-  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.hProcess, 60000));
   DWORD exitCode = 1;
-  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
+  EXPECT_TRUE(platform::testing::WaitForExit(process, exitCode));
   EXPECT_EQ(0u, exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   DeleteFileA((kRoot + "go").c_str());
 }
 

@@ -1,6 +1,7 @@
 // Hooks that let tests put the system into states a machine rarely shows.
 // Each returns false where the real system is in use and cannot be changed;
-// tests then skip what needs the hook.
+// tests then skip what needs the hook. Also the end of a process a test
+// started, which works on every system.
 #pragma once
 
 #include <array>
@@ -48,6 +49,17 @@ bool GetLastProcessStart(ProcessStart& start);
 
 // The time-out the last WaitForSingleObject was given.
 bool GetLastWaitTimeout(DWORD& milliseconds);
+
+// Waits up to a minute for a started process to end, reads its exit code and
+// closes both its handles, whatever the wait gave. False when it did not end
+// or gave no exit code.
+inline bool WaitForExit(PROCESS_INFORMATION& process, DWORD& exitCode) {
+  const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
 
 // System calls that a test can make fail, one call at a time, to see the
 // program through every failure the system may give it. Direct3D's own calls

@@ -147,11 +147,21 @@ void AddSystemInformation(CReport& report, const IFileAccess& files, const DiagS
   report.Line("");
 }
 
+// A section of one block of fields per item, a blank line between blocks.
+template <typename Item, typename AddFields>
+void AddBlocks(CReport& report, const char* title, const std::vector<Item>& items, AddFields addFields) {
+  report.Section(title);
+  if (items.empty()) report.Line("none found");
+  for (const Item& item : items) {
+    addFields(item);
+    if (&item != &items.back()) report.Line("");
+  }
+  report.Line("");
+}
+
 void AddDisplayDevices(CReport& report, const IFileAccess& files, const HardwareSources& sources) {
-  report.Section("Display Devices");
   const std::vector<DisplayController> controllers = ReadDisplayControllers(files, sources);
-  if (controllers.empty()) report.Line("none found");
-  for (const DisplayController& c : controllers) {
+  AddBlocks(report, "Display Devices", controllers, [&](const DisplayController& c) {
     report.Field("Card name", c.name);
     report.Field("Location", c.address);
     if (c.vendorId) report.Field("Vendor ID", Hex("0x%04X", *c.vendorId));
@@ -171,9 +181,7 @@ void AddDisplayDevices(CReport& report, const IFileAccess& files, const Hardware
       report.Field("Preferred Mode",
                    std::to_string(c.resolutions[0].width) + " x " + std::to_string(c.resolutions[0].height));
     }
-    if (&c != &controllers.back()) report.Line("");
-  }
-  report.Line("");
+  });
 }
 
 struct SoundCard {
@@ -215,17 +223,12 @@ std::vector<SoundCard> ReadSoundCards(const IFileAccess& files, const std::strin
 }
 
 void AddSoundDevices(CReport& report, const IFileAccess& files, const std::string& path) {
-  report.Section("Sound Devices");
-  const std::vector<SoundCard> cards = ReadSoundCards(files, path);
-  if (cards.empty()) report.Line("none found");
-  for (const SoundCard& card : cards) {
+  AddBlocks(report, "Sound Devices", ReadSoundCards(files, path), [&](const SoundCard& card) {
     report.Field("Description", card.name);
     report.Field("Card ID", card.id);
     report.Field("Driver Name", card.driver);
     report.Field("Long Name", card.longName);
-    if (&card != &cards.back()) report.Line("");
-  }
-  report.Line("");
+  });
 }
 
 }  // namespace

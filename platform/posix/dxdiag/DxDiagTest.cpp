@@ -10,8 +10,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/posix/testing/HostTesting.h"
+#include "platform/Testing.h"
 #include "platform/posix/internal/Posix.h"
+#include "platform/posix/testing/HostTesting.h"
 
 namespace platform::posix {
 namespace {
@@ -78,12 +79,9 @@ TEST(DxDiagTest, CheckerStartsItWithThePathAsGiven) {
   PROCESS_INFORMATION process = {};
   ASSERT_TRUE(CreateProcessA(ToWindowsPath(VEXA_DXDIAG).c_str(), commandLine, nullptr, nullptr, FALSE, 0,
                              const_cast<char*>(environment.c_str()), nullptr, &startup, &process));
-  ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.hProcess, 60000));
   DWORD exitCode = 1;
-  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
+  ASSERT_TRUE(platform::testing::WaitForExit(process, exitCode));
   EXPECT_EQ(0u, exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 
   const std::string report = FromCrLf(ReadHostFile(folder + "/envInfo.txt"));
   EXPECT_EQ(WithoutNamedLine(kQemuDisplay, "          Card name: "),

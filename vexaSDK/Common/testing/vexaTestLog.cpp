@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/Testing.h"
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
@@ -69,10 +70,7 @@ bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
   if (!System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr)) {
     return false;
   }
-  const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
-                     GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const bool ended = platform::testing::WaitForExit(process, exitCode);
   const std::string path = TestLogPath(process.dwProcessId);
   const bool read = platform::ReadFileBytes(path.c_str(), log);
   DeleteFileA(path.c_str());

@@ -27,7 +27,8 @@ using platform::d3d8::Object;
 
 const int kStateBlocksWhileUp = 1 + Graphics::kBlendModeCount;
 
-// A builder that sets one render state as its default and counts its life.
+// A builder that creates with the given behaviour flags, sets one render
+// state as its default and counts its life.
 class RecordingBuilder : public CDeviceBuilder {
  public:
   explicit RecordingBuilder(bool* alive, DWORD behavior = D3DCREATE_SOFTWARE_VERTEXPROCESSING)
@@ -36,21 +37,7 @@ class RecordingBuilder : public CDeviceBuilder {
   }
   ~RecordingBuilder() override { *alive_ = false; }
 
-  // The framework's builder, with other behaviour flags.
-  DWORD CreateDevice(IDirect3DDevice8** device) override {
-    *device = nullptr;
-    ModeInfoIndex = 0;
-    IDirect3D8* direct3D = CD3D8::GetInstance().GetDirect3D();
-    D3DDISPLAYMODE mode;
-    if (FAILED(direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return kFailed;
-    PresentParameters.BackBufferFormat = mode.Format;
-    if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, PresentParameters.hDeviceWindow,
-                                      behavior_, &PresentParameters, device))) {
-      *device = nullptr;
-      return kFailed;
-    }
-    return kCreated;
-  }
+  DWORD CreateDevice(IDirect3DDevice8** device) override { return CreateDeviceWith(behavior_, device); }
   HRESULT SetDefaultRenderStates() override {
     return CD3D8::GetInstance().GetDevice()->SetRenderState(D3DRS_LIGHTING, FALSE);
   }

@@ -37,6 +37,10 @@ CDeviceBuilder::CDeviceBuilder(HWND window) : PresentParameters(), ModeInfoIndex
 }
 
 DWORD CDeviceBuilder::CreateDevice(IDirect3DDevice8** device) {
+  return CreateDeviceWith(D3DCREATE_SOFTWARE_VERTEXPROCESSING, device);
+}
+
+DWORD CDeviceBuilder::CreateDeviceWith(DWORD behavior, IDirect3DDevice8** device) {
   if (device == nullptr) return kFailed;
   *device = nullptr;
   ModeInfoIndex = 0;
@@ -49,7 +53,7 @@ DWORD CDeviceBuilder::CreateDevice(IDirect3DDevice8** device) {
   // Windowed, the back buffer takes the desktop's format.
   PresentParameters.BackBufferFormat = mode.Format;
   if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, PresentParameters.hDeviceWindow,
-                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &PresentParameters, device))) {
+                                    behavior, &PresentParameters, device))) {
     // Whatever a failing runtime left there is no device.
     *device = nullptr;
     return kFailed;

@@ -61,6 +61,10 @@ class CDeviceBuilder : public ID3DDeviceBuilder {
   // The enumeration record of the device this builder makes: the first
   // adapter's hardware full-screen record once CreateDevice has run.
   UINT ModeInfoIndex;
+
+ protected:
+  // CreateDevice with other behaviour flags, for builders derived from this one.
+  DWORD CreateDeviceWith(DWORD behavior, IDirect3DDevice8** device);
 };
 
 }  // namespace DX8
