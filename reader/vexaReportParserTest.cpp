@@ -226,6 +226,7 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
   model->adapters[0].hal.caps.Caps = 0x20000;
   model->adapters[0].hal.caps.Caps2 = 0xA0000;
   model->adapters[0].identifier.VendorId = 0x10DE;
+  model->adapters[0].hal.caps.MaxTextureWidth = 2048;
   const std::string good = testing::WrittenReport("", model);
   const std::size_t modes = DisplayModes(ReadReport(good));
   const std::string sections = good.substr(good.find("***** "));
