@@ -1,8 +1,13 @@
 // vexaEnvReader's parser over any bytes: it must keep a problem inside the
-// report or just past its end, and what it read whole must read back whole
-// to the same records once written again. Every view of the result must
-// cope with what the parser kept.
+// report or just past its end, and what it read whole must be what the
+// writer writes: its records written again give the section's lines as read,
+// and read back whole. Every view of the result must cope with what the
+// parser kept.
 #include <sstream>
+#include <string_view>
+#include <vector>
+
+#include "platform/CodePage.h"
 
 #include "fuzz/FuzzCheck.h"
 #include "reader/vexaReportDiff.h"
@@ -20,6 +25,35 @@ std::string Rewritten(const vexaEnvReader::EnvReport& report) {
   return text.str();
 }
 
+// Lines without the blank ones at the end, which a mail client may add and
+// an editor may take away.
+std::vector<std::string_view> WithoutBlankEnd(std::vector<std::string_view> lines) {
+  while (!lines.empty() && lines.back().find_first_not_of(" \t\r") == std::string_view::npos) lines.pop_back();
+  return lines;
+}
+
+// The section as the writer writes the records, against the section as read
+// (in the report's encoding).
+bool WrittenAsRead(const std::string& bytes, const vexaEnvReader::EnvReport& report) {
+  std::string converted;
+  const std::vector<std::string_view> lines = vexaEnvReader::ReportLines(bytes, converted);
+  std::ostringstream text;
+  report.devices->WriteDeviceInfo(text);
+  std::string written = text.str();
+  if (report.encoding != vexaEnvReader::Encoding::kCp932) written = platform::Cp932ToUtf8(written);
+  std::vector<std::string_view> rewritten;
+  for (std::size_t start = 0; start < written.size();) {
+    std::size_t end = written.find('\n', start);
+    if (end == std::string::npos) end = written.size();
+    rewritten.push_back(std::string_view(written).substr(start, end - start));
+    start = end + 1;
+  }
+  const std::size_t first = report.deviceInfoLine + 2;  // after the dash line and the empty line
+  if (first > lines.size()) return false;
+  return WithoutBlankEnd(std::vector<std::string_view>(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end())) ==
+         WithoutBlankEnd(rewritten);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -29,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VEXA_FUZZ_CHECK(report.adapterLines.size() == report.devices->Identifiers().size());
   VEXA_FUZZ_CHECK(report.modeInfoLines.size() == report.devices->ModeInfos().size());
   if (report.Whole()) {
+    VEXA_FUZZ_CHECK(WrittenAsRead(bytes, report));
     const std::string once = Rewritten(report);
     const vexaEnvReader::EnvReport again = vexaEnvReader::ReadReport(once);
     VEXA_FUZZ_CHECK(again.Whole());

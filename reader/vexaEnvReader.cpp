@@ -2,6 +2,7 @@
 // on both platforms; its output is UTF-8 whatever the report's encoding.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -44,9 +45,7 @@ bool Load(const std::string& path, EnvReport& report) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string mode = "summary";
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
@@ -94,4 +93,19 @@ int main(int argc, char** argv) {
   std::cout.flush();
   if (!std::cout) return 1;
   return whole ? 0 : 1;
+}
+
+}  // namespace
+
+// Whatever goes wrong (memory, a stream), the desk gets a line and status 1,
+// not an abort.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& failure) {
+    std::cerr << "vexaEnvReader: " << failure.what() << "\n";
+  } catch (...) {
+    std::cerr << "vexaEnvReader: an unexpected failure\n";
+  }
+  return 1;
 }

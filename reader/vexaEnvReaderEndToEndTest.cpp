@@ -58,6 +58,7 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
       {"old.txt", 0, "old.txt", 0},
       {"old.txt cut.txt", 1, "old.txt", 0},
       {"missing.txt", 1, "", 0},
+      {"old.txt .", 1, "old.txt", 0},  // a folder
       {"--json old.txt new.txt cut.txt", 1, "{\"file\":\"old.txt\",\"encoding\":\"cp932\"", 3},
       {"--diff old.txt new.txt", 0, "--- old.txt", 0},
       {"--html old.txt", 0, "<!DOCTYPE html>", 0},

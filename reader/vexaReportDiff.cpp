@@ -41,6 +41,7 @@ Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id) {
                   {"DeviceId", Hex8(id.DeviceId)},
                   {"SubSysId", Hex8(id.SubSysId)},
                   {"Revision", std::to_string(id.Revision)},
+                  {"DeviceIdentifier", GuidText(id.DeviceIdentifier)},
                   {"WHQLLevel", std::to_string(id.WHQLLevel)}};
   return facts;
 }
@@ -154,23 +155,30 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
     Compare(IdentifierFacts(idsA[n]), IdentifierFacts(idsB[n]), "  ", adapter);
     const auto recordsA = RecordsOf(a, n);
     const auto recordsB = RecordsOf(b, n);
-    for (const CModeInfo* recordA : recordsA) {
-      const CModeInfo* recordB = nullptr;
-      for (const CModeInfo* candidate : recordsB) {
-        if (RecordName(*candidate) == RecordName(*recordA)) recordB = candidate;
+    // The k-th record of a name pairs with the k-th of that name, should a
+    // report hold more than one.
+    const auto pairOf = [](const std::vector<const CModeInfo*>& from, std::size_t index,
+                           const std::vector<const CModeInfo*>& in) -> const CModeInfo* {
+      const std::string name = RecordName(*from[index]);
+      std::size_t k = 0;
+      for (std::size_t i = 0; i < index; ++i) k += RecordName(*from[i]) == name;
+      for (const CModeInfo* candidate : in) {
+        if (RecordName(*candidate) == name && k-- == 0) return candidate;
       }
+      return nullptr;
+    };
+    for (std::size_t r = 0; r < recordsA.size(); ++r) {
+      const CModeInfo* recordB = pairOf(recordsA, r, recordsB);
       if (recordB == nullptr) {
-        adapter += "  - " + RecordName(*recordA) + "\n";
+        adapter += "  - " + RecordName(*recordsA[r]) + "\n";
         continue;
       }
       std::string record;
-      Compare(RecordFacts(*recordA), RecordFacts(*recordB), "    ", record);
-      if (!record.empty()) adapter += "  " + RecordName(*recordA) + "\n" + record;
+      Compare(RecordFacts(*recordsA[r]), RecordFacts(*recordB), "    ", record);
+      if (!record.empty()) adapter += "  " + RecordName(*recordsA[r]) + "\n" + record;
     }
-    for (const CModeInfo* recordB : recordsB) {
-      bool paired = false;
-      for (const CModeInfo* recordA : recordsA) paired = paired || RecordName(*recordA) == RecordName(*recordB);
-      if (!paired) adapter += "  + " + RecordName(*recordB) + "\n";
+    for (std::size_t r = 0; r < recordsB.size(); ++r) {
+      if (pairOf(recordsB, r, recordsA) == nullptr) adapter += "  + " + RecordName(*recordsB[r]) + "\n";
     }
     if (!adapter.empty()) body += AdapterName(n, idsA[n]) + "\n" + adapter;
   }

@@ -76,8 +76,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     out += Row("Driver", s.driver + " " + s.version) +
            Row("Vendor / device", std::string(ids) + (names.empty() ? "" : " (" + names + ")")) +
            Row("WHQL level", std::to_string(s.whqlLevel)) +
-           Row("Hardware device", std::string("full screen ") + (s.hardwareFullScreen ? "yes" : "no") +
-                                      ", windowed " + (s.hardwareWindowed ? "yes" : "no"));
+           Row("Hardware device", HardwareText(s));
     if (!s.figuresFrom.empty()) {
       std::string compressed;
       for (const std::string& f : s.compressedFormats) compressed += (compressed.empty() ? "" : " ") + f;

@@ -2,6 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -21,6 +25,8 @@ const char* EncodingName(Encoding encoding) {
       return "utf-8";
     case Encoding::kUtf8WithBom:
       return "utf-8-bom";
+    case Encoding::kUtf16:
+      return "utf-16";
     case Encoding::kCp932:
       break;
   }
@@ -49,6 +55,17 @@ json Formats(const std::vector<D3DFORMAT>& formats) {
   return names;
 }
 
+// The double of the shortest text that reads back as `value`: the library
+// writes a float as the double it widens to, digits no float has.
+double ShortestDouble(float value) {
+  char text[32];
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    if (std::strtof(text, nullptr) == value) break;
+  }
+  return std::isfinite(value) ? std::strtod(text, nullptr) : static_cast<double>(value);
+}
+
 json Caps(const D3DCAPS8& caps) {
   json fields = json::object();
   for (const auto& field : kCapsFields) {
@@ -61,7 +78,7 @@ json Caps(const D3DCAPS8& caps) {
         fields[field.label] = value;
         break;
       case CapsFieldKind::kFloat:
-        fields[field.label] = ReadCapsFloat(caps, field.offset);
+        fields[field.label] = ShortestDouble(ReadCapsFloat(caps, field.offset));
         break;
       case CapsFieldKind::kShaderVersion:
         fields[field.label] = vexaSDK::DX8::FormatShaderVersion(value);
@@ -120,14 +137,6 @@ json ModeInfo(const vexaSDK::DX8::CModeInfo& info, const ModeInfoLines& at) {
   return record;
 }
 
-std::string Guid(const GUID& g) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
-                g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-  return text;
-}
-
 json Adapters(const EnvReport& report) {
   json adapters = json::array();
   const auto& ids = report.devices->Identifiers();
@@ -146,12 +155,14 @@ json Adapters(const EnvReport& report) {
                         {"deviceId", id.DeviceId},
                         {"subSysId", id.SubSysId},
                         {"revision", id.Revision},
-                        {"deviceIdentifier", Guid(id.DeviceIdentifier)},
+                        {"deviceIdentifier", GuidText(id.DeviceIdentifier)},
                         {"whqlLevel", id.WHQLLevel},
                         {"modeInfos", std::move(records)}});
   }
   return adapters;
 }
+
+json Known(const std::optional<bool>& value) { return value ? json(*value) : json(nullptr); }
 
 json SummaryJson(const Summary& summary) {
   json adapters = json::array(), notes = json::array();
@@ -160,8 +171,8 @@ json SummaryJson(const Summary& summary) {
                         {"name", s.name},
                         {"vendorName", s.pciNames.vendor},
                         {"deviceName", s.pciNames.device},
-                        {"hardwareFullScreen", s.hardwareFullScreen},
-                        {"hardwareWindowed", s.hardwareWindowed},
+                        {"hardwareFullScreen", Known(s.hardwareFullScreen)},
+                        {"hardwareWindowed", Known(s.hardwareWindowed)},
                         {"figuresFrom", s.figuresFrom},
                         {"maxTextureWidth", s.maxTextureWidth},
                         {"maxTextureHeight", s.maxTextureHeight},

@@ -3,15 +3,16 @@
 // read by the rule every version keeps (a title between dash lines, labels
 // right-aligned before ": ", continuations indented to the value column).
 // The "DeviceInfo" section has the writers' exact grammar; it is read line by
-// line in the writers' order, and the first line that does not fit ends it.
+// line in the writers' order. A line that does not fit is a problem; reading
+// picks up again at the next block, so one garbled line costs one block.
 #include "reader/vexaReportParser.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <type_traits>
 #include <utility>
 
 #include "platform/CodePage.h"
@@ -56,9 +57,10 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-// Well-formed UTF-8 (shortest forms, no surrogates); a code page 932 text
-// with Japanese in it almost never is.
-bool IsUtf8(std::string_view text) {
+// Well-formed UTF-8 (shortest forms, no surrogates); `longSequence` tells whether a
+// sequence of three or four bytes was among them.
+bool IsUtf8(std::string_view text, bool& longSequence) {
+  longSequence = false;
   std::size_t i = 0;
   while (i < text.size()) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -84,12 +86,77 @@ bool IsUtf8(std::string_view text) {
       code = (code << 6) | (t & 0x3F);
     }
     if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    longSequence = longSequence || extra > 1;
     i += extra + 1;
   }
   return true;
 }
 
-// Lines without their ends: "\n" or "\r\n". A last line without an end counts.
+// Every byte a character of code page 932: ASCII, a half-width katakana, or a
+// lead byte with its trail byte.
+bool IsCp932(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) continue;
+    if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) || ++i == text.size()) return false;
+    const unsigned char trail = static_cast<unsigned char>(text[i]);
+    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+  }
+  return true;
+}
+
+// Code page 932 text is valid UTF-8 by chance only in pairs of half-width
+// katakana ("\xC3\xBD" is both "ｽ" after "ﾃ" and "ý"), while Japanese in UTF-8
+// takes three bytes a character. So a text that is both counts as UTF-8 only
+// with such a sequence in it.
+bool LooksLikeUtf8(std::string_view text) {
+  bool longSequence;
+  return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text));
+}
+
+void AppendUtf8(std::string& out, unsigned long code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Notepad's "Unicode"; a lone surrogate or odd last byte becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const auto unit = [&](std::size_t i) {
+    const unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8) | b : (b << 8) | a;
+  };
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    unsigned long code = static_cast<unsigned long>(unit(i));
+    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned long>(unit(i + 2)) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = 0xFFFD;
+    }
+    AppendUtf8(out, code);
+  }
+  if (i < bytes.size()) AppendUtf8(out, 0xFFFD);
+  return out;
+}
+
+// Lines without their ends: "\n", "\r\n" or "\r\r\n" (a CR LF file saved
+// again in text mode). A last line without an end counts.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 24 + 1);
@@ -99,6 +166,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
                                   : text.size();
     std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines.push_back(line);
     start = end + 1;
@@ -116,6 +184,8 @@ std::size_t Indent(std::string_view text) {
   while (n < text.size() && (text[n] == ' ' || text[n] == '\t')) ++n;
   return n;
 }
+
+bool IsBlank(std::string_view line) { return TrimRight(line).empty(); }
 
 bool IsDashLine(std::string_view line) {
   line = TrimRight(line);
@@ -190,8 +260,10 @@ void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections) 
 // ---------------------------------------------------------------------------
 // The "DeviceInfo" section
 
+// Numbers only as the writers write them: a leading zero, a lower-case digit
+// or another spelling of a float would not be written back the same.
 bool ParseUnsigned(std::string_view text, unsigned long max, unsigned long& value) {
-  if (text.empty() || text.size() > 10) return false;
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return false;
   unsigned long long result = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return false;
@@ -211,8 +283,6 @@ bool ParseHex(std::string_view text, std::size_t digits, unsigned long& value) {
       digit = c - '0';
     } else if (c >= 'A' && c <= 'F') {
       digit = c - 'A' + 10;
-    } else if (c >= 'a' && c <= 'f') {
-      digit = c - 'a' + 10;
     } else {
       return false;
     }
@@ -230,7 +300,10 @@ bool ParseFloat(std::string_view text, float& value) {
   char* end = nullptr;
   errno = 0;
   value = std::strtof(buffer, &end);
-  return end == buffer + text.size();
+  if (end != buffer + text.size()) return false;
+  char again[48];
+  std::snprintf(again, sizeof again, "%g", static_cast<double>(value));
+  return text == again;
 }
 
 // "major.minor" as FormatShaderVersion writes it; the shader-kind marker it
@@ -284,31 +357,89 @@ class CDeviceInfoParser {
       : lines_(lines), pos_(first), utf8_(utf8), report_(report), devices_(devices) {}
 
   void Parse() {
-    while (pos_ < lines_.size()) {
-      if (Peek().empty()) {
-        // A mail client's blank lines at the end, and nothing after them.
-        std::size_t next = pos_;
-        while (next < lines_.size() && lines_[next].empty()) ++next;
-        if (next == lines_.size()) return;
-        Fail("an empty line where a block should begin");
-        return;
+    while (!AtEnd()) {
+      if (Peek() == "< Device Info >") {
+        EndAdapter();
+        ParseAdapter();
+      } else if (StartsWith(Peek(), "***** ")) {
+        ParseModeInfo();
+      } else if (IsBlank(Peek()) && RestIsBlank()) {
+        // Blank lines a mail client or an editor left at the end.
+        break;
+      } else {
+        Fail(IsBlank(Peek()) ? "an empty line where a block should begin" : "expected \"< Device Info >\"");
+        SkipToBlock(kModeInfoBlockCount);
       }
-      if (Peek() != "< Device Info >") {
-        Fail("expected \"< Device Info >\"");
-        return;
-      }
-      if (!ParseAdapter()) return;
     }
+    EndAdapter();
   }
 
  private:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  static const std::size_t kModeInfosPerAdapter = 4;
+
   std::string_view Peek() const { return pos_ < lines_.size() ? lines_[pos_] : std::string_view(); }
   bool AtEnd() const { return pos_ >= lines_.size(); }
+  bool RestIsBlank() const {
+    for (std::size_t i = pos_; i < lines_.size(); ++i) {
+      if (!IsBlank(lines_[i])) return false;
+    }
+    return true;
+  }
 
-  // Only the first problem is kept; the line past the last one stands for
-  // the end of the report.
+  // Only the first problem is kept for the report; the line past the last one
+  // stands for the end of the report. The section or identifier block being
+  // read keeps its own first one, and which of its blocks it hit.
   void Note(std::size_t index, std::string message) {
     if (!report_.problem) report_.problem = Problem{index + 1, std::move(message)};
+    if (record_ != kNone) {
+      ModeInfoLines& at = report_.modeInfoLines[record_];
+      if (at.problem == 0) at.problem = index + 1;
+      at.broken |= 1u << block_;
+    } else if (adapter_ != kNone && report_.adapterLines[adapter_].problem == 0) {
+      report_.adapterLines[adapter_].problem = index + 1;
+    }
+  }
+
+  // Moves to the next line that starts an identifier block or a section, or,
+  // inside a section, a block past `after`; gives that block, or
+  // kModeInfoBlockCount for the others and the end of the report.
+  int SkipToBlock(int after) {
+    for (; !AtEnd(); ++pos_) {
+      const std::string_view line = Peek();
+      if (line == "< Device Info >" || StartsWith(line, "***** ")) break;
+      if (!StartsWith(line, "< ")) continue;
+      for (int block = after + 1; block < kModeInfoBlockCount; ++block) {
+        if (line == BlockHeader(block)) return block;
+      }
+    }
+    return kModeInfoBlockCount;
+  }
+
+  static const std::string& BlockHeader(int block) {
+    static const std::vector<std::string> headers = [] {
+      std::vector<std::string> texts = {"< MultiSampleType Info >", "< DepthStencilFormat Info >"};
+      for (int kind = 0; kind < kFormatTableCount; ++kind) {
+        texts.push_back("< " + std::string(kFormatTableInfo[kind].label) + " >");
+      }
+      texts.push_back("< DeviceCaps >");
+      texts.push_back("< DisplayMode Info >");
+      return texts;
+    }();
+    return headers[static_cast<std::size_t>(block)];
+  }
+
+  // The writer gives each adapter its own four sections, in this order.
+  static std::string SectionHeader(std::size_t index) {
+    return std::string("***** ") + (index < 2 ? "D3DDEVTYPE_HAL" : "D3DDEVTYPE_REF") +
+           (index % 2 != 0 ? " Window" : " FullScreen") + " Mode Info *****";
+  }
+
+  void EndAdapter() {
+    if (adapter_ != kNone && sections_ < kModeInfosPerAdapter) {
+      Fail("expected \"" + SectionHeader(sections_) + "\"");
+    }
+    adapter_ = kNone;
   }
   bool Fail(std::string message) {
     Note(pos_, AtEnd() ? "the report ends early: " + message : std::move(message));
@@ -335,8 +466,11 @@ class CDeviceInfoParser {
     std::string converted;
     if (utf8_ && !IsAscii(value)) {
       converted = platform::Utf8ToCp932(value);
+      if (platform::Cp932ToUtf8(converted) != value) Note(pos_ - 1, "a character code page 932 does not have");
       value = converted;
     }
+    // The writer ends the text at a NUL.
+    if (value.find('\0') != std::string_view::npos) Note(pos_ - 1, "a NUL character in the text");
     // The writer fills the whole field when the driver left no room for a NUL.
     if (value.size() > sizeof field) {
       Note(pos_ - 1, "a text longer than its field of " + std::to_string(sizeof field) + " bytes");
@@ -391,68 +525,110 @@ class CDeviceInfoParser {
            Number(line[kWHQLLevelField], "WHQLLevel: ", id.WHQLLevel) && Expect("");
   }
 
-  bool ParseAdapter() {
-    AdapterLines at;
+  void ParseAdapter() {
+    adapter_ = report_.adapterLines.size();
+    report_.adapterLines.emplace_back();
+    AdapterLines& at = report_.adapterLines.back();
     at.block = pos_ + 1;
     ++pos_;
-    D3DADAPTER_IDENTIFIER8 id = {};
-    const bool whole = ParseIdentifier(id, at);
-    // What was read of a broken block is kept all the same.
-    devices_.Identifiers().push_back(id);
-    report_.adapterLines.push_back(at);
-    if (!whole) return false;
-    const UINT adapter = static_cast<UINT>(devices_.Identifiers().size() - 1);
-    while (!AtEnd() && StartsWith(Peek(), "***** ")) {
-      if (!ParseModeInfo(adapter, id)) return false;
+    sections_ = 0;
+    identifier_ = D3DADAPTER_IDENTIFIER8();
+    if (!ParseIdentifier(identifier_, at)) {
+      // What was read of a broken block is kept all the same.
+      for (int field = 0; field < kIdentifierFieldCount; ++field) {
+        if (at.fields[field] == pos_ + 1) at.broken |= 1u << field;
+      }
+      SkipToBlock(kModeInfoBlockCount);
     }
-    return true;
+    devices_.Identifiers().push_back(identifier_);
   }
 
-  bool ParseModeInfo(UINT adapter, const D3DADAPTER_IDENTIFIER8& id) {
+  void ParseModeInfo() {
     std::string_view header = Peek();
     const std::string_view suffix = " Mode Info *****";
     header.remove_prefix(6);
-    if (!EndsWith(header, suffix)) return Fail("not a mode-info header");
-    header.remove_suffix(suffix.size());
-    const std::size_t blank = header.rfind(' ');
-    D3DDEVTYPE type;
-    if (blank == std::string_view::npos || !vexaSDK::DX8::GetDevTypeByName(header.substr(0, blank), type)) {
-      return Fail("not a device type name");
+    D3DDEVTYPE type = D3DDEVTYPE_HAL;
+    std::size_t blank = std::string_view::npos;
+    bool good = adapter_ != kNone;
+    if (!good) {
+      Fail("a mode-info section outside an adapter's");
+    } else if (!EndsWith(header, suffix)) {
+      good = Fail("not a mode-info header");
+    } else {
+      header.remove_suffix(suffix.size());
+      blank = header.rfind(' ');
+      if (blank == std::string_view::npos || !vexaSDK::DX8::GetDevTypeByName(header.substr(0, blank), type)) {
+        good = Fail("not a device type name");
+      } else if (header.substr(blank + 1) != "Window" && header.substr(blank + 1) != "FullScreen") {
+        good = Fail("neither \"Window\" nor \"FullScreen\"");
+      }
     }
-    const std::string_view use = header.substr(blank + 1);
-    if (use != "Window" && use != "FullScreen") return Fail("neither \"Window\" nor \"FullScreen\"");
-    CReadModeInfo record(adapter, id, type, use == "Window" ? TRUE : FALSE);
-    ModeInfoLines at;
-    at.header = pos_ + 1;
+    if (!good) {
+      ++pos_;
+      SkipToBlock(kModeInfoBlockCount);
+      return;
+    }
+    // Kept all the same: they are what the report says.
+    if (sections_ >= kModeInfosPerAdapter) {
+      Fail("a mode-info section past the adapter's four");
+    } else if (Peek() != SectionHeader(sections_)) {
+      Fail("expected \"" + SectionHeader(sections_) + "\"");
+    }
+    ++sections_;
+    CReadModeInfo record(static_cast<UINT>(adapter_), identifier_, type,
+                         header.substr(blank + 1) == "Window" ? TRUE : FALSE);
+    record_ = report_.modeInfoLines.size();
+    report_.modeInfoLines.emplace_back();
+    report_.modeInfoLines.back().header = pos_ + 1;
     ++pos_;
-    const bool whole = ParseModeInfoBody(record, at);
+    ParseModeInfoBody(record);
     devices_.Add(std::move(record));
-    report_.modeInfoLines.push_back(at);
-    return whole;
+    record_ = kNone;
   }
 
-  bool ParseModeInfoBody(CReadModeInfo& record, ModeInfoLines& at) {
-    if (!Expect("")) return false;
-    at.multiSamples = pos_ + 1;
-    if (!Expect("< MultiSampleType Info >")) return false;
-    if (!ParsePairTable(record.MultiSamples(), vexaSDK::DX8::GetMultiSampleByName, "multisample type"))
-      return false;
-    at.depthStencils = pos_ + 1;
-    if (!Expect("< DepthStencilFormat Info >")) return false;
-    if (!ParsePairTable(record.DepthStencils(), vexaSDK::DX8::GetFormatByName, "format")) return false;
-    for (int kind = 0; kind < kFormatTableCount; ++kind) {
-      at.formats[kind] = pos_ + 1;
-      if (!Expect("< " + std::string(kFormatTableInfo[kind].label) + " >")) return false;
-      if (!ParseFormatTable(record.Formats(kind))) return false;
+  static std::size_t& BlockLine(ModeInfoLines& at, int block) {
+    switch (block) {
+      case kMultiSampleBlock:
+        return at.multiSamples;
+      case kDepthStencilBlock:
+        return at.depthStencils;
+      case kCapsBlock:
+        return at.caps;
+      case kDisplayModeBlock:
+        return at.displayModes;
+      default:
+        return at.formats[block - kFirstFormatBlock];
     }
-    at.caps = pos_ + 1;
-    if (!ParseCaps(record.Caps(), at)) return false;
-    at.displayModes = pos_ + 1;
-    if (!Expect("< DisplayMode Info >")) return false;
-    while (!AtEnd() && StartsWith(Peek(), " ")) {
-      if (!ParseDisplayMode(record.DisplayModes())) return false;
+  }
+
+  // A block that breaks is left where it broke; reading goes on at the next
+  // block the section has, so one garbled line costs that block only.
+  void ParseModeInfoBody(CReadModeInfo& record) {
+    block_ = kMultiSampleBlock;
+    int block = Expect("") ? kMultiSampleBlock : SkipToBlock(-1);
+    while (block < kModeInfoBlockCount) {
+      block_ = block;
+      BlockLine(report_.modeInfoLines[record_], block) = pos_ + 1;
+      block = ParseBlock(record, block) ? block + 1 : SkipToBlock(block);
     }
-    return Expect("");
+  }
+
+  bool ParseBlock(CReadModeInfo& record, int block) {
+    if (block == kCapsBlock) return ParseCaps(record.Caps(), report_.modeInfoLines[record_]);
+    if (!Expect(BlockHeader(block))) return false;
+    switch (block) {
+      case kMultiSampleBlock:
+        return ParsePairTable(record.MultiSamples(), vexaSDK::DX8::GetMultiSampleByName, "multisample type");
+      case kDepthStencilBlock:
+        return ParsePairTable(record.DepthStencils(), vexaSDK::DX8::GetFormatByName, "format");
+      case kDisplayModeBlock:
+        while (!AtEnd() && StartsWith(Peek(), " ") && !IsBlank(Peek())) ParseDisplayMode(record.DisplayModes());
+        // The last section may have lost its closing empty line to an editor.
+        if (!AtEnd() && IsBlank(Peek()) && RestIsBlank()) pos_ = lines_.size();
+        return AtEnd() || Expect("");
+      default:
+        return ParseFormatTable(record.Formats(block - kFirstFormatBlock));
+    }
   }
 
   bool FormatByName(std::string_view name, D3DFORMAT& format) {
@@ -484,21 +660,35 @@ class CDeviceInfoParser {
       const std::size_t dash = pair.find(" - ");
       D3DFORMAT display, backBuffer;
       if (dash == std::string_view::npos) return Fail("expected \"Mode: <format> - <format>\"");
-      if (!FormatByName(pair.substr(0, dash), display) || !FormatByName(pair.substr(dash + 3), backBuffer)) {
-        return false;
-      }
+      const bool known = FormatByName(pair.substr(0, dash), display) && FormatByName(pair.substr(dash + 3), backBuffer);
+      typename Table::mapped_type unused;
+      auto* items = known ? NewEntry(table, FormatPair(display, backBuffer)) : nullptr;
       ++pos_;
-      if (!ParseItems(table[FormatPair(display, backBuffer)], lookup, what)) return false;
+      if (!ParseItems(items != nullptr ? *items : unused, lookup, what)) return false;
     }
     return true;
+  }
+
+  // The entry of a "Mode: " line; null for a second one of the same formats,
+  // whose items are read and left out. The writer writes entries in
+  // ascending order, so one out of it would not be written back the same.
+  template <typename Table, typename Key>
+  typename Table::mapped_type* NewEntry(Table& table, const Key& key) {
+    if (table.count(key) != 0) {
+      Note(pos_, "a second entry for the same " + std::string(std::is_same<Key, FormatPair>::value ? "formats" : "format"));
+      return nullptr;
+    }
+    if (!table.empty() && table.key_comp()(key, table.rbegin()->first)) Note(pos_, "an entry out of order");
+    return &table[key];
   }
 
   bool ParseFormatTable(vexaSDK::DX8::FormatTable& table) {
     while (!AtEnd() && StartsWith(Peek(), "Mode: ")) {
       D3DFORMAT display;
-      if (!FormatByName(Peek().substr(6), display)) return false;
+      std::vector<D3DFORMAT> unused;
+      auto* items = FormatByName(Peek().substr(6), display) ? NewEntry(table, display) : nullptr;
       ++pos_;
-      if (!ParseItems(table[display], vexaSDK::DX8::GetFormatByName, "format")) return false;
+      if (!ParseItems(items != nullptr ? *items : unused, vexaSDK::DX8::GetFormatByName, "format")) return false;
     }
     return true;
   }
@@ -506,17 +696,26 @@ class CDeviceInfoParser {
   bool ParseFlags(const CapsField& field, DWORD& value) {
     value = 0;
     if (!Expect(std::string(field.label) + " {")) return false;
+    // The writer names every entry whose bits are set, once each, in table order.
+    std::size_t next = 0, named = 0;
     while (!AtEnd() && StartsWith(Peek(), "\t")) {
       const std::string_view name = Peek().substr(1);
       std::size_t i = 0;
       while (i < field.count && name != field.table[i].name) ++i;
-      if (i < field.count) {
-        value |= field.table[i].flag;
-      } else {
+      if (i == field.count) {
         Note(pos_, "unknown " + std::string(field.label) + " flag \"" + std::string(name) + "\"");
+      } else if (i < next) {
+        Note(pos_, std::string(field.label) + " flag \"" + std::string(name) + "\" repeated or out of order");
+      } else {
+        value |= field.table[i].flag;
+        next = i + 1;
+        ++named;
       }
       ++pos_;
     }
+    std::size_t implied = 0;
+    for (std::size_t i = 0; i < field.count; ++i) implied += (value & field.table[i].flag) == field.table[i].flag;
+    if (implied != named) Note(pos_ - 1, std::string(field.label) + " flags that imply another one");
     return Expect("}");
   }
 
@@ -537,7 +736,7 @@ class CDeviceInfoParser {
       bool good = true;
       switch (field.kind) {
         case CapsFieldKind::kDevType: {
-          D3DDEVTYPE type;
+          D3DDEVTYPE type = D3DDEVTYPE_HAL;
           good = vexaSDK::DX8::GetDevTypeByName(text, type);
           word = static_cast<DWORD>(type);
           break;
@@ -560,14 +759,19 @@ class CDeviceInfoParser {
         case CapsFieldKind::kFlags:
           break;
       }
-      if (!good) return Refuse("not a value of " + std::string(field.label));
-      std::memcpy(place, &word, sizeof word);
+      if (good) {
+        std::memcpy(place, &word, sizeof word);
+      } else {
+        // A garbled value costs that field only.
+        Note(pos_ - 1, "not a value of " + std::string(field.label));
+      }
     }
     return Expect("");
   }
 
-  // " <width> x <height> (<format> - <format>) (<rate>Hz)"
-  bool ParseDisplayMode(std::vector<CDisplayMode>& modes) {
+  // " <width> x <height> (<format> - <format>) (<rate>Hz)"; a line that is
+  // not one is left out.
+  void ParseDisplayMode(std::vector<CDisplayMode>& modes) {
     std::string_view text = Peek().substr(1);
     const std::size_t times = text.find(" x ");
     const std::size_t open = text.find(" (");
@@ -580,16 +784,13 @@ class CDeviceInfoParser {
         !EndsWith(text, "Hz)") || !ParseUnsigned(text.substr(0, times), 0xFFFFFFFFul, width) ||
         !ParseUnsigned(text.substr(times + 3, open - times - 3), 0xFFFFFFFFul, height) ||
         !ParseUnsigned(text.substr(rate + 3, text.size() - rate - 6), 0xFFFFFFFFul, refresh)) {
-      return Fail("expected \" <width> x <height> (<format> - <format>) (<rate>Hz)\"");
+      Fail("expected \" <width> x <height> (<format> - <format>) (<rate>Hz)\"");
+    } else if (FormatByName(text.substr(open + 2, dash - open - 2), format) &&
+               FormatByName(text.substr(dash + 3, rate - dash - 3), backBuffer)) {
+      modes.emplace_back(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(refresh), format,
+                         backBuffer);
     }
-    if (!FormatByName(text.substr(open + 2, dash - open - 2), format) ||
-        !FormatByName(text.substr(dash + 3, rate - dash - 3), backBuffer)) {
-      return false;
-    }
-    modes.emplace_back(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(refresh), format,
-                       backBuffer);
     ++pos_;
-    return true;
   }
 
   const std::vector<std::string_view>& lines_;
@@ -597,6 +798,11 @@ class CDeviceInfoParser {
   bool utf8_;
   EnvReport& report_;
   CReadEnumMode& devices_;
+  std::size_t adapter_ = kNone;  // the identifier block read last, while its sections follow
+  std::size_t sections_ = 0;     // of that adapter
+  D3DADAPTER_IDENTIFIER8 identifier_ = {};
+  std::size_t record_ = kNone;  // the section being read
+  int block_ = kMultiSampleBlock;
 };
 
 }  // namespace
@@ -610,16 +816,37 @@ const DiagLine* EnvReport::FindEntry(std::string_view label) const {
   return nullptr;
 }
 
+namespace {
+
+// The text without its byte-order mark, UTF-16 turned into UTF-8.
+std::string_view DecodedText(std::string_view bytes, std::string& converted, Encoding& encoding) {
+  encoding = Encoding::kCp932;
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    encoding = Encoding::kUtf8WithBom;
+    bytes.remove_prefix(3);
+  } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+    encoding = Encoding::kUtf16;
+    converted = Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
+    bytes = converted;
+  } else if (!IsAscii(bytes) && LooksLikeUtf8(bytes)) {
+    encoding = Encoding::kUtf8;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& converted) {
+  Encoding encoding;
+  return SplitLines(DecodedText(bytes, converted, encoding));
+}
+
 EnvReport ReadReport(std::string_view bytes) {
   EnvReport report;
   auto devices = std::make_shared<CReadEnumMode>();
   report.devices = devices;
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-    report.encoding = Encoding::kUtf8WithBom;
-    bytes.remove_prefix(3);
-  } else if (!IsAscii(bytes) && IsUtf8(bytes)) {
-    report.encoding = Encoding::kUtf8;
-  }
+  std::string converted;
+  bytes = DecodedText(bytes, converted, report.encoding);
   const bool utf8 = report.encoding != Encoding::kCp932;
   const std::vector<std::string_view> lines = SplitLines(bytes);
   report.lineCount = lines.size();
@@ -657,11 +884,27 @@ EnvReport ReadReport(std::string_view bytes) {
   return report;
 }
 
+bool ModeInfoLines::ReadWhole(ModeInfoBlock block) const {
+  const std::size_t line = block == kMultiSampleBlock    ? multiSamples
+                           : block == kDepthStencilBlock ? depthStencils
+                           : block == kCapsBlock         ? caps
+                           : block == kDisplayModeBlock  ? displayModes
+                                                         : formats[block - kFirstFormatBlock];
+  return line != 0 && (broken & (1u << block)) == 0;
+}
+
+// The C library's stream, not a file stream: reading a folder, which opens
+// on some systems, must fail rather than throw.
 bool ReadReportFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes.clear();
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
 }
 
 }  // namespace vexaEnvReader

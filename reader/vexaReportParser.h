@@ -48,6 +48,19 @@ enum IdentifierField {
 struct AdapterLines {
   std::size_t block = 0;  // "< Device Info >"
   std::size_t fields[kIdentifierFieldCount] = {};
+  unsigned broken = 0;      // a bit (1 << IdentifierField) per field whose value was not read
+  std::size_t problem = 0;  // the first problem of the block or of its sections' number and order
+  bool Read(IdentifierField field) const { return fields[field] != 0 && (broken & (1u << field)) == 0; }
+};
+
+// The blocks of a mode-info section, in writing order.
+enum ModeInfoBlock {
+  kMultiSampleBlock,
+  kDepthStencilBlock,
+  kFirstFormatBlock,  // the seven format tables, in table order
+  kCapsBlock = kFirstFormatBlock + vexaSDK::DX8::kFormatTableCount,
+  kDisplayModeBlock,
+  kModeInfoBlockCount
 };
 
 // Where each block of a mode-info section stands; 0 for a block the report
@@ -60,6 +73,10 @@ struct ModeInfoLines {
   std::size_t caps = 0;
   std::size_t capsFields[vexaSDK::DX8::internal::kCapsFieldCount] = {};
   std::size_t displayModes = 0;
+  unsigned broken = 0;      // a bit (1 << ModeInfoBlock) per block with a problem
+  std::size_t problem = 0;  // the first problem inside the section
+  // The block was there and had no problem, so what it lacks is not in the report.
+  bool ReadWhole(ModeInfoBlock block) const;
 };
 
 struct Problem {
@@ -67,7 +84,7 @@ struct Problem {
   std::string message;
 };
 
-enum class Encoding { kCp932, kUtf8, kUtf8WithBom };
+enum class Encoding { kCp932, kUtf8, kUtf8WithBom, kUtf16 };
 
 struct EnvReport {
   Encoding encoding = Encoding::kCp932;
@@ -86,9 +103,14 @@ struct EnvReport {
   const DiagLine* FindEntry(std::string_view label) const;
 };
 
-// Reads a report's bytes: code page 932 or UTF-8 (with or without a
-// byte-order mark), CR LF or LF line ends.
+// Reads a report's bytes: code page 932, UTF-8 (with or without a
+// byte-order mark) or UTF-16 with its mark; CR LF, CR CR LF or LF line ends.
 EnvReport ReadReport(std::string_view bytes);
+
+// The report's lines as they are read, without their ends: UTF-16 turned
+// into UTF-8 in `converted`, which the lines point into; other texts as they
+// are, without a byte-order mark.
+std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& converted);
 
 // The report's bytes from a file; false when it cannot be read.
 bool ReadReportFile(const std::string& path, std::string& bytes);

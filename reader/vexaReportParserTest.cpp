@@ -71,8 +71,33 @@ TEST(ReportParserTest, RoundTripOverGoldenAndRealReports) {
   }
 }
 
-// A file someone re-saved: UTF-8 with or without its mark, LF line ends, a
-// mail client's blank lines; the records are the same, texts in code page 932.
+// UTF-8 as UTF-16 little-endian, as Notepad's "Unicode" saves it.
+std::string Utf16(const std::string& utf8) {
+  std::string out;
+  const auto unit = [&out](unsigned long u) { out += static_cast<char>(u & 0xFF), out += static_cast<char>(u >> 8); };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const std::size_t extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+    unsigned long code = extra == 0 ? c : c & (0x3F >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += extra + 1;
+    if (code >= 0x10000) unit(0xD800 + ((code - 0x10000) >> 10)), code = 0xDC00 + (code & 0x3FF);
+    unit(code);
+  }
+  return out;
+}
+
+std::string ReplacedAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// A file someone re-saved: UTF-8 with or without its mark, UTF-16, LF or
+// CR CR LF line ends, a mail client's blank lines or an editor's trimmed last
+// line; the records are the same, texts in code page 932. Code page 932 whose
+// only other bytes happen to be UTF-8 stays code page 932.
 TEST(ReportParserTest, ResavedReportsGiveTheSameRecords) {
   const char description[] = "\x83\x72\x83\x66\x83\x49";  // ビデオ in code page 932
   const std::string utf8Description = u8"ビデオ";
@@ -81,29 +106,36 @@ TEST(ReportParserTest, ResavedReportsGiveTheSameRecords) {
   while (model->adapters.empty()) model = testing::RandomModel(random);
   std::strcpy(model->adapters[0].identifier.Description, description);
   const std::string original = testing::WrittenReport("Machine name: 機械\n", model);
-  const std::string deviceInfo = DeviceInfoOf(original);
   std::string lf = original;
   lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
   std::string utf8 = lf;
   utf8.replace(utf8.find(description), std::strlen(description), utf8Description);
   utf8.replace(utf8.find("機械"), std::strlen("機械"), u8"機械");
+  const std::string katakana = "Machine name: PC\xC3\xBD\r\n" + testing::SampleReport();  // ﾃｽ, or ý in UTF-8
   struct Case {
     const char* name;
     std::string bytes;
     Encoding encoding;
+    std::string original;
+    std::string machine;
   } cases[] = {
-      {"LF", lf, Encoding::kCp932},
-      {"UTF-8", utf8 + "\n\n\n", Encoding::kUtf8},
-      {"UTF-8 with its mark", "\xEF\xBB\xBF" + WithCrLf(utf8) + "\r\n\r\n", Encoding::kUtf8WithBom},
+      {"LF", lf, Encoding::kCp932, original, u8"機械"},
+      {"UTF-8", utf8 + "\n\n\n", Encoding::kUtf8, original, u8"機械"},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + WithCrLf(utf8) + "\r\n\r\n", Encoding::kUtf8WithBom, original, u8"機械"},
+      {"UTF-16 with its mark", "\xFF\xFE" + Utf16(WithCrLf(utf8)), Encoding::kUtf16, original, u8"機械"},
+      {"CR CR LF", ReplacedAll(original, "\r\n", "\r\r\n"), Encoding::kCp932, original, u8"機械"},
+      {"last line end trimmed", original.substr(0, original.size() - 2), Encoding::kCp932, original, u8"機械"},
+      {"blank lines with blanks", original + " \r\n\t\r\n\r\n", Encoding::kCp932, original, u8"機械"},
+      {"half-width katakana", katakana, Encoding::kCp932, katakana, u8"PCﾃｽ"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const EnvReport read = ReadReport(c.bytes);
     EXPECT_EQ("", Problem(read));
     EXPECT_EQ(c.encoding, read.encoding);
-    EXPECT_EQ(deviceInfo, WithCrLf(WrittenDeviceInfo(*read.devices)));
+    EXPECT_EQ(DeviceInfoOf(c.original), WithCrLf(WrittenDeviceInfo(*read.devices)));
     ASSERT_NE(nullptr, read.FindEntry("Machine name"));
-    EXPECT_EQ(u8"機械", read.FindEntry("Machine name")->value);
+    EXPECT_EQ(c.machine, read.FindEntry("Machine name")->value);
   }
 }
 
@@ -176,15 +208,32 @@ TEST(ReportParserTest, HeaderGluedToTheLastLineOfTheText) {
   EXPECT_EQ(2u, report.deviceInfoLine);
 }
 
+std::size_t DisplayModes(const EnvReport& report) {
+  std::size_t count = 0;
+  for (const auto& info : report.devices->ModeInfos()) count += info.DisplayModes().size();
+  return count;
+}
+
 // Broken reports keep what could be read and name their first problem; a
-// name the tables do not know is left out and reading goes on.
+// name the tables do not know is left out and reading goes on, and after a
+// line that does not fit, reading picks up at the next block. Whatever would
+// not be written back the same is a problem too.
 TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
   std::mt19937 random(3);
   auto model = testing::RandomModel(random, 1);
   while (model->adapters.size() != 1) model = testing::RandomModel(random, 1);
   model->adapters[0].hal.available = model->adapters[0].ref.available = true;
   model->adapters[0].hal.caps.Caps = 0x20000;
+  model->adapters[0].hal.caps.Caps2 = 0xA0000;
+  model->adapters[0].identifier.VendorId = 0x10DE;
+  model->adapters[0].hal.caps.MaxTextureWidth = 2048;
   const std::string good = testing::WrittenReport("", model);
+  const std::size_t modes = DisplayModes(ReadReport(good));
+  const std::string sections = good.substr(good.find("***** "));
+  const std::size_t mode = good.find("< DisplayMode Info >\r\n") + 22;
+  const std::string modeLine = good.substr(mode, good.find("\r\n", mode) + 2 - mode);
+  const std::size_t entry = good.find("\r\nMode: ", good.find("< TextureFormats >")) + 2;
+  const std::string textureEntry = good.substr(entry, good.find("\r\n\r\n", entry) + 4 - entry);
   const auto lineOf = [&](const std::string& text) {
     const std::size_t at = good.find(text);
     return static_cast<std::size_t>(std::count(good.begin(), good.begin() + at, '\n')) + 1;
@@ -200,17 +249,40 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
     std::size_t line;
     const char* message;
     std::size_t modeInfos;  // records kept
+    std::size_t modes;      // display modes kept
   } cases[] = {
-      {"no section", "System Information\r\n", 2, "the report has no \"DeviceInfo\" section", 0},
+      {"no section", "System Information\r\n", 2, "the report has no \"DeviceInfo\" section", 0, 0},
       {"unknown flag", replaced("\tD3DCAPS_READ_SCANLINE", "\tD3DCAPS_READ_SOMETHING"),
-       lineOf("\tD3DCAPS_READ_SCANLINE"), "unknown Caps flag \"D3DCAPS_READ_SOMETHING\"", 4},
+       lineOf("\tD3DCAPS_READ_SCANLINE"), "unknown Caps flag \"D3DCAPS_READ_SOMETHING\"", 4, modes},
       {"garbled number", replaced("MaxTextureWidth: ", "MaxTextureWidth: x"), lineOf("MaxTextureWidth: "),
-       "not a value of MaxTextureWidth", 1},
+       "not a value of MaxTextureWidth", 4, modes},
+      {"leading zero", replaced("MaxTextureWidth: ", "MaxTextureWidth: 0"), lineOf("MaxTextureWidth: "),
+       "not a value of MaxTextureWidth", 4, modes},
+      {"lower-case id", replaced("VendorId: 0x000010DE", "VendorId: 0x000010de"), lineOf("VendorId: "),
+       "not 8 hexadecimal digits", 4, modes},
+      {"garbled block header", replaced("< CubeTextureFormats >", "< CubeTextureFormatz >"),
+       lineOf("< CubeTextureFormats >"), "expected \"< CubeTextureFormats >\"", 4, modes},
+      {"flags out of order",
+       replaced("\tD3DCAPS2_CANRENDERWINDOWED\r\n\tD3DCAPS2_FULLSCREENGAMMA",
+                "\tD3DCAPS2_FULLSCREENGAMMA\r\n\tD3DCAPS2_CANRENDERWINDOWED"),
+       lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "Caps2 flag \"D3DCAPS2_CANRENDERWINDOWED\" repeated or out of order", 4,
+       modes},
+      {"unknown display format", replaced(modeLine, " 1 x 1 (D3DFMT_X9R9G9B9 - D3DFMT_X9R9G9B9) (1Hz)\r\n" + modeLine),
+       lineOf(modeLine), "unknown format name \"D3DFMT_X9R9G9B9\"", 4, modes},
+      {"unknown format entry", replaced(textureEntry, "Mode: D3DFMT_X9R9G9B9\r\n\r\n" + textureEntry),
+       static_cast<std::size_t>(std::count(good.begin(), good.begin() + entry, '\n')) + 1,
+       "unknown format name \"D3DFMT_X9R9G9B9\"", 4, modes},
+      {"entry twice", replaced(textureEntry, textureEntry + textureEntry),
+       static_cast<std::size_t>(std::count(good.begin(), good.begin() + entry + textureEntry.size(), '\n')) + 1,
+       "a second entry for the same format", 4, modes},
+      {"a fifth section", good + ReplacedAll(sections, "MaxTextureWidth: ", "MaxTextureWidth: 1"),
+       static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 1,
+       "a mode-info section past the adapter's four", 8, 2 * modes},
       {"truncated", good.substr(0, good.find("< DisplayMode Info >")), lineOf("< DisplayMode Info >"),
-       "the report ends early: expected \"< DisplayMode Info >\"", 1},
+       "the report ends early: expected \"< DisplayMode Info >\"", 1, 0},
       {"text after the end", good + "\r\n\r\nP.S. hello\r\n",
        static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 1,
-       "an empty line where a block should begin", 4},
+       "an empty line where a block should begin", 4, modes},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -219,6 +291,7 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
     EXPECT_EQ(c.line, read.problem->line);
     EXPECT_EQ(c.message, read.problem->message);
     EXPECT_EQ(c.modeInfos, read.devices->ModeInfos().size());
+    EXPECT_EQ(c.modes, DisplayModes(read));
   }
   // Cut anywhere, a report gives a problem inside it or just past its end,
   // and records that can be written again.

@@ -39,6 +39,12 @@ const Record* Find(const std::vector<Record>& records, D3DDEVTYPE type, bool win
 
 bool HasModes(const Record* record) { return record != nullptr && !record->info->DisplayModes().empty(); }
 
+std::optional<bool> ModesKnown(const Record* record) {
+  if (HasModes(record)) return true;
+  if (record != nullptr && record->lines->ReadWhole(kDisplayModeBlock)) return false;
+  return std::nullopt;
+}
+
 bool IsCompressed(D3DFORMAT format) {
   return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
          format == D3DFMT_DXT5;
@@ -74,28 +80,43 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
     if (infos[r].Adapter() == a) records.push_back({&infos[r], &report.modeInfoLines[r]});
   }
   const Record* halFull = Find(records, D3DDEVTYPE_HAL, false);
-  s.hardwareFullScreen = HasModes(halFull);
-  s.hardwareWindowed = HasModes(Find(records, D3DDEVTYPE_HAL, true));
-  const bool hardware = s.hardwareFullScreen || s.hardwareWindowed;
-  const D3DDEVTYPE type = hardware ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
-  const Record* primary = HasModes(Find(records, type, false)) ? Find(records, type, false) : Find(records, type, true);
+  s.hardwareFullScreen = ModesKnown(halFull);
+  s.hardwareWindowed = ModesKnown(Find(records, D3DDEVTYPE_HAL, true));
+  const bool noHardware = s.hardwareFullScreen == false && s.hardwareWindowed == false;
+  const D3DDEVTYPE type = noHardware ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
+  const Record* full = Find(records, type, false);
+  const Record* window = Find(records, type, true);
+  const Record* primary = HasModes(full) || window == nullptr ? full : window;
   const std::string who = "adapter " + std::to_string(a + 1) + ": ";
   auto note = [&](std::size_t line, const std::string& text) { summary.notes.push_back({line, who + text}); };
 
-  if (!hardware) note(halFull != nullptr ? halFull->lines->header : at.block, "no hardware device");
-  if (id.WHQLLevel == 0) note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
+  // A note says something is missing only where the part that would show it
+  // was read whole; the others are left out, and the adapter says so once.
+  std::size_t problem = at.problem;
+  for (const Record& record : records) {
+    if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem)) problem = record.lines->problem;
+  }
+  if (problem != 0) note(problem, "not read whole; notes on the parts not read are left out");
+  if (noHardware) note(halFull->lines->header, "no hardware device");
+  if (at.Read(kWHQLLevelField) && id.WHQLLevel == 0) note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
   bool wide = false;
   for (const Record& record : records) {
     for (const auto& mode : record.info->DisplayModes()) {
       wide = wide || mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_A8R8G8B8;
     }
   }
+  bool allModesRead = true;
+  for (const D3DDEVTYPE recordType : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+    for (const bool windowed : {false, true}) {
+      const Record* record = Find(records, recordType, windowed);
+      allModesRead = allModesRead && record != nullptr && record->lines->ReadWhole(kDisplayModeBlock);
+    }
+  }
+  if (!wide && allModesRead) note(primary->lines->displayModes, "no 32-bit display mode");
   if (primary == nullptr) {
-    if (!wide) note(at.block, "no 32-bit display mode");
     summary.adapters.push_back(s);
     return;
   }
-  if (!wide) note(primary->lines->displayModes, "no 32-bit display mode");
 
   const CModeInfo& info = *primary->info;
   s.figuresFrom = vexaSDK::DX8::GetDevTypeName(type);
@@ -105,10 +126,11 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
   s.pixelShader = vexaSDK::DX8::FormatShaderVersion(info.Caps().PixelShaderVersion);
   static const std::size_t vertexField = CapsFieldIndex("VertexShaderVersion");
   static const std::size_t pixelField = CapsFieldIndex("PixelShaderVersion");
-  if ((info.Caps().VertexShaderVersion & 0xFFFF) < 0x101) {
+  const bool capsRead = primary->lines->ReadWhole(kCapsBlock);
+  if (capsRead && (info.Caps().VertexShaderVersion & 0xFFFF) < 0x101) {
     note(primary->lines->capsFields[vertexField], "vertex shader version " + s.vertexShader + ", below 1.1");
   }
-  if ((info.Caps().PixelShaderVersion & 0xFFFF) < 0x101) {
+  if (capsRead && (info.Caps().PixelShaderVersion & 0xFFFF) < 0x101) {
     note(primary->lines->capsFields[pixelField], "pixel shader version " + s.pixelShader + ", below 1.1");
   }
 
@@ -134,7 +156,7 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
     }
   }
   for (const D3DFORMAT format : compressed) s.compressedFormats.push_back(GetFormatName(format));
-  if (compressed.empty()) {
+  if (compressed.empty() && primary->lines->ReadWhole(static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats))) {
     note(primary->lines->formats[vexaSDK::DX8::kTextureFormats], "no compressed texture format");
   }
   summary.adapters.push_back(s);
@@ -148,6 +170,21 @@ std::string IdentifierText(const char* field, std::size_t capacity) {
   const void* end = std::memchr(field, '\0', capacity);
   const std::size_t size = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : capacity;
   return platform::Cp932ToUtf8(std::string_view(field, size));
+}
+
+std::string HardwareText(const AdapterSummary& adapter) {
+  const auto text = [](const std::optional<bool>& known) {
+    return !known ? "(not read)" : *known ? "yes" : "no";
+  };
+  return std::string("full screen ") + text(adapter.hardwareFullScreen) + ", windowed " + text(adapter.hardwareWindowed);
+}
+
+std::string GuidText(const GUID& g) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+                static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
+                g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+  return text;
 }
 
 std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps) {
@@ -213,8 +250,7 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
     row("Vendor:", id(s.vendorId, s.pciNames.vendor));
     row("Device:", id(s.deviceId, s.pciNames.device));
     row("WHQL level:", std::to_string(s.whqlLevel));
-    row("Hardware device:", std::string("full screen ") + (s.hardwareFullScreen ? "yes" : "no") + ", windowed " +
-                                (s.hardwareWindowed ? "yes" : "no"));
+    row("Hardware device:", HardwareText(s));
     if (s.figuresFrom.empty()) {
       row("Figures:", "(no device record in the report)");
       continue;

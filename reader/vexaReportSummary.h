@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ struct AdapterSummary {
   unsigned long vendorId = 0, deviceId = 0;
   platform::PciNames pciNames;
   unsigned long whqlLevel = 0;
-  bool hardwareFullScreen = false, hardwareWindowed = false;
+  // Whether the hardware records have display modes; none when a record's
+  // display-mode block was not read whole.
+  std::optional<bool> hardwareFullScreen, hardwareWindowed;
   // The figures below are the hardware device's, else the reference
   // rasteriser's; none when the report has neither.
   std::string figuresFrom;  // "D3DDEVTYPE_HAL", "D3DDEVTYPE_REF" or ""
@@ -50,6 +53,12 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
 
 // An identifier text of the records (code page 932, up to its NUL) in UTF-8.
 std::string IdentifierText(const char* field, std::size_t capacity);
+
+// "full screen yes, windowed (not read)".
+std::string HardwareText(const AdapterSummary& adapter);
+
+// "D7B71E3E-4062-11CF-634E-A1051BC2DA35", as the report writes a GUID.
+std::string GuidText(const GUID& guid);
 
 // A capability field other than a flag group as the report writes its value.
 std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps);

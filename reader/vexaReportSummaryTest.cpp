@@ -77,9 +77,64 @@ TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
             text.substr(notes));
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to, std::size_t after = 0) {
+  return text.replace(text.find(from, after), from.size(), to);
+}
+
+// Cut or garbled, a report gives notes only on what it shows: no note claims
+// something is missing from a part that was not read whole.
+TEST(ReportSummaryTest, NotesRestOnlyOnWhatWasRead) {
+  const std::string sample = testing::SampleReport();
+  const std::size_t second = sample.find("Device: Basic Display");
+  const std::size_t ref = sample.find("***** D3DDEVTYPE_REF FullScreen", second);
+  const auto lineOf = [&sample](const std::string& what, std::size_t from = 0) {
+    return "  line " + std::to_string(std::count(sample.begin(), sample.begin() + sample.find(what, from), '\n') + 1);
+  };
+  const std::string notRead = ": not read whole; notes on the parts not read are left out\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t adapter;
+    std::string hardware;
+    std::string notes;
+  } cases[] = {
+      {"cut", sample.substr(0, sample.find("< CubeTextureFormats >")), 1,
+       "full screen (not read), windowed (not read)", lineOf("< CubeTextureFormats >") + notRead},
+      {"unknown display format", Replaced(sample, "Mode: D3DFMT_X8R8G8B8\r\n", "Mode: D3DFMT_X9R9G9B9\r\n"), 1,
+       "full screen yes, windowed yes", lineOf("Mode: D3DFMT_X8R8G8B8\r\n") + notRead},
+      {"garbled shader version", Replaced(sample, "VertexShaderVersion: 0.0", "VertexShaderVersion: 0.0.0", ref), 2,
+       "full screen no, windowed no",
+       lineOf("WHQLLevel: 0", second) + ": the driver has no WHQL level\n" +
+           lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": no hardware device\n" +
+           lineOf("< TextureFormats >", ref) + ": no compressed texture format\n" +
+           lineOf("VertexShaderVersion", ref) + notRead + lineOf("< DisplayMode Info >", ref) +
+           ": no 32-bit display mode\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const EnvReport report = ReadReport(c.bytes);
+    const Summary summary = Summarize(report, nullptr);
+    ASSERT_LE(c.adapter, summary.adapters.size());
+    EXPECT_EQ(c.hardware, HardwareText(summary.adapters[c.adapter - 1]));
+    std::string notes;
+    const std::string who = "adapter " + std::to_string(c.adapter) + ":";
+    for (const Note& note : summary.notes) {
+      if (note.text.compare(0, who.size(), who) == 0) {
+        notes += "  line " + std::to_string(note.line) + note.text.substr(who.size() - 1) + "\n";
+      }
+    }
+    EXPECT_EQ(c.notes, notes);
+  }
+}
+
 TEST(ReportSummaryTest, JsonHoldsWhatWasRead) {
-  const EnvReport report = ReadReport(testing::SampleReport());
+  // Floats as the shortest text that reads back to them, not widened.
+  const std::string floats = Replaced(Replaced(testing::SampleReport(), "MaxPixelShaderValue: 0", "MaxPixelShaderValue: 3.40282e+38"),
+                                      "MaxPointSize: 0", "MaxPointSize: 0.1");
+  const EnvReport report = ReadReport(floats);
   const std::string line = ReportToJson("a.txt", report, Summarize(report, FakeDatabase));
+  EXPECT_NE(std::string::npos, line.find("\"MaxPointSize\":0.1,"));
+  EXPECT_NE(std::string::npos, line.find("\"MaxPixelShaderValue\":3.40282e+38}"));
   EXPECT_EQ(std::string::npos, line.find('\n'));
   const nlohmann::json json = nlohmann::json::parse(line);
   EXPECT_EQ("cp932", json["encoding"]);
@@ -106,9 +161,16 @@ TEST(ReportSummaryTest, JsonHoldsWhatWasRead) {
   EXPECT_EQ(6u, json["summary"]["notes"].size());
 }
 
+std::size_t RecordsOfFirstAdapter(const EnvReport& report) {
+  const auto& infos = report.devices->ModeInfos();
+  return static_cast<std::size_t>(
+      std::count_if(infos.begin(), infos.end(), [](const vexaSDK::DX8::CModeInfo& info) { return info.Adapter() == 0; }));
+}
+
 TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
   const EnvReport older = ReadReport(testing::SampleReport());
-  const EnvReport newer = ReadReport(testing::SampleReport(true));
+  const std::string guid = "DeviceIdentifier: 00000000-0000-0000-0000-000000000000";
+  const EnvReport newer = ReadReport(Replaced(testing::SampleReport(true), guid, "DeviceIdentifier: D7B71E3E-4062-11CF-634E-A1051BC2DA35"));
   const std::string hal =
       "    MaxTextureWidth: - 2048\n"
       "    MaxTextureWidth: + 4096\n"
@@ -121,10 +183,20 @@ TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
             "Adapter 1 (RADEON 9800 PRO)\n"
             "  Version: - 6.14.10.6400\n"
             "  Version: + 6.14.10.6545\n"
+            "  DeviceIdentifier: - 00000000-0000-0000-0000-000000000000\n"
+            "  DeviceIdentifier: + D7B71E3E-4062-11CF-634E-A1051BC2DA35\n"
             "  D3DDEVTYPE_HAL FullScreen\n" + hal + "  D3DDEVTYPE_HAL Window\n" + hal +
                 "  D3DDEVTYPE_REF FullScreen\n" + hal + "  D3DDEVTYPE_REF Window\n" + hal,
             DiffReports("old", older, "new", newer));
   EXPECT_EQ("--- a\n+++ b\nNo differences.\n", DiffReports("a", older, "b", older));
+  // A report with a second set of sections for one adapter: each record pairs
+  // with its own kind in the same place.
+  std::string twice = testing::SampleReport();
+  const std::size_t first = twice.find("***** "), second = twice.find("< Device Info >", first);
+  twice.insert(second, Replaced(twice.substr(first, second - first), "MaxTextureWidth: 2048", "MaxTextureWidth: 1"));
+  const EnvReport doubled = ReadReport(twice);
+  EXPECT_EQ(8u, RecordsOfFirstAdapter(doubled));
+  EXPECT_EQ("--- a\n+++ b\nNo differences.\n", DiffReports("a", doubled, "b", doubled));
 }
 
 }  // namespace

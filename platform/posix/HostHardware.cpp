@@ -16,8 +16,7 @@ const std::size_t kMaxFolderEntries = 4096;
 const std::size_t kMaxModesBytes = 64 * 1024;
 const std::size_t kMaxModeLine = 32;
 const unsigned kMaxModeSide = 32767;
-// pci.ids is about 1.5 MB today; its lines are short.
-const std::size_t kMaxDatabaseBytes = 16 * 1024 * 1024;
+const std::size_t kMaxDatabaseBytes = kMaxPciDatabaseBytes;
 const std::size_t kMaxDatabaseLine = 1024;
 
 int HexDigit(char c) {

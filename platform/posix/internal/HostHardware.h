@@ -5,6 +5,7 @@
 // fixed limit, so missing, garbled or endless files give fewer details.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/D3D8Model.h"
+#include "platform/PciNames.h"
 #include "platform/posix/internal/FileAccess.h"
 
 namespace platform::posix {
@@ -77,6 +79,23 @@ std::vector<DisplayController> ReadDisplayControllers(const IFileAccess& files,
 // id, the vendor alone.
 std::string PciDeviceName(const IFileAccess& files, const std::vector<std::string>& databases,
                           unsigned vendorId, std::optional<unsigned> deviceId);
+
+// pci.ids is about 1.5 MB today; its lines are short.
+const std::size_t kMaxPciDatabaseBytes = 16 * 1024 * 1024;
+
+// The databases read once, for a reader that looks up the adapters of a
+// thousand reports: later lookups search the copy in memory, and each pair
+// of ids is looked up once.
+class CPciNameBook {
+ public:
+  CPciNameBook(const IFileAccess& files, const std::vector<std::string>& databases);
+  PciNames LookUp(unsigned vendorId, unsigned deviceId);
+
+ private:
+  CMemoryFiles copy_;
+  std::vector<std::string> databases_;
+  std::map<std::pair<unsigned, unsigned>, PciNames> known_;
+};
 
 // Up to four runs of digits of a version text, each clamped to 16 bits, in
 // the order the identifier section prints them: "6.1.0-18-amd64" is 6.1.0.18.
