@@ -80,22 +80,23 @@ TEST(ReportStructureTest, GarbledReportsAreNamedWithTheirLine) {
        "Mode Info *****\""},
       {"a lower-case identifier",
        [](std::string r) { return Replace(r, "VendorId: 0x00000000", "VendorId: 0x0000abcd"); },
-       "line 5: eight upper-case hexadecimal digits, found \"VendorId: 0x0000abcd\""},
+       "line 5: expected \"VendorId: 0x0000ABCD\" as the writers write it, found \"VendorId: 0x0000abcd\""},
       {"flags out of table order",
        [](std::string r) {
          return Replace(r, "\tD3DCAPS2_CANRENDERWINDOWED\r\n\tD3DCAPS2_FULLSCREENGAMMA\r\n",
                         "\tD3DCAPS2_FULLSCREENGAMMA\r\n\tD3DCAPS2_CANRENDERWINDOWED\r\n");
        },
-       "line 456: a flag of Caps2 in table order, found \"\tD3DCAPS2_CANRENDERWINDOWED\""},
+       "line 455: expected \"\tD3DCAPS2_CANRENDERWINDOWED\" as the writers write it, found "
+       "\"\tD3DCAPS2_FULLSCREENGAMMA\""},
       {"a display mode without its rate",
        [](std::string r) {
          return Replace(r, " 640 x 480 (D3DFMT_X8R8G8B8 - D3DFMT_X8R8G8B8) (60Hz)", " 640 x 480");
        },
-       "line 693: a display mode, found \" 640 x 480\""},
+       "line 693: expected \" <width> x <height> (<format> - <format>) (<rate>Hz)\", found \" 640 x 480\""},
       {"a record missing", [](std::string r) { return r.substr(0, r.rfind("***** D3DDEVTYPE_REF Window")); },
        "line 718: an adapter needs four mode-info sections, found \"(end)\""},
       {"bytes after the last block", [](std::string r) { return r + "more\r\n"; },
-       "line 1119: expected the next adapter or the end, found \"more\""},
+       "line 1119: expected \"< Device Info >\", found \"more\""},
   };
   for (const Garbling& garbling : kCases) {
     EXPECT_EQ(garbling.verdict, CheckReportStructure(garbling.change(Report(Section(1))))) << garbling.name;

@@ -8,7 +8,8 @@
 # Exit status 77 means the machine lacks a tool the check needs.
 set -u
 
-. "$(dirname "$0")/../../cmake/TestVerdicts.sh"
+here=$(dirname "$0")
+. "$here/../../cmake/TestVerdicts.sh"
 
 entry() {
   command -v desktop-file-validate >/dev/null 2>&1 || skip "desktop-file-validate is missing (desktop-file-utils)"
@@ -33,36 +34,22 @@ ended_within() {
 dialog() {
   probe=$1
   out=$2
-  for tool in Xvfb zenity xdotool import; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (xvfb, zenity, xdotool, imagemagick)"
+  for tool in zenity xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (zenity, xdotool, imagemagick)"
   done
+  # On a private X server: started without one, again under cmake/with-xvfb.
+  if [ -z "${VEXA_PRIVATE_DISPLAY:-}" ] || [ "$VEXA_PRIVATE_DISPLAY" != "${DISPLAY:-}" ]; then
+    exec sh "$here/../../cmake/with-xvfb" sh "$0" dialog "$probe" "$out"
+  fi
   work=$(mktemp -d "${TMPDIR:-/tmp}/vexaDesktop.$$.XXXXXX") || fail "no temporary folder"
   mkdir -p "$out"
-  xvfb=
   box=
   trap 'cleanup' EXIT
   cleanup() {
     [ -z "$box" ] || kill "$box" 2>/dev/null
-    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null
-    [ -z "$xvfb" ] || wait "$xvfb" 2>/dev/null
     rm -rf "$work"
   }
 
-  # Xvfb picks a free display itself and writes its number when it is ready.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb=$!
-  n=0
-  while [ ! -s "$work/display" ]; do
-    n=$((n + 1))
-    if [ "$n" -gt 100 ] || ! kill -0 "$xvfb" 2>/dev/null; then
-      cat "$work/xvfb.log"
-      fail "Xvfb did not start"
-    fi
-    sleep 0.1
-  done
-  DISPLAY=:$(cat "$work/display")
-  export DISPLAY
-  unset WAYLAND_DISPLAY
   # A private home and no session services; the C locale on purpose, as a
   # menu launch may have it.
   export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"

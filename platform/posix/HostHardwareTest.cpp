@@ -231,7 +231,7 @@ TEST(HostHardwareTest, FakeTreesGiveTheirIdentifiersAndModes) {
 // The X server's current mode is the boot device's current one, not the
 // first mode its outputs list.
 TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
-  const testing::CXvfb xvfb("1024x768x24");
+  const testing::CXvfb xvfb(VEXA_WITH_XVFB);
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
   const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
   CFakeSysfs tree;

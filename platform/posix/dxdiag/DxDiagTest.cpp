@@ -51,7 +51,7 @@ const char kQemuDisplay[] =
 // Without a display only the kernel's preferred mode is known; the X server
 // tells the one it shows (Xvfb gives no refresh rate).
 TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
-  const testing::CXvfb xvfb("1024x768x24");
+  const testing::CXvfb xvfb(VEXA_WITH_XVFB);
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
   CFakeSysfs tree;
   AddQemuCard(tree);

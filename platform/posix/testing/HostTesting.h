@@ -213,41 +213,51 @@ class CTempFolderTest : public ::testing::Test {
   std::string windows_;  // "Z:\tmp\vexaXXXXXX"
 };
 
-// A private X server (Xvfb, its display number chosen by itself) for the life
-// of the object; Display() is empty when Xvfb is missing or did not start.
+// A private X server for the life of the object, from the project's one
+// helper for it, `withXvfb` (cmake/with-xvfb): the helper holds the server
+// while the pipe to it stays open, so that the server goes with this process
+// even when the process dies. Display() is empty when Xvfb is missing or did
+// not start.
 class CXvfb {
  public:
-  explicit CXvfb(const char* screen) {
-    int ends[2];
-    if (pipe(ends) != 0) return;
+  explicit CXvfb(const char* withXvfb) {
+    int output[2], input[2];
+    if (pipe(output) != 0) return;
+    if (pipe(input) != 0) {
+      close(output[0]);
+      close(output[1]);
+      return;
+    }
     pid_ = fork();
     if (pid_ == 0) {
-      close(ends[0]);
-      const std::string fd = std::to_string(ends[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+      dup2(input[0], 0);
+      dup2(output[1], 1);
+      for (const int end : {input[0], input[1], output[0], output[1]}) close(end);
+      execl("/bin/sh", "sh", withXvfb, "sh", "-c", "echo \"$DISPLAY\"; exec cat >/dev/null",
+            static_cast<char*>(nullptr));
       _exit(127);
     }
-    close(ends[1]);
-    char number[16] = {};
-    std::size_t length = 0;
-    while (pid_ > 0 && length + 1 < sizeof number && read(ends[0], number + length, 1) == 1 && number[length] != '\n') {
-      ++length;
-    }
-    close(ends[0]);
-    if (length > 0) display_ = ":" + std::string(number, length);
+    close(input[0]);
+    close(output[1]);
+    hold_ = input[1];
+    std::string line;
+    char c;
+    while (pid_ > 0 && line.size() < 16 && read(output[0], &c, 1) == 1 && c != '\n') line += c;
+    close(output[0]);
+    // Without Xvfb the helper says so on this pipe instead.
+    if (line.size() > 1 && line[0] == ':') display_ = line;
   }
   CXvfb(const CXvfb&) = delete;
   CXvfb& operator=(const CXvfb&) = delete;
   ~CXvfb() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    if (hold_ >= 0) close(hold_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
   }
   const std::string& Display() const { return display_; }
 
  private:
   pid_t pid_ = -1;
+  int hold_ = -1;
   std::string display_;
 };
 
