@@ -47,6 +47,7 @@ def main():
     program = parser.add_mutually_exclusive_group(required=True)
     program.add_argument("--package", help="the .zip of scripts/package, whose program is run")
     program.add_argument("--program", help="a built vexaEnvChecker.exe")
+    parser.add_argument("--built", help="with --package: the build's vexaEnvChecker.exe, which the package must not be older than")
     parser.add_argument("--box-reader", required=True, help="the built vexaMessageBoxReader.exe")
     parser.add_argument("--silent-dxdiag", required=True, help="the built vexaSilentDxdiag.exe")
     parser.add_argument("--env-reader", required=True, help="the built vexaEnvReader.exe, which checks the report")

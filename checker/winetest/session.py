@@ -54,6 +54,7 @@ class Run:
         self.program, self.reader, self.silent_dxdiag = args.program, args.box_reader, args.silent_dxdiag
         self.env_reader = args.env_reader
         self.package = args.package
+        self.built = getattr(args, "built", None)
         self.out = os.path.abspath(args.out)
         prefix = os.environ.get("VEXA_WINEPREFIX")
         self.state = prefix.rstrip("/") + "-e2e" if prefix else os.path.join(self.out, "wine")
@@ -94,6 +95,10 @@ class Run:
         """The program exactly as the package holds it, into the work folder."""
         if self.package is None:
             return
+        # A package made before the last build would prove an old program.
+        if self.built and os.path.exists(self.package) and \
+                os.path.getmtime(self.package) < os.path.getmtime(self.built):
+            raise Failure("set-up: %s is older than %s: run scripts/package" % (self.package, self.built))
         with zipfile.ZipFile(self.package) as package:
             names = [name for name in package.namelist() if name.endswith("/vexaEnvChecker.exe")]
             if len(names) != 1:
