@@ -1,11 +1,16 @@
 // The host's display controllers from fake sysfs trees, read from disk and
 // from memory alike: the identifier blocks the device report prints for them,
 // their mode lists, the PCI names and the limits that hostile trees run into.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -13,6 +18,7 @@
 #include "platform/D3D8Model.h"
 #include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/testing/HostTesting.h"
+#include "vexaSDK/System/vexaPath.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace platform::posix {
@@ -229,19 +235,87 @@ TEST(HostHardwareTest, FakeTreesGiveTheirIdentifiersAndModes) {
 }
 
 // The X server's current mode is the boot device's current one, not the
-// first mode its outputs list.
+// first mode its outputs list; its refresh rate is the server's (Xvfb gives
+// none or its own).
 TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
   const testing::CXvfb xvfb("1024x768x24");
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
   const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
+  const std::optional<DisplayMode> server = XCurrentMode(HardwareSources().xTimeLimitMs);
+  ASSERT_TRUE(server.has_value());
+  const std::string rate = "@" + std::to_string(server->refreshRate);
   CFakeSysfs tree;
   AddQemuCard(tree);
   HardwareSources sources = Sources(tree);
   sources.askX = true;
   const std::shared_ptr<platform::d3d8::CRuntimeModel> model = MakeHostModel(tree.Memory(), sources);
   ASSERT_EQ(1u, model->adapters.size());
-  EXPECT_EQ("1024x768@0 X8R8G8B8\n", ModeList({model->adapters[0].current}));
-  EXPECT_EQ(HostModes({"1280x800", "1024x768"}), ModeList(model->adapters[0].modes));
+  EXPECT_EQ("1024x768" + rate + " X8R8G8B8\n", ModeList({model->adapters[0].current}));
+  EXPECT_EQ(vexaSDK::System::ReplaceAll(HostModes({"1280x800", "1024x768"}), "1024x768@0", "1024x768" + rate),
+            ModeList(model->adapters[0].modes));
+}
+
+// An X server that takes the connection and never says a word: its port held
+// by a process of its own that lets go after `seconds`.
+class CSilentXServer {
+ public:
+  explicit CSilentXServer(unsigned seconds) {
+    int listener = -1;
+    for (int number = 100; number < 200 && display_.empty(); ++number) {
+      listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      if (listener < 0) return;
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(static_cast<std::uint16_t>(6000 + number));  // display N's port
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+          listen(listener, 16) == 0) {
+        display_ = "127.0.0.1:" + std::to_string(number);
+      } else {
+        close(listener);
+      }
+    }
+    if (display_.empty()) return;
+    // The kernel accepts the connections; no one ever reads them.
+    pid_ = fork();
+    if (pid_ == 0) {
+      sleep(seconds);
+      _exit(0);
+    }
+    close(listener);
+    if (pid_ < 0) display_.clear();
+  }
+  CSilentXServer(const CSilentXServer&) = delete;
+  CSilentXServer& operator=(const CSilentXServer&) = delete;
+  ~CSilentXServer() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// Such a server costs the time limit, then the kernel's preferred mode
+// stands in for the current one.
+TEST(HostHardwareTest, SilentXServerIsGivenUpOn) {
+  const CSilentXServer server(10);
+  ASSERT_FALSE(server.Display().empty()) << "no free X display port";
+  const testing::CScopedVariable display("DISPLAY", server.Display().c_str());
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  HardwareSources sources = Sources(tree);
+  sources.askX = true;
+  sources.xTimeLimitMs = 300;
+  const auto start = std::chrono::steady_clock::now();
+  const std::shared_ptr<platform::d3d8::CRuntimeModel> model = MakeHostModel(tree.Memory(), sources);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 5000);
+  ASSERT_EQ(1u, model->adapters.size());
+  EXPECT_EQ("1280x800@0 X8R8G8B8\n", ModeList({model->adapters[0].current}));
 }
 
 TEST(HostHardwareTest, NoDisplayControllerKeepsTheDefaultModel) {
