@@ -400,7 +400,7 @@ TEST(HostHardwareTest, DriverVersionsPackFourNumbers) {
   }
 }
 
-TEST(HostHardwareTest, LongNamesAreCutWithoutSplittingACharacter) {
+TEST(HostHardwareTest, IdentifierTextsAreCutWholeInCodePage932) {
   DisplayController controller;
   controller.driver = std::string(600, 'd');
   // 255 two-byte characters fill 510 bytes; the next one no longer fits.
@@ -412,6 +412,11 @@ TEST(HostHardwareTest, LongNamesAreCutWithoutSplittingACharacter) {
   std::string expected = "x";
   for (int i = 0; i < 255; ++i) expected += "\x95\x5C";
   EXPECT_EQ(expected, identifier.Description);
+  // The report outlives the process, so what code page 932 lacks is '?'.
+  controller.name = u8"Grafik für Jürgen";
+  controller.driver = u8"büro";
+  EXPECT_EQ("Grafik f?r J?rgen", std::string(IdentifierOf(controller).Description));
+  EXPECT_EQ("b?ro", std::string(IdentifierOf(controller).Driver));
 }
 
 TEST(HostHardwareTest, LinesAreBoundedOnDiskAndInMemory) {

@@ -127,6 +127,19 @@ TEST(DxDiagTest, ExitCodesAndReasons) {
   }
 }
 
+// The report outlives the run: what code page 932 lacks is '?' in it, never
+// a code that only the run's own process knew.
+TEST(DxDiagTest, TextOutsideCodePage932IsMarked) {
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  tree.File("module/bochs/version", u8"2.0 für Jürgen\n");
+  const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' '" + VEXA_DXDIAG + "' /t '" +
+                                          tree.Path("report.txt") + "'");
+  ASSERT_EQ(0, run.exitCode) << run.errors;
+  const std::string report = ReadHostFile(tree.Path("report.txt"));
+  EXPECT_NE(std::string::npos, report.find("\r\n     Driver Version: 2.0 f?r J?rgen\r\n")) << report;
+}
+
 TEST(DxDiagTest, ReportsThisMachine) {
   CFakeSysfs tree;
   const ShellRun run =
