@@ -1,16 +1,12 @@
 // The host's display controllers from fake sysfs trees, read from disk and
 // from memory alike: the identifier blocks the device report prints for them,
 // their mode lists, the PCI names and the limits that hostile trees run into.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -255,54 +251,10 @@ TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
             ModeList(model->adapters[0].modes));
 }
 
-// An X server that takes the connection and never says a word: its port held
-// by a process of its own that lets go after `seconds`.
-class CSilentXServer {
- public:
-  explicit CSilentXServer(unsigned seconds) {
-    int listener = -1;
-    for (int number = 100; number < 200 && display_.empty(); ++number) {
-      listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      if (listener < 0) return;
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      address.sin_port = htons(static_cast<std::uint16_t>(6000 + number));  // display N's port
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-          listen(listener, 16) == 0) {
-        display_ = "127.0.0.1:" + std::to_string(number);
-      } else {
-        close(listener);
-      }
-    }
-    if (display_.empty()) return;
-    // The kernel accepts the connections; no one ever reads them.
-    pid_ = fork();
-    if (pid_ == 0) {
-      sleep(seconds);
-      _exit(0);
-    }
-    close(listener);
-    if (pid_ < 0) display_.clear();
-  }
-  CSilentXServer(const CSilentXServer&) = delete;
-  CSilentXServer& operator=(const CSilentXServer&) = delete;
-  ~CSilentXServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
-
 // Such a server costs the time limit, then the kernel's preferred mode
 // stands in for the current one.
 TEST(HostHardwareTest, SilentXServerIsGivenUpOn) {
-  const CSilentXServer server(10);
+  const testing::CSilentXServer server(10);
   ASSERT_FALSE(server.Display().empty()) << "no free X display port";
   const testing::CScopedVariable display("DISPLAY", server.Display().c_str());
   CFakeSysfs tree;
