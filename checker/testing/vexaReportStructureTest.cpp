@@ -80,21 +80,22 @@ TEST(ReportStructureTest, GarbledReportsAreNamedWithTheirLine) {
        "Mode Info *****\""},
       {"a lower-case identifier",
        [](std::string r) { return Replace(r, "VendorId: 0x00000000", "VendorId: 0x0000abcd"); },
-       "line 5: expected \"VendorId: 0x0000ABCD\" as the writers write it, found \"VendorId: 0x0000abcd\""},
+       "line 5: not 8 hexadecimal digits, found \"VendorId: 0x0000abcd\""},
       {"flags out of table order",
        [](std::string r) {
          return Replace(r, "\tD3DCAPS2_CANRENDERWINDOWED\r\n\tD3DCAPS2_FULLSCREENGAMMA\r\n",
                         "\tD3DCAPS2_FULLSCREENGAMMA\r\n\tD3DCAPS2_CANRENDERWINDOWED\r\n");
        },
-       "line 455: expected \"\tD3DCAPS2_CANRENDERWINDOWED\" as the writers write it, found "
-       "\"\tD3DCAPS2_FULLSCREENGAMMA\""},
+       "line 456: Caps2 flag \"D3DCAPS2_CANRENDERWINDOWED\" repeated or out of order, found "
+       "\"\tD3DCAPS2_CANRENDERWINDOWED\""},
       {"a display mode without its rate",
        [](std::string r) {
          return Replace(r, " 640 x 480 (D3DFMT_X8R8G8B8 - D3DFMT_X8R8G8B8) (60Hz)", " 640 x 480");
        },
        "line 693: expected \" <width> x <height> (<format> - <format>) (<rate>Hz)\", found \" 640 x 480\""},
       {"a record missing", [](std::string r) { return r.substr(0, r.rfind("***** D3DDEVTYPE_REF Window")); },
-       "line 718: an adapter needs four mode-info sections, found \"(end)\""},
+       "line 718: the report ends early: expected \"***** D3DDEVTYPE_REF Window Mode Info *****\", found "
+       "\"(end)\""},
       {"bytes after the last block", [](std::string r) { return r + "more\r\n"; },
        "line 1119: expected \"< Device Info >\", found \"more\""},
   };

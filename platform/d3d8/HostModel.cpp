@@ -86,8 +86,9 @@ GUID DeviceIdentifierOf(const DisplayController& controller) {
 
 D3DADAPTER_IDENTIFIER8 IdentifierOf(const DisplayController& controller) {
   D3DADAPTER_IDENTIFIER8 identifier = {};
-  CopyAnsiField(identifier.Driver, sizeof identifier.Driver, Utf8ToAnsi(controller.driver));
-  CopyAnsiField(identifier.Description, sizeof identifier.Description, Utf8ToAnsi(controller.name));
+  // The report keeps these texts beyond the process, where its own codes mean nothing.
+  CopyAnsiField(identifier.Driver, sizeof identifier.Driver, Utf8ToAnsiLossy(controller.driver));
+  CopyAnsiField(identifier.Description, sizeof identifier.Description, Utf8ToAnsiLossy(controller.name));
   if (!controller.driver.empty()) identifier.DriverVersion = PackDriverVersion(controller.driverVersion);
   identifier.VendorId = controller.vendorId.value_or(0);
   identifier.DeviceId = controller.deviceId.value_or(0);

@@ -199,7 +199,11 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return output;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8) {
+namespace {
+
+// With `keep`, what code page 932 lacks takes a code of the process's own;
+// without, it becomes '?'.
+std::string ToAnsi(std::string_view utf8, bool keep) {
   if (IsAscii(utf8)) return std::string(utf8);
   CIconv toAnsi("CP932", "UTF-8");
   CIconv back("UTF-8", "CP932");
@@ -228,14 +232,14 @@ std::string Utf8ToAnsi(std::string_view utf8) {
     i += length;
     // The host's own characters of the area go through the table too, so that
     // they never meet a code given to another character.
-    const bool own = character >= kFirstUserCharacter && character <= kLastUserCharacter;
+    const bool own = keep && character >= kFirstUserCharacter && character <= kLastUserCharacter;
     if (!own && toAnsi.Convert(bytes, converted) && back.Convert(converted, again) && again == bytes) {
       output += converted;
       continue;
     }
     unsigned code = 0;
-    if (!UserDefinedCodes().CodeOf(character, code)) {
-      output += '?';  // the area is full
+    if (!keep || !UserDefinedCodes().CodeOf(character, code)) {
+      output += '?';  // not to be kept, or the area is full
       continue;
     }
     output += static_cast<char>(code >> 8);
@@ -243,6 +247,12 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   }
   return output;
 }
+
+}  // namespace
+
+std::string Utf8ToAnsi(std::string_view utf8) { return ToAnsi(utf8, true); }
+
+std::string Utf8ToAnsiLossy(std::string_view utf8) { return ToAnsi(utf8, false); }
 
 }  // namespace platform::posix
 

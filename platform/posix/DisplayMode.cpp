@@ -1,15 +1,20 @@
 // The mode a display runs in now, as the system tells it without special
 // rights: the X server's RandR extension, or the kernel's mode setting on a
 // DRM card that can be opened. The X libraries are loaded when asked for, so
-// the program needs none of them; the DRM records are the kernel's own
-// interface, declared here as it publishes them.
+// the program needs none of them, and in a child process, so that a server
+// that never answers cannot hold the program up. The DRM records are the
+// kernel's own interface, declared here as it publishes them.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -111,12 +116,7 @@ int Control(int fd, unsigned long request, void* argument) {
   return result;
 }
 
-}  // namespace
-
-std::optional<DisplayMode> XCurrentMode() {
-  // Without a display there is nothing to load the libraries for.
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || *name == '\0') return std::nullopt;
+std::optional<DisplayMode> AskXServer() {
   void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
   void* randr = x11 != nullptr ? dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
   std::optional<DisplayMode> current;
@@ -170,6 +170,54 @@ std::optional<DisplayMode> XCurrentMode() {
   if (randr != nullptr) dlclose(randr);
   if (x11 != nullptr) dlclose(x11);
   return current;
+}
+
+}  // namespace
+
+std::optional<DisplayMode> XCurrentMode(int timeLimitMs) {
+  // Without a display there is nothing to load the libraries for.
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return std::nullopt;
+  // The X libraries wait for a server's answer without end; a child can be
+  // given up on. It leaves through _exit, so no exit handler of the program
+  // runs twice.
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return std::nullopt;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(ends[0]);
+    if (const std::optional<DisplayMode> mode = AskXServer()) {
+      const unsigned values[3] = {mode->width, mode->height, mode->refreshRate};
+      if (write(ends[1], values, sizeof values) != static_cast<ssize_t>(sizeof values)) _exit(1);
+    }
+    _exit(0);
+  }
+  close(ends[1]);
+  unsigned values[3];
+  std::size_t received = 0;
+  if (child > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs);
+    while (received < sizeof values) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) break;
+      pollfd answer = {ends[0], POLLIN, 0};
+      const int ready = poll(&answer, 1, static_cast<int>(left.count()));
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) break;
+      const ssize_t got = read(ends[0], reinterpret_cast<char*>(values) + received, sizeof values - received);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      received += static_cast<std::size_t>(got);
+    }
+    // Done or not, the child goes now and is reaped.
+    kill(child, SIGKILL);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  close(ends[0]);
+  if (received != sizeof values) return std::nullopt;
+  return DisplayMode{values[0], values[1], values[2]};
 }
 
 std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath) {

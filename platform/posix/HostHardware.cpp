@@ -242,7 +242,7 @@ std::vector<DisplayController> ReadDisplayControllers(const IFileAccess& files,
     }
     AddResolutions(files, sources.sysfsRoot, drm, controller);
   }
-  if (sources.askX && !controllers.empty()) controllers.front().current = XCurrentMode();
+  if (sources.askX && !controllers.empty()) controllers.front().current = XCurrentMode(sources.xTimeLimitMs);
   for (DisplayController& controller : controllers) {
     for (const std::string& card : drm) {
       if (controller.current || sources.drmDevices.empty()) break;

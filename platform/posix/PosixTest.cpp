@@ -98,6 +98,9 @@ TEST(PosixPathTest, NamesOutsideCodePage932SurviveTheRoundTrip) {
     EXPECT_EQ(name, AnsiToUtf8(ansi));
   }
   for (const char* code : {"\xF0\x41", "\xF5\x80"}) EXPECT_EQ(code, Utf8ToAnsi(AnsiToUtf8(code)));
+  // Text for files keeps no code that only this process knows.
+  const char* const forFile = u8"Masaüstü a¥b\u301C 表";
+  EXPECT_EQ(std::string("Masa?st? a?b? ") + kHyouAnsi, Utf8ToAnsiLossy(forFile));
 }
 
 TEST_F(TempFolderTest, JapaneseNamesReachTheHostAsUtf8) {

@@ -60,7 +60,7 @@ void StopRenderGroups(CD3D8&) { renderGroups.clear(); }
 void RewindRenderers(CD3D8&) { nextSharedVertex = 0; }
 
 // Each block holds only what its mode sets over the builder's defaults.
-// Blocks of an earlier device went with it, so their tokens are dropped.
+// A mode whose block cannot be recorded has none.
 void StartBlendModes(CD3D8& owner) {
   const TTL::smart_ptr<IDirect3DDevice8>& device = owner.GetDevice();
   for (int mode = 0; mode < kBlendModeCount; ++mode) {

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     std::cerr << "dxdiag: no such place on this host: " << AnsiToUtf8(path) << "\n";
     return 2;
   }
-  const std::string report = Utf8ToAnsi(BuildDiagReport(CHostFiles(), HostDiagSources(), HostDiagFacts()));
+  // The file outlives this process, so no code of its own may go into it.
+  const std::string report = Utf8ToAnsiLossy(BuildDiagReport(CHostFiles(), HostDiagSources(), HostDiagFacts()));
   platform::CTextFileStream file(path.c_str());
   if (file.is_open()) {
     file << report;

@@ -8,9 +8,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "platform/Testing.h"
+#include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/testing/HostTesting.h"
 
@@ -49,17 +51,24 @@ const char kQemuDisplay[] =
     "\n";
 
 // Without a display only the kernel's preferred mode is known; the X server
-// tells the one it shows (Xvfb gives no refresh rate).
+// tells the one it shows, with its refresh rate where it has one.
 TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
   const testing::CXvfb xvfb(VEXA_WITH_XVFB);
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
+  std::optional<DisplayMode> server;
+  {
+    const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
+    server = XCurrentMode(HardwareSources().xTimeLimitMs);
+  }
+  ASSERT_TRUE(server.has_value());
+  const std::string rate = server->refreshRate != 0 ? " (" + std::to_string(server->refreshRate) + "Hz)" : "";
   CFakeSysfs tree;
   AddQemuCard(tree);
   const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' DISPLAY=" + xvfb.Display() + " '" +
                                           VEXA_DXDIAG + "' /t '" + tree.Path("report.txt") + "'");
   ASSERT_EQ(0, run.exitCode) << run.errors;
   std::string expected = kQemuDisplay;
-  expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31, "       Current Mode: 1024 x 768");
+  expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31, "       Current Mode: 1024 x 768" + rate);
   EXPECT_EQ(WithoutNamedLine(expected, "          Card name: "),
             WithoutNamedLine(Section(FromCrLf(ReadHostFile(tree.Path("report.txt"))), "Display Devices"),
                              "          Card name: "));
@@ -114,6 +123,19 @@ TEST(DxDiagTest, ExitCodesAndReasons) {
     EXPECT_EQ(c.errors, run.errors) << c.arguments;
     EXPECT_EQ("", run.out) << c.arguments;
   }
+}
+
+// The report outlives the run: what code page 932 lacks is '?' in it, never
+// a code that only the run's own process knew.
+TEST(DxDiagTest, TextOutsideCodePage932IsMarked) {
+  CFakeSysfs tree;
+  AddQemuCard(tree);
+  tree.File("module/bochs/version", u8"2.0 für Jürgen\n");
+  const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' '" + VEXA_DXDIAG + "' /t '" +
+                                          tree.Path("report.txt") + "'");
+  ASSERT_EQ(0, run.exitCode) << run.errors;
+  const std::string report = ReadHostFile(tree.Path("report.txt"));
+  EXPECT_NE(std::string::npos, report.find("\r\n     Driver Version: 2.0 f?r J?rgen\r\n")) << report;
 }
 
 TEST(DxDiagTest, ReportsThisMachine) {

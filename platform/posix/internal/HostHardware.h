@@ -26,6 +26,9 @@ struct HardwareSources {
   // boot device), and the DRM device nodes of the cards (empty: none).
   bool askX = false;
   std::string drmDevices;
+  // How long the X server may take to tell its mode: one that accepts the
+  // connection and never answers costs no more than this.
+  int xTimeLimitMs = 2000;
 };
 
 // $SYSFS_PATH (else "/sys"), the two usual places of the PCI name database,
@@ -41,8 +44,10 @@ struct DisplayMode {
 };
 
 // The mode shown now: of the X server's primary output (else its first one
-// showing something), and of the first active CRTC of a DRM card node.
-std::optional<DisplayMode> XCurrentMode();
+// showing something), asked in a child process that is killed when it has
+// not answered within `timeLimitMs`; and of the first active CRTC of a DRM
+// card node.
+std::optional<DisplayMode> XCurrentMode(int timeLimitMs);
 std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath);
 
 struct Resolution {

@@ -12,9 +12,14 @@
 namespace platform::posix {
 
 // Code page 932 to UTF-8 and back; what does not convert becomes '?', as the
-// system's own conversions do.
+// system's own conversions do, but for host characters that code page 932
+// lacks: they take codes of its user-defined area that only this process
+// knows, for names, command lines, terminal and dialogue text.
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
+// For text that outlives the process (what goes into a file): what code page
+// 932 lacks becomes '?'.
+std::string Utf8ToAnsiLossy(std::string_view utf8);
 
 // "Z:\a\b" (the host root is drive Z:), "\a\b" and relative "a\b" to the host
 // path "/a/b" or "a/b"; false for other drives and for names that cannot live

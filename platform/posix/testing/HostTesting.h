@@ -3,17 +3,22 @@
 // a fresh temporary folder of this process and in memory, with the same
 // paths, so that a reader can be run over both; sample machines; running a
 // built program; a scoped environment variable to point the program's
-// readers at a fake tree; and a fresh temporary folder for each test.
+// readers at a fake tree; a fresh temporary folder for each test; and X
+// displays of the test's own.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -213,12 +218,32 @@ class CTempFolderTest : public ::testing::Test {
   std::string windows_;  // "Z:\tmp\vexaXXXXXX"
 };
 
+// An X display served by a child process of the test for the life of the
+// object; Display() is empty when it did not start.
+class CTestDisplay {
+ public:
+  CTestDisplay(const CTestDisplay&) = delete;
+  CTestDisplay& operator=(const CTestDisplay&) = delete;
+  const std::string& Display() const { return display_; }
+
+ protected:
+  CTestDisplay() = default;
+  ~CTestDisplay() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
 // A private X server for the life of the object, from the project's one
 // helper for it, `withXvfb` (cmake/with-xvfb): the helper holds the server
 // while the pipe to it stays open, so that the server goes with this process
 // even when the process dies. Display() is empty when Xvfb is missing or did
 // not start.
-class CXvfb {
+class CXvfb : public CTestDisplay {
  public:
   explicit CXvfb(const char* withXvfb) {
     int output[2], input[2];
@@ -247,18 +272,47 @@ class CXvfb {
     // Without Xvfb the helper says so on this pipe instead.
     if (line.size() > 1 && line[0] == ':') display_ = line;
   }
-  CXvfb(const CXvfb&) = delete;
-  CXvfb& operator=(const CXvfb&) = delete;
   ~CXvfb() {
     if (hold_ >= 0) close(hold_);
+    // The helper stops its server once the pipe is closed; it is reaped here,
+    // so the base has no process left to stop.
     if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    pid_ = -1;
   }
-  const std::string& Display() const { return display_; }
 
  private:
-  pid_t pid_ = -1;
   int hold_ = -1;
-  std::string display_;
+};
+
+// An X server on 127.0.0.1 that takes connections and never says a word: the
+// kernel accepts them on a port that a child holds for `seconds`, unread.
+class CSilentXServer : public CTestDisplay {
+ public:
+  explicit CSilentXServer(unsigned seconds) {
+    int listener = -1;
+    for (int number = 100; number < 200 && display_.empty(); ++number) {
+      listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      if (listener < 0) return;
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(static_cast<std::uint16_t>(6000 + number));  // display N's port
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+          listen(listener, 16) == 0) {
+        display_ = "127.0.0.1:" + std::to_string(number);
+      } else {
+        close(listener);
+      }
+    }
+    if (display_.empty()) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      sleep(seconds);
+      _exit(0);
+    }
+    close(listener);
+    if (pid_ < 0) display_.clear();
+  }
 };
 
 // Sets an environment variable (null: removes it) for the life of the object.

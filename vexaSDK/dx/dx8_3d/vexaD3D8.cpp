@@ -143,6 +143,9 @@ bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& 
       report.close();
     }
 
+    // What the managers and the default block hold belongs to the device
+    // about to be replaced, so it goes on that device, never on the new one.
+    StopDeviceState();
     IDirect3DDevice8* device = nullptr;
     const DWORD code = builder_->CreateDevice(&device);
     if (!builder_->Succeeded(code)) VEXA_THROW(Common::CException, "Failed ID3DDeviceBuilder::CreateDevice");
@@ -192,15 +195,7 @@ void CD3D8::Terminate() {
     }
     // A failure here keeps Direct3D held, so a later Terminate tries again.
     VEXA_GUARDED_REGION([&] {
-      if (device_.get() != nullptr) {
-        device_->SetStreamSource(0, nullptr, 0);
-        device_->SetIndices(nullptr, 0);
-        for (const Graphics::DeviceHook stop : Graphics::kStopHooks) stop(*this);
-        if (DefaultStateBlock != kNoStateBlock) {
-          device_->DeleteStateBlock(DefaultStateBlock);
-          DefaultStateBlock = kNoStateBlock;
-        }
-      }
+      StopDeviceState();
       enumMode_.release();
       device_.release();
       direct3D_.release();
@@ -211,6 +206,17 @@ void CD3D8::Terminate() {
     std::memset(&caps_, 0, sizeof caps_);
     UnhookMessageBox();
   });
+}
+
+void CD3D8::StopDeviceState() {
+  if (device_.get() == nullptr) return;
+  device_->SetStreamSource(0, nullptr, 0);
+  device_->SetIndices(nullptr, 0);
+  for (const Graphics::DeviceHook stop : Graphics::kStopHooks) stop(*this);
+  if (DefaultStateBlock != kNoStateBlock) {
+    device_->DeleteStateBlock(DefaultStateBlock);
+    DefaultStateBlock = kNoStateBlock;
+  }
 }
 
 bool CD3D8::IsWindowed() const {

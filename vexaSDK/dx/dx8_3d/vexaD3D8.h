@@ -80,6 +80,9 @@ class CD3D8 {
   bool IsUp() { return IsInitialized(); }
   void SetFpuControlSetting(WORD setting);
   void ApplyFpuControlSetting() const;
+  // Unbinds the streams, stops the managers and deletes the default state
+  // block, on the device held now; nothing without a device.
+  void StopDeviceState();
   // The builder as the framework's own, whose parameters the owner reads.
   const CDeviceBuilder* Parameters() const;
 

@@ -228,6 +228,29 @@ TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
   EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function);
 }
 
+// Whichever runtime call of a second start fails, on another runtime, neither
+// start's objects stay held once it has ended (a start that does without the
+// call ends at its Terminate).
+TEST_F(D3D8Test, SecondStartFailingAnywhereLeavesNothingHeld) {
+  for (int failing = 0; failing < static_cast<int>(Call::kCount); ++failing) {
+    Serve(testing::MakeDeviceModel());
+    ASSERT_TRUE(Initialize());
+    const std::shared_ptr<CRuntimeModel> first = model;
+    Serve(testing::MakeDeviceModel(D3DFMT_R5G6B5));
+    model->fail = [failing](Call call, UINT, UINT) { return static_cast<int>(call) == failing ? E_FAIL : D3D_OK; };
+    const bool up = Initialize();
+    model->fail = nullptr;
+    if (up) owner.Terminate();
+    EXPECT_FALSE(owner.IsInitialized()) << failing;
+    for (const Object object : {Object::kDirect3D, Object::kDevice, Object::kVertexBuffer, Object::kStateBlock}) {
+      EXPECT_EQ(0, first->Live(object)) << "call " << failing << ", first start's object " << static_cast<int>(object);
+      EXPECT_EQ(0, model->Live(object)) << "call " << failing << ", second start's object " << static_cast<int>(object);
+    }
+    EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function) << failing;
+    if (owner.IsInitialized()) owner.Terminate();
+  }
+}
+
 TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
   ASSERT_TRUE(Initialize());
   const std::shared_ptr<CRuntimeModel> first = model;
