@@ -29,6 +29,7 @@ using XID = unsigned long;
 struct XDisplay;
 struct XErrorEvent;
 using XErrorHandler = int (*)(XDisplay*, XErrorEvent*);
+using XIOErrorHandler = int (*)(XDisplay*);
 
 struct XRRModeInfo {
   XID id;
@@ -65,6 +66,7 @@ const unsigned long kRRInterlace = 0x10;
 const unsigned long kRRDoubleScan = 0x20;
 
 int IgnoreXError(XDisplay*, XErrorEvent*) { return 0; }
+[[noreturn]] int LeaveOnXIOError(XDisplay*) { _exit(1); }
 
 template <typename T>
 T Symbol(void* library, const char* name) {
@@ -124,6 +126,7 @@ std::optional<DisplayMode> AskXServer() {
   const auto closeDisplay = Symbol<int (*)(XDisplay*)>(x11, "XCloseDisplay");
   const auto rootWindow = Symbol<XID (*)(XDisplay*)>(x11, "XDefaultRootWindow");
   const auto setErrorHandler = Symbol<XErrorHandler (*)(XErrorHandler)>(x11, "XSetErrorHandler");
+  const auto setIOErrorHandler = Symbol<XIOErrorHandler (*)(XIOErrorHandler)>(x11, "XSetIOErrorHandler");
   const auto queryExtension = Symbol<int (*)(XDisplay*, int*, int*)>(randr, "XRRQueryExtension");
   const auto getResources = Symbol<XRRScreenResources* (*)(XDisplay*, XID)>(randr, "XRRGetScreenResourcesCurrent");
   const auto freeResources = Symbol<void (*)(XRRScreenResources*)>(randr, "XRRFreeScreenResources");
@@ -133,8 +136,12 @@ std::optional<DisplayMode> AskXServer() {
   const auto getCrtc = Symbol<XRRCrtcInfo* (*)(XDisplay*, XRRScreenResources*, XID)>(randr, "XRRGetCrtcInfo");
   const auto freeCrtc = Symbol<void (*)(XRRCrtcInfo*)>(randr, "XRRFreeCrtcInfo");
   XDisplay* display = nullptr;
-  if (randr != nullptr && openDisplay && closeDisplay && rootWindow && setErrorHandler && queryExtension &&
-      getResources && freeResources && getPrimary && getOutput && freeOutput && getCrtc && freeCrtc) {
+  if (randr != nullptr && openDisplay && closeDisplay && rootWindow && setErrorHandler && setIOErrorHandler &&
+      queryExtension && getResources && freeResources && getPrimary && getOutput && freeOutput && getCrtc &&
+      freeCrtc) {
+    // A broken connection would otherwise end this child through exit(),
+    // running the program's exit handlers a second time.
+    setIOErrorHandler(&LeaveOnXIOError);
     display = openDisplay(nullptr);
   }
   int event = 0, error = 0;
@@ -186,6 +193,9 @@ std::optional<DisplayMode> XCurrentMode(int timeLimitMs) {
   const pid_t child = fork();
   if (child == 0) {
     close(ends[0]);
+    // What the X libraries say about a broken server is not the user's to read.
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
     if (const std::optional<DisplayMode> mode = AskXServer()) {
       const unsigned values[3] = {mode->width, mode->height, mode->refreshRate};
       if (write(ends[1], values, sizeof values) != static_cast<ssize_t>(sizeof values)) _exit(1);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -247,8 +248,9 @@ class CXvfb : public CTestDisplay {
  public:
   explicit CXvfb(const char* withXvfb) {
     int output[2], input[2];
-    if (pipe(output) != 0) return;
-    if (pipe(input) != 0) {
+    // Close-on-exec, so that a second helper holds none of these open.
+    if (pipe2(output, O_CLOEXEC) != 0) return;
+    if (pipe2(input, O_CLOEXEC) != 0) {
       close(output[0]);
       close(output[1]);
       return;
