@@ -182,7 +182,15 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
     }
     if (!adapter.empty()) body += AdapterName(n, idsA[n]) + "\n" + adapter;
   }
-  return "--- " + nameA + "\n+++ " + nameB + "\n" + (body.empty() ? "No differences.\n" : body);
+  // What a broken report could not give would read as lost or changed.
+  std::string warnings;
+  for (const auto& [name, report] : {std::pair<const std::string&, const EnvReport&>(nameA, a), {nameB, b}}) {
+    if (report.problem) {
+      warnings += "! " + name + " was not read whole (line " + std::to_string(report.problem->line) + ": " +
+                  report.problem->message + "); what it lacks may only be unread\n";
+    }
+  }
+  return "--- " + nameA + "\n+++ " + nameB + "\n" + warnings + (body.empty() ? "No differences.\n" : body);
 }
 
 }  // namespace vexaEnvReader

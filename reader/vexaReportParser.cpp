@@ -719,6 +719,22 @@ class CDeviceInfoParser {
     return Expect("}");
   }
 
+  // After a line that is no part of field `after`, the next line that begins
+  // a later field; false at the end of the block.
+  bool ResyncCaps(std::size_t after, std::size_t& field) {
+    for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") && !StartsWith(Peek(), "***** "); ++pos_) {
+      for (std::size_t g = after + 1; g < vexaSDK::DX8::internal::kCapsFieldCount; ++g) {
+        const std::string_view label = kCapsFields[g].label;
+        const std::string_view rest = StartsWith(Peek(), label) ? Peek().substr(label.size()) : std::string_view();
+        if (StartsWith(rest, ": ") || rest == " {") {
+          field = g;
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
   bool ParseCaps(D3DCAPS8& caps, ModeInfoLines& at) {
     if (!Expect("< DeviceCaps >")) return false;
     for (std::size_t f = 0; f < vexaSDK::DX8::internal::kCapsFieldCount; ++f) {
@@ -726,13 +742,24 @@ class CDeviceInfoParser {
       at.capsFields[f] = pos_ + 1;
       char* place = reinterpret_cast<char*>(&caps) + field.offset;
       DWORD word = 0;
+      // A line that belongs to no field costs the field it stands in: reading
+      // goes on at the next field's label.
+      std::size_t next = f;
       if (field.kind == CapsFieldKind::kFlags) {
-        if (!ParseFlags(field, word)) return false;
-        std::memcpy(place, &word, sizeof word);
+        if (ParseFlags(field, word)) {
+          std::memcpy(place, &word, sizeof word);
+        } else {
+          if (!ResyncCaps(f, next)) return false;
+          f = next - 1;
+        }
         continue;
       }
       std::string_view text;
-      if (!Labelled(std::string(field.label) + ": ", text)) return false;
+      if (!Labelled(std::string(field.label) + ": ", text)) {
+        if (!ResyncCaps(f, next)) return false;
+        f = next - 1;
+        continue;
+      }
       bool good = true;
       switch (field.kind) {
         case CapsFieldKind::kDevType: {

@@ -293,6 +293,28 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
     EXPECT_EQ(c.modeInfos, read.devices->ModeInfos().size());
     EXPECT_EQ(c.modes, DisplayModes(read));
   }
+  // A line that belongs to no field of the capability record costs that
+  // field only: the record is read on from the next field's label.
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::size_t line;
+    const char* message;
+  } strayLines[] = {
+      {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "        D3DCAPS2_FULLSCREENGAMMA"),
+       lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "expected \"}\""},
+      {"a garbled label", replaced("Caps2 {", "Caps2:: {"), lineOf("Caps2 {"), "expected \"Caps2 {\""},
+  };
+  for (const auto& c : strayLines) {
+    SCOPED_TRACE(c.name);
+    const EnvReport read = ReadReport(c.bytes);
+    ASSERT_TRUE(read.problem);
+    EXPECT_EQ(c.line, read.problem->line);
+    EXPECT_EQ(c.message, read.problem->message);
+    ASSERT_EQ(4u, read.devices->ModeInfos().size());
+    EXPECT_EQ(2048u, read.devices->ModeInfos()[0].Caps().MaxTextureWidth);
+    EXPECT_EQ(modes, DisplayModes(read));
+  }
   // Cut anywhere, a report gives a problem inside it or just past its end,
   // and records that can be written again.
   for (std::size_t size = 0; size < good.size(); size += 97) {
