@@ -72,6 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const vexaEnvReader::Summary summary = vexaEnvReader::Summarize(report, nullptr);
   vexaEnvReader::ReportToJson("fuzz", report, summary);
   vexaEnvReader::ReportToHtml("fuzz", report, summary);
-  VEXA_FUZZ_CHECK(vexaEnvReader::DiffReports("a", report, "b", report) == "--- a\n+++ b\nNo differences.\n");
+  // A report against itself differs in nothing; one read with a problem is
+  // named on both sides.
+  std::string same = "--- a\n+++ b\n";
+  if (report.problem) {
+    const std::string unread = " was not read whole (line " + std::to_string(report.problem->line) + ": " +
+                               report.problem->message + "); what it lacks may only be unread\n";
+    same += "! a" + unread + "! b" + unread;
+  }
+  VEXA_FUZZ_CHECK(vexaEnvReader::DiffReports("a", report, "b", report) == same + "No differences.\n");
   return 0;
 }
