@@ -16,6 +16,14 @@ const UINT kProgramCodePage = 932;
 
 bool ReadsAsIs() { return GetACP() == kProgramCodePage; }
 
+std::wstring ToWide(UINT codePage, std::string_view text) {
+  if (text.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
+  if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+  return wide;
+}
+
 // A text of the program as UTF-16; a null text stays null. False when code
 // page 932 cannot be read here (or there is no memory), so that the caller
 // falls back to the ANSI function.
@@ -23,14 +31,12 @@ class CWideText {
  public:
   explicit CWideText(LPCSTR text) : null_(text == nullptr) {
     if (null_) return;
-    const int size = MultiByteToWideChar(kProgramCodePage, 0, text, -1, nullptr, 0);
-    if (size <= 0) return;
     try {
-      wide_.assign(static_cast<size_t>(size), L'\0');
+      wide_ = ToWide(kProgramCodePage, text);
     } catch (const std::bad_alloc&) {
       return;
     }
-    ok_ = MultiByteToWideChar(kProgramCodePage, 0, text, -1, &wide_[0], size) == size;
+    ok_ = !wide_.empty() || *text == '\0';
   }
 
   bool ok() const { return null_ || ok_; }
@@ -41,14 +47,6 @@ class CWideText {
   bool ok_ = false;
   std::wstring wide_;
 };
-
-std::wstring ToWide(UINT codePage, std::string_view text) {
-  if (text.empty()) return std::wstring();
-  const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
-  if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-  return wide;
-}
 
 std::string FromWide(UINT codePage, const std::wstring& wide) {
   if (wide.empty()) return std::string();
