@@ -25,7 +25,8 @@ checks).
 
 Exit status: 0 passed, 1 failed (each message names the case, the step and
 the box), 77 skipped (the machine lacks something the run needs, or the
-package is not made; with CI=true a missing package fails).
+package is not made, or this machine runs no 32-bit programs; with CI=true a
+missing package fails).
 """
 
 import argparse
@@ -54,12 +55,21 @@ def main():
     parser.add_argument("--out", required=True, help="folder for screenshots, Wine's report and the work")
     parser.add_argument("--case", action="append", choices=[case.__name__ for case in cases.CASES],
                         help="run only this case (may be given more than once)")
+    parser.add_argument("--every-case-without-win32", action="store_true",
+                        help="run every case all the same where 32-bit programs cannot run, since the shipped "
+                             "32-bit program's own run is skipped there")
     args = parser.parse_args()
     private = os.environ.get("VEXA_PRIVATE_DISPLAY")
     if not private or private != os.environ.get("DISPLAY"):
         helper = os.path.join(session.CMAKE, "with-xvfb")
         os.execv(helper, [helper, sys.executable, os.path.abspath(__file__)] + sys.argv[1:])
-    chosen = [case for case in cases.CASES if args.case is None or case.__name__ in args.case]
+    only = args.case
+    if args.every_case_without_win32:
+        why = session.cannot_run_win32()
+        if why:
+            print("%s: every case runs against this program instead of the shipped 32-bit one" % why)
+            only = None
+    chosen = [case for case in cases.CASES if only is None or case.__name__ in only]
     run = session.Run(args)
     # A run stopped from outside (a cancelled CI job, kill) still stops its
     # Wine server on the way out, and with-xvfb its X server.
@@ -75,6 +85,7 @@ def main():
         shutil.rmtree(run.work, ignore_errors=True)
         os.makedirs(run.work)
         run.unpack_program()
+        run.describe_program()
         run.make_environment()
         run.prepare_prefix()
         for case in chosen:

@@ -13,6 +13,9 @@ trap 'rm -rf "$work"' EXIT
   printf ' "$@"\n'
 } >"$work/emulator"
 fail() { echo "FAIL: $*"; exit 1; }
+# The emulator's 77: this machine cannot run programs of this kind.
+sh "$work/emulator" "$program" --version >"$work/probe" 2>&1
+[ $? != 77 ] || { cat "$work/probe"; exit 77; }
 cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
 cd "$work" || exit 1

@@ -8,7 +8,7 @@ import json
 import re
 import subprocess
 
-from winetest.session import windows_path
+from winetest.session import windows_path, wine_command
 
 HEADER = b"-" * 20 + b"\r\nDeviceInfo\r\n" + b"-" * 20 + b"\r\n\r\n"
 DIAGNOSTIC_TITLE = b"-" * 18 + b"\r\nSystem Information\r\n" + b"-" * 18 + b"\r\n"
@@ -37,8 +37,8 @@ def split_report(report):
 def read(run, path):
     """What vexaEnvReader --json read from the report file at `path`; a
     ValueError unless it read the report whole."""
-    result = subprocess.run(["wine", run.env_reader, "--json", windows_path(path)], env=run.env,
-                            capture_output=True, timeout=60)
+    command, env = wine_command(run.env_reader, ["--json", windows_path(path)], run.env)
+    result = subprocess.run(command, env=env, capture_output=True, timeout=60)
     try:
         document = json.loads(result.stdout.decode("utf-8"))
     except ValueError:

@@ -6,7 +6,9 @@ boxes and its end).
 The display is the private one of cmake/with-xvfb, under which the test
 runs; the prefix is made on the first run and kept (Wine's first start in a
 new prefix takes a while) for the Wine architectures installed; runs on one
-prefix take turns through a lock file.
+prefix take turns through a lock file. Every Wine process starts with the loader
+cmake/wine-loader chooses for it: Wine's own tools and 64-bit programs with the
+64-bit one, 32-bit programs with the 32-bit one.
 """
 
 import fcntl
@@ -42,6 +44,39 @@ class Box:
         self.name, self.title, self.buttons, self.text = name, title, buttons, text
 
 
+def loader(program):
+    """The Wine loader that starts the program (an .exe, or --tools for Wine's
+    own); Skip with the reason when this machine cannot run it."""
+    result = subprocess.run([os.path.join(CMAKE, "wine-loader"), program], capture_output=True, text=True)
+    if result.returncode == 77:
+        raise Skip(result.stdout.strip())
+    if result.returncode != 0 or not result.stdout.strip():
+        raise Failure("set-up: wine-loader %s: %s" % (program, result.stderr.strip()))
+    return result.stdout.strip()
+
+
+def cannot_run_win32():
+    """Why this machine runs no 32-bit Windows programs, or None."""
+    result = subprocess.run([os.path.join(CMAKE, "wine-loader"), "--win32"], capture_output=True, text=True)
+    return result.stdout.strip() if result.returncode == 77 else None
+
+
+def wine_command(program, args, env):
+    """The command and environment that start a Windows program under Wine."""
+    start = loader(program)
+    return [start, program] + list(args), dict(env, WINELOADER=start)
+
+
+def machine(program):
+    """"32-bit" or "64-bit": the kind of the Windows program, from its PE header."""
+    with open(program, "rb") as image:
+        header = image.read(4096)
+    at = int.from_bytes(header[0x3c:0x40], "little")
+    kinds = {0x14c: "32-bit", 0x8664: "64-bit"}
+    return kinds.get(int.from_bytes(header[at + 4:at + 6], "little"), "unknown") \
+        if header[at:at + 4] == b"PE\0\0" else "unknown"
+
+
 def windows_path(path):
     """The path of a host file as a Windows program under Wine names it."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -68,6 +103,7 @@ class Run:
         self.lock = None
         self.user = None
         self.section = None  # the section of the run with Wine's dxdiag
+        self.proves = None
 
     # -- set-up and tear-down ------------------------------------------------
 
@@ -90,6 +126,9 @@ class Run:
         for path in (self.program, self.reader, self.silent_dxdiag, self.env_reader):
             if path is not None and not os.path.isfile(path):
                 raise Skip("%s is not built" % path)
+        # The helpers are built for the program's machine: where they cannot
+        # start, neither can it.
+        loader(self.reader)
 
     def unpack_program(self):
         """The program exactly as the package holds it, into the work folder."""
@@ -106,7 +145,12 @@ class Run:
             self.program = os.path.join(self.work, "vexaEnvChecker.exe")
             with package.open(names[0]) as packed, open(self.program, "wb") as unpacked:
                 shutil.copyfileobj(packed, unpacked)
+            self.proves = "the shipped %s program of %s" % (machine(self.program), os.path.basename(self.package))
         print("the program of %s (%d bytes)" % (self.package, os.path.getsize(self.program)))
+
+    def describe_program(self):
+        if self.proves is None:
+            self.proves = "the %s program %s" % (machine(self.program), self.program)
 
     def take_turn(self):
         os.makedirs(self.state, exist_ok=True)
@@ -138,7 +182,10 @@ class Run:
         self.env = env
 
     def wine(self, *args, timeout=60, check=True):
-        result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, timeout=timeout)
+        """Runs one of Wine's own tools (wineboot, reg)."""
+        start = loader("--tools")
+        result = subprocess.run([start] + list(args), env=dict(self.env, WINELOADER=start), capture_output=True,
+                                timeout=timeout)
         if check and result.returncode != 0:
             raise Failure("set-up: wine %s failed with %d: %s" %
                           (" ".join(args), result.returncode, result.stderr.decode(errors="replace")[-400:]))
@@ -231,7 +278,8 @@ class Run:
     def read_box(self):
         """Caption, buttons and text of the one box on screen, or None."""
         try:
-            result = subprocess.run(["wine", self.reader], env=self.env, capture_output=True, timeout=30)
+            command, env = wine_command(self.reader, [], self.env)
+            result = subprocess.run(command, env=env, capture_output=True, timeout=30)
         except subprocess.TimeoutExpired:
             return None
         if result.returncode != 0:
@@ -268,7 +316,8 @@ class Case:
         env = dict(run.env, WINEDEBUG=wine_debug)
         if locale is not None:
             env.update(LANG=locale, LC_ALL=locale)
-        self.process = subprocess.Popen(["wine", self.program], env=env, cwd=self.folder,
+        command, env = wine_command(self.program, [], env)
+        self.process = subprocess.Popen(command, env=env, cwd=self.folder,
                                         stdin=subprocess.DEVNULL, stdout=self.output,
                                         stderr=subprocess.STDOUT)
         self.started = time.monotonic()
@@ -356,7 +405,7 @@ class Case:
             fail(self.name, step, "a further box appeared: %r" % text, self.run.title(value))
         if value != 0 or self.crash():
             fail(self.name, step, self.ended(value))
-        print("case %s: %.1f s" % (self.name, time.monotonic() - self.started))
+        print("case %s: %.1f s, proved with %s" % (self.name, time.monotonic() - self.started, self.run.proves))
 
     def screenshot(self, window, box, name):
         """Keeps a picture of the box in the output folder."""

@@ -48,6 +48,20 @@ def wine_desktop(prefix):
     return None
 
 
+def wine_loader(program):
+    """The Wine loader that starts the program, or for --tools Wine's own
+    (cmake/wine-loader), and why not where this machine cannot run it."""
+    chosen = subprocess.run([str(ROOT / "cmake" / "wine-loader"), str(program)], capture_output=True, text=True)
+    return (chosen.stdout.strip(), None) if chosen.returncode == 0 else \
+        (None, chosen.stdout.strip() or chosen.stderr.strip())
+
+
+def wine(program, *args):
+    """The command that starts the program under Wine, or None."""
+    loader, _ = wine_loader(program)
+    return [loader, str(program)] + list(args) if loader else None
+
+
 def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
@@ -129,8 +143,15 @@ def measure(wine_runs, notes):
     for folder in (prefix, home / "Desktop"):
         folder.mkdir(parents=True, exist_ok=True)
     env = wine_environment(prefix, home, display)
+    tools, why = wine_loader("--tools")
+    if tools is None:
+        return [skipped(figure("the 64-bit build"), goal, why)]
+    env["WINELOADER"] = tools
     with tempfile.TemporaryDirectory(prefix=f"vexaBench.{os.getpid()}.") as folder:
         programs = wine_programs(folder)
+        # A 32-bit program on a machine that cannot run one is skipped with the reason.
+        programs = [(label, None, wine_loader(tool)[1]) if tool is not None and wine(tool) is None
+                    else (label, tool, reason) for label, tool, reason in programs]
         rows = [skipped(figure(label), goal, reason) for label, tool, reason in programs if tool is None]
         programs = [(label, tool) for label, tool, _ in programs if tool is not None]
         if not programs:
@@ -138,11 +159,11 @@ def measure(wine_runs, notes):
         reference = Path(folder) / "dxdiag.txt"
         log(f"timing Wine's dxdiag /t and the tool in {prefix} on display {display}")
         # The first run may have to create the prefix.
-        timed_run(["wine", "dxdiag", "/t", windows_path(reference)], env, folder, b"", 600)
+        timed_run([tools, "dxdiag", "/t", windows_path(reference)], env, folder, b"", 600)
         # Without a window manager on the display, Wine waits 2 s for one
         # to withdraw each box it hides; unmanaged windows spare that wait,
         # which no desktop with a window manager has.
-        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N",
+        subprocess.run([tools, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N",
                         "/f"], env=env, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         desktop = wine_desktop(prefix)
         if desktop is None or home.resolve() not in desktop.parents:
@@ -155,7 +176,7 @@ def measure(wine_runs, notes):
         for run in range(wine_runs + 1):
             if reference.exists():
                 reference.unlink()
-            wall, _ = timed_run(["wine", "dxdiag", "/t", windows_path(reference)], env, folder, b"", 600)
+            wall, _ = timed_run([tools, "dxdiag", "/t", windows_path(reference)], env, folder, b"", 600)
             if not reference.exists():
                 return rows + [failed(figure(label), goal, "Wine's dxdiag /t wrote no report")
                                for label, _ in programs]
@@ -164,7 +185,8 @@ def measure(wine_runs, notes):
                 if report.exists():
                     report.unlink()
                 # Yes to the start question, No to the support mail.
-                wall, status, titles = answered_run(["wine", str(tool)], env, folder, ["Return", "n"], 600)
+                wall, status, titles = answered_run(wine(tool), dict(env, WINELOADER=wine(tool)[0]), folder,
+                                                          ["Return", "n"], 600)
                 text = report.read_bytes() if report.exists() else b""
                 if status != 0 or b"\r\nDeviceInfo\r\n" not in text:
                     return rows + [failed(figure(label), goal,
