@@ -116,6 +116,10 @@ class Run:
         for locale in ("ja_JP.UTF-8", "en_US.UTF-8"):
             if not any(name.lower().replace("-", "") == locale.lower().replace("-", "") for name in locales):
                 raise Skip("the %s locale is missing (scripts/setup generates it)" % locale)
+        # The helpers are built for the program's machine: where they cannot
+        # start, neither can it.
+        if os.path.isfile(self.reader):
+            loader(self.reader)
         if self.package is not None and not os.path.isfile(self.package):
             # Locally the package comes from scripts/package; a CI run that
             # lacks it must not pass without testing what users download.
@@ -126,9 +130,6 @@ class Run:
         for path in (self.program, self.reader, self.silent_dxdiag, self.env_reader):
             if path is not None and not os.path.isfile(path):
                 raise Skip("%s is not built" % path)
-        # The helpers are built for the program's machine: where they cannot
-        # start, neither can it.
-        loader(self.reader)
 
     def unpack_program(self):
         """The program exactly as the package holds it, into the work folder."""
