@@ -62,11 +62,18 @@ cat >"$work/suite.xml" <<'XML'
   <testcase name="broken" status="fail"><failure message="Failed"/></testcase>
   <testcase name="wine32" status="notrun"><skipped message="SKIP_RETURN_CODE=77"/><system-out>probe
 skipped: this machine cannot run 32-bit programs</system-out></testcase>
+  <testcase name="child" status="disabled"><system-out>Disabled</system-out></testcase>
+  <testcase name="Calls/T.Each/Monitor  # GetParam() = Monitor" status="notrun"><skipped/><system-out>[ RUN      ] x
+a.cpp:354: Skipped
+no call of
+  this kind
+[  SKIPPED ] x (28 ms)</system-out></testcase>
 </testsuite>
 XML
 tally="$top/scripts/testparts/tally.py"
-[ "$(python3 "$tally" counts "$work/suite.xml")" = "2 1 1" ] || fail "counts: $(python3 "$tally" counts "$work/suite.xml")"
-[ "$(python3 "$tally" skips "$work/suite.xml")" = "wine32 skipped (skipped: this machine cannot run 32-bit programs)" ] ||
+[ "$(python3 "$tally" counts "$work/suite.xml")" = "2 1 2" ] || fail "counts: $(python3 "$tally" counts "$work/suite.xml")"
+[ "$(python3 "$tally" skips "$work/suite.xml")" = "wine32 skipped (skipped: this machine cannot run 32-bit programs)
+Calls/T.Each/Monitor skipped (no call of this kind)" ] ||
   fail "skips: $(python3 "$tally" skips "$work/suite.xml")"
 printf 'builds\t4\t0\t0\t300\nhost\t240\t2\t3\t61\n' >"$work/steps"
 printf 'host: a skipped (why)\n' >"$work/unproven"

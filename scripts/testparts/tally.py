@@ -16,17 +16,30 @@ def cases(junit):
 
 
 def outcome(case):
+    # DISABLED_ tests are the children other tests start, not tests of their own.
+    if case.get("status") == "disabled":
+        return None
     if case.find("failure") is not None or case.find("error") is not None or case.get("status") == "fail":
         return "failed"
-    if case.find("skipped") is not None or case.get("status") in ("notrun", "disabled"):
+    if case.find("skipped") is not None or case.get("status") == "notrun":
         return "skipped"
     return "passed"
 
 
 def reason(case):
     """The test's own word on why it skipped: its last line that says so."""
-    output = case.findtext("system-out") or ""
-    lines = [line.strip() for line in output.splitlines() if "skip" in line.lower() and line.strip()]
+    output = (case.findtext("system-out") or "").splitlines()
+    # GoogleTest: "file:line: Skipped", the message, "[  SKIPPED ] name".
+    for at, line in enumerate(output):
+        if line.endswith(": Skipped"):
+            message = []
+            for text in output[at + 1:]:
+                if text.startswith("[  SKIPPED ]"):
+                    break
+                message.append(text.strip())
+            if any(message):
+                return " ".join(text for text in message if text)
+    lines = [line.strip() for line in output if "skip" in line.lower() and line.strip()]
     if lines:
         return lines[-1]
     skipped = case.find("skipped")
@@ -36,14 +49,15 @@ def reason(case):
 def counts(junit):
     tally = {"passed": 0, "failed": 0, "skipped": 0}
     for case in cases(junit):
-        tally[outcome(case)] += 1
+        if outcome(case):
+            tally[outcome(case)] += 1
     print(tally["passed"], tally["failed"], tally["skipped"])
 
 
 def skips(junit):
     for case in cases(junit):
         if outcome(case) == "skipped":
-            print("%s skipped (%s)" % (case.get("name"), reason(case)))
+            print("%s skipped (%s)" % (case.get("name").split("  # ")[0], reason(case)))
 
 
 def table(steps, unproven, seconds):
