@@ -66,7 +66,7 @@ struct BadDriver {
 };
 
 struct Requirements {
-  std::vector<Requirement> requirements;  // in file order, minimum first
+  std::vector<Requirement> requirements;  // minimum first, then by key and list order
   std::vector<BadDriver> badDrivers;
 };
 
