@@ -368,7 +368,7 @@ std::string FormatEvaluation(const Requirements& requirements, const Evaluation&
     const RequirementResult& result = evaluation.results[i];
     if (result.outcome == Outcome::kMet) continue;
     const Requirement& r = requirements.requirements[i];
-    out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": has " +
+    out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": " +
            result.has + (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {

@@ -1,9 +1,11 @@
 // Reading a requirements file: the TOML document checked key by key against
 // what the reader can weigh, every name against the framework's own tables,
 // so a mistake is refused with its place instead of weighing nothing.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <tuple>
 #include <toml++/toml.h>
 
 #include "reader/vexaRequirements.h"
@@ -301,6 +303,10 @@ bool ParseRequirements(std::string_view text, Requirements& out, RequirementsErr
     error = refused.error;
     return false;
   }
+  // The desk reads them in the order it wrote them, minimum first.
+  std::stable_sort(read.requirements.begin(), read.requirements.end(), [](const Requirement& a, const Requirement& b) {
+    return std::tie(a.level, a.line, a.column) < std::tie(b.level, b.line, b.column);
+  });
   out = std::move(read);
   return true;
 }
