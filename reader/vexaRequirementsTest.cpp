@@ -82,6 +82,7 @@ TEST(RequirementsTest, OneRequirementAtItsBoundaries) {
        "failed 1600 x 1200 (D3DFMT_X8R8G8B8, 60Hz) 122"},
       {"display_mode = { width = 1280, height = 1024 }", {}, "failed no such mode among 3 122"},
       {"hardware_device = true", {}, "met yes 122"},
+      {"hardware_device = true", {{"\r\nDeviceInfo\r\n", "\r\nDevice Info\r\n"}}, "unknown (no adapter in the report) 0"},
       {"whql_level = 1", {}, "met 1 23"},
       {"whql_level = 2", {}, "failed 1 23"},
   };
