@@ -263,8 +263,9 @@ deskzip() {
   mkdir "$work/unpacked"
   (cd "$work/unpacked" && cmake -E tar xf "$package") || fail "cannot unpack $package"
   (cd "$work/unpacked" && find . -type f | LC_ALL=C sort) >"$work/files"
-  printf './%s/%s\n' "$top" README.txt vexaEnvReader-manual.txt vexaEnvReader-requirements.toml vexaEnvReader.exe \
-    >"$work/expected"
+  for file in README.txt vexaEnvReader-manual.txt vexaEnvReader-requirements.toml vexaEnvReader.exe; do
+    printf './%s/%s\n' "$top" "$file"
+  done >"$work/expected"
   diff "$work/expected" "$work/files" || fail "the archive's files differ"
 
   exe=$work/unpacked/$top/vexaEnvReader.exe
