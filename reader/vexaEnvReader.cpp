@@ -117,11 +117,15 @@ int Run(int argc, char** argv) {
       if (!requirePath.empty()) std::cout << "\n" << FormatEvaluation(requirements, evaluation);
     } else if (mode == "json") {
       std::string line = ReportToJson(path, report, Summarize(report, lookUp));
-      if (!requirePath.empty()) line = AddEvaluationToJson(line, EvaluationToJson(requirePath, requirements, evaluation));
+      if (!requirePath.empty()) {
+        line = AddEvaluationToJson(line, EvaluationToJson(requirePath, requirements, evaluation));
+      }
       std::cout << line << "\n";
     } else if (mode == "html") {
       std::string page = ReportToHtml(path, report, Summarize(report, lookUp));
-      if (!requirePath.empty()) page = AddEvaluationToHtml(page, EvaluationToHtml(requirePath, requirements, evaluation));
+      if (!requirePath.empty()) {
+        page = AddEvaluationToHtml(page, EvaluationToHtml(requirePath, requirements, evaluation));
+      }
       std::cout << page;
     }
     reports.push_back(std::move(report));

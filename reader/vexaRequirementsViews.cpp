@@ -34,7 +34,8 @@ std::string Escape(const std::string& text) {
 
 }  // namespace
 
-std::string EvaluationToJson(const std::string& file, const Requirements& requirements, const Evaluation& evaluation) {
+std::string EvaluationToJson(const std::string& file, const Requirements& requirements,
+                             const Evaluation& evaluation) {
   json results = json::array(), bad = json::array();
   for (std::size_t i = 0; i < evaluation.results.size(); ++i) {
     const Requirement& r = requirements.requirements[i];
@@ -65,27 +66,31 @@ std::string AddEvaluationToJson(const std::string& reportLine, const std::string
   return reportLine.substr(0, reportLine.size() - 1) + ",\"requirements\":" + evaluationJson + "}";
 }
 
-std::string EvaluationToHtml(const std::string& file, const Requirements& requirements, const Evaluation& evaluation) {
-  std::string out = "<h2>Requirements</h2>\n<p>" + Escape(file) + ": <strong>" + VerdictText(evaluation.verdict) +
-                    "</strong></p>\n";
+std::string EvaluationToHtml(const std::string& file, const Requirements& requirements,
+                             const Evaluation& evaluation) {
+  std::string out = "<h2>Requirements</h2>\n<p>" + Escape(file) + ": <strong>" +
+                    VerdictText(evaluation.verdict) + "</strong></p>\n";
   std::string rows;
   for (std::size_t i = 0; i < evaluation.results.size(); ++i) {
     const RequirementResult& result = evaluation.results[i];
     if (result.outcome == Outcome::kMet) continue;
     const Requirement& r = requirements.requirements[i];
-    rows += "<tr><td class=\"" + std::string(result.outcome == Outcome::kFailed ? "problem" : "note") + "\">" +
-            OutcomeText(result.outcome) + "</td><td>" + LevelText(r.level) + "</td><td>" + Escape(r.text) +
-            "</td><td>" + Escape(result.has) + "</td><td>" + (result.line ? std::to_string(result.line) : "") +
-            "</td></tr>\n";
+    rows += "<tr><td class=\"" + std::string(result.outcome == Outcome::kFailed ? "problem" : "note") +
+            "\">" + OutcomeText(result.outcome) + "</td><td>" + LevelText(r.level) + "</td><td>" +
+            Escape(r.text) + "</td><td>" + Escape(result.has) + "</td><td>" +
+            (result.line ? std::to_string(result.line) : "") + "</td></tr>\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {
-    rows += "<tr><td class=\"problem\">known bad driver</td><td>adapter " + std::to_string(match.adapter + 1) +
-            "</td><td>" + Escape(requirements.badDrivers[match.badDriver].message) + "</td><td>" + Escape(match.has) +
+    rows += "<tr><td class=\"problem\">known bad driver</td><td>adapter " +
+            std::to_string(match.adapter + 1) + "</td><td>" +
+            Escape(requirements.badDrivers[match.badDriver].message) + "</td><td>" + Escape(match.has) +
             "</td><td>" + std::to_string(match.line) + "</td></tr>\n";
   }
   if (!rows.empty()) {
-    out += "<table>\n<tr><th>Outcome</th><th>Level</th><th>Requirement</th><th>The machine has</th><th>Line</th></tr>\n" +
-           rows + "</table>\n";
+    out +=
+        "<table>\n<tr><th>Outcome</th><th>Level</th><th>Requirement</th><th>The machine "
+        "has</th><th>Line</th></tr>\n" +
+        rows + "</table>\n";
   }
   return out;
 }
