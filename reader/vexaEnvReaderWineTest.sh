@@ -1,6 +1,7 @@
 #!/bin/sh
 # The Windows console program under Wine: the report the host tool wrote and
-# the one the Windows program wrote under Wine, read as the desk reads them.
+# the one the Windows program wrote under Wine, read as the desk reads them,
+# and weighed against the example requirements file.
 #   vexaEnvReaderWineTest.sh <vexaEnvReader.exe> <testdata folder> <wine-run> [its options]
 # The emulator comes last, as it may be a command with options of its own.
 program=$1 data=$2
@@ -18,6 +19,7 @@ sh "$work/emulator" "$program" --version >"$work/probe" 2>&1
 [ $? != 77 ] || { cat "$work/probe"; exit 77; }
 cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
+cp "$data/../../release/vexaEnvReader-requirements.toml" "$work/game.toml"
 cd "$work" || exit 1
 
 # Exit status and how the first line of standard output begins (empty: no
@@ -48,4 +50,7 @@ check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true
 check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt
 grep -q '^  Operating System: + Windows' out.txt || fail "--diff names no operating system of the Wine report"
 check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
+check 3 "wine-envInfo.txt" --require game.toml wine-envInfo.txt
+grep -qx '  failed minimum display mode 800 x 600 D3DFMT_R5G6B5: no such mode among 3 (line 550)' out.txt ||
+  fail "--require does not name the display mode the Wine report lacks: $(cat out.txt)"
 echo "PASS"
