@@ -282,11 +282,11 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       {"truncated", good.substr(0, good.find("< DisplayMode Info >")), lineOf("< DisplayMode Info >"),
        "the report ends early: expected \"< DisplayMode Info >\"", 1, 0, 2048},
       {"text after the end", good + "\r\n\r\nP.S. hello\r\n",
-       static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 1,
-       "an empty line where a block should begin", 4, modes, 2048},
+       static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 3,
+       "expected \"< Device Info >\"", 4, modes, 2048},
       // A line that belongs to no field of the capability record costs that
       // field only: the record is read on from the next field's label.
-      {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "        D3DCAPS2_FULLSCREENGAMMA"),
+      {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "D3DCAPS2_FULLSCREENGAMMA"),
        lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "expected \"}\"", 4, modes, 2048},
       {"a garbled label", replaced("Caps2 {", "Caps2:: {"), lineOf("Caps2 {"), "expected \"Caps2 {\"", 4, modes, 2048},
   };
