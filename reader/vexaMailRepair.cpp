@@ -93,7 +93,9 @@ std::vector<std::string> MailRepairNames(unsigned repairs) {
 namespace internal {
 
 bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::vector<std::size_t>& origin) {
-  bool escaped = false;
+  // A wrapped line may end in an "=" of the text; an encoder's soft breaks
+  // fill the line but for an escape that would not fit.
+  bool escaped = false, shortSoftBreak = false, softBreak = false;
   std::size_t column = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
@@ -108,9 +110,11 @@ bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::ve
     while (end < bytes.size() && IsBlankChar(bytes[end])) ++end;
     const bool soft = end == bytes.size() || bytes[end] == '\n' || (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n');
     if (!soft && !(i + 2 < bytes.size() && HexDigit(bytes[i + 1]) >= 0 && HexDigit(bytes[i + 2]) >= 0)) return false;
-    escaped = true;
+    escaped = escaped || !soft;
+    softBreak = softBreak || soft;
+    shortSoftBreak = shortSoftBreak || (soft && column + 3 <= kMailColumns);
   }
-  if (!escaped) return false;
+  if (!escaped && (!softBreak || shortSoftBreak)) return false;
 
   decoded.clear();
   decoded.reserve(bytes.size());
@@ -196,9 +200,21 @@ RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, 
   }
   std::size_t lastNonBlank = lines.size();
   while (lastNonBlank > first && TrimBlanks(lines[lastNonBlank - 1]).empty()) --lastNonBlank;
+  // A blank after every other line of the section was added in transit, so
+  // the one after an identifier's text was too.
+  std::size_t withBlank = 0, without = 0;
+  for (std::size_t i = first; i < lastNonBlank; ++i) {
+    const std::string_view line = lines[i];
+    if (line.empty() || StartsWith(line, "Device:") || StartsWith(line, "Driver:")) continue;
+    ++(IsBlankChar(line.back()) ? withBlank : without);
+  }
+  const bool everyLine = without == 0 && withBlank >= 8;
   bool inFlags = false;
   for (std::size_t i = first; i < lines.size(); ++i) {
     std::string_view line = lines[i];
+    if (everyLine && (StartsWith(line, "Device:") || StartsWith(line, "Driver:")) && IsBlankChar(line.back())) {
+      line.remove_suffix(1);
+    }
     const auto keep = [&](std::string_view text) {
       out.lines.push_back(text);
       out.origin.push_back(i);

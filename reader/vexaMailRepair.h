@@ -39,8 +39,9 @@ struct RepairedLines {
 };
 
 // The body decoded when it is certainly quoted-printable: nothing but ASCII,
-// no line over 76 columns, and every "=" an escape of two upper-case
-// hexadecimal digits or a soft line break, at least one of them. `origin`
+// no line over 76 columns, every "=" an escape of two upper-case hexadecimal
+// digits or a soft line break, and either an escape among them or soft
+// breaks only on lines filled to within an escape of 76 columns. `origin`
 // gets, per decoded line, the index of the received line it starts on.
 bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::vector<std::size_t>& origin);
 
