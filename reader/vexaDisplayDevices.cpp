@@ -59,7 +59,7 @@ std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report, const std
   std::vector<DisplayDevice> devices;
   std::vector<Ids> ids;
   for (const DiagSection& section : report.diagnostics) {
-    if (section.title != "Display Devices") continue;
+    if (section.title != "Display Devices" && section.title != "Render Devices") continue;
     for (const DiagLine& line : section.lines) {
       if (!line.entry) continue;
       if (line.label == "Card name") {

@@ -94,7 +94,8 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     std::string names = s.pciNames.vendor;
     if (!s.pciNames.device.empty()) names += " " + s.pciNames.device;
     out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(read(kDeviceField, s.name)) + "</h3>\n<table>\n";
-    out += Row("Driver", read(kDriverField, s.driver) + " " + read(kVersionField, s.version)) +
+    const std::string driver = read(kDriverField, s.driver);
+    out += Row("Driver", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version)) +
            Row("Vendor / device", ids + (names.empty() ? "" : " (" + names + ")")) +
            Row("WHQL level", read(kWHQLLevelField, std::to_string(s.whqlLevel))) +
            Row("Hardware device", HardwareText(s));

@@ -302,6 +302,16 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       EXPECT_EQ(c.textureWidth, read.devices->ModeInfos()[0].Caps().MaxTextureWidth);
     }
   }
+  // The block right after a garbled header is read whole, as it was written.
+  const EnvReport garbled = ReadReport(replaced("< CubeTextureFormats >", "< CubeTextureFormatz >"));
+  const EnvReport whole = ReadReport(good);
+  ASSERT_EQ(4u, garbled.modeInfoLines.size());
+  const auto volume = static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kVolumeTextureFormats);
+  EXPECT_TRUE(garbled.modeInfoLines[0].ReadWhole(volume));
+  EXPECT_EQ(whole.modeInfoLines[0].formats[vexaSDK::DX8::kVolumeTextureFormats],
+            garbled.modeInfoLines[0].formats[vexaSDK::DX8::kVolumeTextureFormats]);
+  EXPECT_EQ(whole.devices->ModeInfos()[0].Formats(vexaSDK::DX8::kVolumeTextureFormats),
+            garbled.devices->ModeInfos()[0].Formats(vexaSDK::DX8::kVolumeTextureFormats));
   // Cut anywhere, a report gives a problem inside it or just past its end,
   // and records that can be written again.
   for (std::size_t size = 0; size < good.size(); size += 97) {

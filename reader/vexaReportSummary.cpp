@@ -303,7 +303,8 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
       return s.Read(field) ? value : std::string(kNotRead);
     };
     out += "\nAdapter " + std::to_string(a + 1) + ": " + read(kDeviceField, s.name) + "\n";
-    row("Driver:", read(kDriverField, s.driver) + " " + read(kVersionField, s.version));
+    const std::string driver = read(kDriverField, s.driver);
+    row("Driver:", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version));
     const auto id = [](unsigned long value, const std::string& name) {
       return Hex4(value) + (name.empty() ? "" : " (" + name + ")");
     };
