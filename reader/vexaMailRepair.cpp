@@ -110,6 +110,16 @@ bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::ve
     while (end < bytes.size() && IsBlankChar(bytes[end])) ++end;
     const bool soft = end == bytes.size() || bytes[end] == '\n' || (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n');
     if (!soft && !(i + 2 < bytes.size() && HexDigit(bytes[i + 1]) >= 0 && HexDigit(bytes[i + 2]) >= 0)) return false;
+    // An encoder escapes only what it must: "=", control characters, bytes
+    // past ASCII, and a blank at the end of a line.
+    if (!soft) {
+      const int value = HexDigit(bytes[i + 1]) * 16 + HexDigit(bytes[i + 2]);
+      const std::size_t after = i + 3;
+      const bool atEnd = after == bytes.size() || bytes[after] == '\r' || bytes[after] == '\n' ||
+                         (bytes[after] == '=' && (after + 1 == bytes.size() || bytes[after + 1] == '\r' || bytes[after + 1] == '\n'));
+      const bool blank = value == ' ' || value == '\t';
+      if (!(value == '=' || value >= 0x80 || (value < 0x20 && !blank) || value == 0x7F || (blank && atEnd))) return false;
+    }
     escaped = escaped || !soft;
     softBreak = softBreak || soft;
     shortSoftBreak = shortSoftBreak || (soft && column + 3 <= kMailColumns);
