@@ -13,6 +13,9 @@ namespace vexaEnvReader {
 namespace {
 
 const std::size_t kMailColumns = 76;
+const std::size_t kNarrowMailColumns = 72;
+// Shorter lines followed by text at the first column are taken as written.
+const std::size_t kShortestWrappedLine = 60;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
@@ -57,15 +60,19 @@ std::size_t FirstWordSize(std::string_view line) {
 
 enum class Wrap { kNone, kJoin, kJoinWithBlank, kCut };
 
-// How `next` continues `line` if a mail program wrapped it: a blank kept at
-// the end of the line, or one the wrap took, shown by the next word not
-// fitting; a line of the full width without a blank may have lost one or
-// been cut inside a word, which nobody can tell.
+// How `next` continues `line` if a mail program wrapped it (at 76 columns,
+// or at the 72 some programs use): a blank kept at the end of the line, or
+// one the wrap took, shown by the next word not fitting. A line of the full
+// width without a blank may have lost one or been cut inside a word, and a
+// long line that fits neither width was cut some other way: nobody can tell
+// what it held.
 Wrap WrapOf(std::string_view line, std::string_view next) {
   if (line.size() > kMailColumns || next.empty() || IsBlankChar(next[0])) return Wrap::kNone;
   if (IsBlankChar(line.back())) return Wrap::kJoin;
-  if (line.size() + 1 + FirstWordSize(next) <= kMailColumns) return Wrap::kNone;
-  return line.size() == kMailColumns ? Wrap::kCut : Wrap::kJoinWithBlank;
+  for (const std::size_t width : {kNarrowMailColumns, kMailColumns}) {
+    if (line.size() < width && line.size() + 1 + FirstWordSize(next) > width) return Wrap::kJoinWithBlank;
+  }
+  return line.size() >= kShortestWrappedLine ? Wrap::kCut : Wrap::kNone;
 }
 
 bool IsFlagGroupStart(std::string_view line) {
@@ -177,8 +184,9 @@ RepairedLines RejoinDiagnosticLines(const std::vector<std::string_view>& lines, 
   for (std::size_t i = 0; i < lines.size(); ++i) {
     out.lines.push_back(lines[i]);
     out.origin.push_back(i);
+    // Only a value can have been wrapped: a label alone heads lines of its own.
     const std::size_t column = ValueColumn(lines[i]);
-    if (column == std::string_view::npos) continue;
+    if (column == std::string_view::npos || TrimBlanks(lines[i]).size() <= column) continue;
     std::string* joined = nullptr;
     for (std::string_view last = lines[i]; i + 1 < lines.size(); last = lines[++i]) {
       const std::string_view next = lines[i + 1];

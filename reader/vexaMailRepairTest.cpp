@@ -51,13 +51,13 @@ std::string EachLine(const std::string& text, const std::function<std::string(co
   return out;
 }
 
-// A mail program's wrap: a line past 76 columns broken at its last blank
-// that fits, the blank taken or left at the end of the line.
-std::string Wrapped(const std::string& text, bool keepBlank) {
-  return EachLine(text, [keepBlank](std::string line) {
+// A mail program's wrap: a line past `width` columns broken at its last
+// blank that fits, the blank taken or left at the end of the line.
+std::string Wrapped(const std::string& text, bool keepBlank, std::size_t width = 76) {
+  return EachLine(text, [keepBlank, width](std::string line) {
     std::string out;
-    while (line.size() > 76) {
-      const std::size_t blank = line.rfind(' ', 76);
+    while (line.size() > width) {
+      const std::size_t blank = line.rfind(' ', width);
       out += line.substr(0, keepBlank ? blank + 1 : blank) + "\r\n";
       line = line.substr(blank + 1);
     }
@@ -130,6 +130,7 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
       {"quoted-printable", QuotedPrintable(clean), "quoted-printable", '\n'},
       {"wrapped at 76, blank taken", Wrapped(clean, false), "wrapped lines", '\n'},
       {"wrapped at 76, blank left", Wrapped(clean, true), "wrapped lines", '\n'},
+      {"wrapped at 72", Wrapped(clean, false, 72), "wrapped lines", '\n'},
       {"quoted-printable, LF, tabs and blanks",
        ReplacedAll(ReplacedAll(ReplacedAll(QuotedPrintable(clean), "\t", "  "), "\r\n", "\n"), "}\n", "}  \n"),
        "quoted-printable, line ends changed, tabs turned into spaces", '\n'},
@@ -155,24 +156,30 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
 // its value is named as a problem and not shown as whole.
 TEST(MailRepairTest, UncertainCutsAreProblems) {
   const std::string clean = CleanReport();
-  const auto cutAt76 = [&clean](const std::string& label) {
+  const auto cutAt = [&clean](const std::string& label, std::size_t column) {
     const std::size_t start = clean.find(label);
-    const std::size_t at = clean.rfind('\n', start) + 1 + 76;
+    const std::size_t at = clean.rfind('\n', start) + 1 + column;
     EXPECT_TRUE(clean[at - 1] != ' ' && clean[at] != ' ') << label;
     return clean.substr(0, at) + "\r\n" + clean.substr(at);
   };
-  const std::string message = "a line cut at 76 columns, perhaps by a mail program";
-  const EnvReport device = ReadReport(cutAt76("Device: "));
+  const std::string message = "a line cut, perhaps by a mail program's wrap";
+  const EnvReport device = ReadReport(cutAt("Device: ", 76));
   ASSERT_TRUE(device.problem);
   EXPECT_EQ(std::to_string(LineOf(clean, "Device: ")) + ": " + message,
             std::to_string(device.problem->line) + ": " + device.problem->message);
   EXPECT_FALSE(device.adapterLines[0].Read(kDeviceField));
   const std::string summary = FormatSummary("r", device, Summarize(device, nullptr));
   EXPECT_NE(std::string::npos, summary.find("\nAdapter 1: (not read)\n"));
-  const EnvReport os = ReadReport(cutAt76("Operating System"));
-  ASSERT_TRUE(os.problem);
-  EXPECT_EQ(std::to_string(LineOf(clean, "Operating System")) + ": " + message,
-            std::to_string(os.problem->line) + ": " + os.problem->message);
+  // Cut inside a word at the full width, or where neither width would wrap.
+  const std::pair<const char*, std::string> cuts[] = {
+      {"Operating System", cutAt("Operating System", 76)},
+      {"Processor", Replaced(clean, "1.80GHz (8 CPUs)", "1.80GHz\r\n(8 CPUs)")}};
+  for (const auto& [label, bytes] : cuts) {
+    const EnvReport cut = ReadReport(bytes);
+    ASSERT_TRUE(cut.problem) << label;
+    EXPECT_EQ(std::to_string(LineOf(clean, label)) + ": " + message,
+              std::to_string(cut.problem->line) + ": " + cut.problem->message);
+  }
   // Text of lines that fit the mail width and merely hold an "=", or an
   // escape no encoder writes, is no quoted-printable.
   for (const char* memory : {"= 512MB RAM", "512MB =41 RAM"}) {

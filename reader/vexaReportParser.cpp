@@ -911,7 +911,7 @@ void RenumberLines(EnvReport& report, const std::vector<std::size_t>& sectionOri
 
 void NoteCut(EnvReport& report, std::size_t line) {
   if (!report.problem || report.problem->line > line) {
-    report.problem = Problem{line, "a line cut at 76 columns, perhaps by a mail program"};
+    report.problem = Problem{line, "a line cut, perhaps by a mail program's wrap"};
   }
 }
 
