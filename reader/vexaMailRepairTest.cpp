@@ -18,6 +18,8 @@ namespace {
 
 const char kOs[] = "Windows 10 Pro 64-bit (10.0, Build 19045) (19041.vb_release.191206-1406)";
 const char kProcessor[] = "Intel(R) Core(TM) i7-8550U CPU @ 1.80GHz (8 CPUs), ~2.0GHz";
+// Wrapped at 72 columns, its next word would have fitted in 76.
+const char kPageFile[] = "1437MB used, 22668MB available, 2 GB in the swap files pagefile.sys swapfile.sys";
 const char kDevice[] = "RADEON 9800 PRO Family (Microsoft Corporation - WDDM v1.1) = Bezeichnung past the mail width";
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -36,6 +38,8 @@ std::string CleanReport() {
   std::string report = testing::SampleReport();
   report = Replaced(report, "Windows XP Professional (5.1, Build 2600)", kOs);
   report = Replaced(report, "Pentium 4 (1 CPU), ~2.4GHz", kProcessor);
+  report = Replaced(report, "             Memory: 512MB RAM\r\n",
+                    "             Memory: 512MB RAM\r\n          Page File: " + std::string(kPageFile) + "\r\n");
   return Replaced(report, "Device: RADEON 9800 PRO", std::string("Device: ") + kDevice);
 }
 
@@ -141,7 +145,8 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
     EXPECT_FALSE(read.problem) << read.problem->line << ": " << read.problem->message;
     EXPECT_EQ(c.repairs, RepairText(read.repairs));
     EXPECT_EQ(DeviceInfoOf(c.original ? *c.original : clean), testing::WithCrLf(testing::WrittenDeviceInfo(*read.devices)));
-    for (const auto& [label, value] : {std::pair<const char*, const char*>{"Operating System", kOs}, {"Processor", kProcessor}}) {
+    for (const auto& [label, value] : {std::pair<const char*, const char*>{"Operating System", kOs},
+                                       {"Processor", kProcessor}, {"Page File", kPageFile}}) {
       ASSERT_NE(nullptr, read.FindEntry(label)) << label;
       EXPECT_EQ(value, read.FindEntry(label)->value);
       EXPECT_EQ(LineOf(c.bytes, label, c.end), read.FindEntry(label)->line);
