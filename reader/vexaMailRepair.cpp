@@ -125,7 +125,10 @@ bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::ve
       const bool atEnd = after == bytes.size() || bytes[after] == '\r' || bytes[after] == '\n' ||
                          (bytes[after] == '=' && (after + 1 == bytes.size() || bytes[after + 1] == '\r' || bytes[after + 1] == '\n'));
       const bool blank = value == ' ' || value == '\t';
-      if (!(value == '=' || value >= 0x80 || (value < 0x20 && !blank) || value == 0x7F || (blank && atEnd))) return false;
+      const bool lineEnd = value == '\r' || value == '\n';  // a text's line ends stay line ends
+      if (!(value == '=' || value >= 0x80 || (value < 0x20 && !blank && !lineEnd) || value == 0x7F || (blank && atEnd))) {
+        return false;
+      }
     }
     escaped = escaped || !soft;
     softBreak = softBreak || soft;

@@ -877,13 +877,17 @@ std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& c
 
 namespace {
 
+// The received line a decoded line starts on (its index, from 0).
+std::size_t ReceivedLine(const std::vector<std::size_t>& receivedOrigin, std::size_t index) {
+  if (receivedOrigin.empty()) return index + 1;
+  return (index < receivedOrigin.size() ? receivedOrigin[index] : receivedOrigin.back()) + 1;
+}
+
 // Line numbers of the lines as parsed turned into those of the report as
 // received; the line past the last stands for the end either way.
 void RenumberLines(EnvReport& report, const std::vector<std::size_t>& sectionOrigin,
                    const std::vector<std::size_t>& receivedOrigin, std::size_t receivedCount) {
-  const auto received = [&](std::size_t index) {
-    return receivedOrigin.empty() ? index + 1 : receivedOrigin[index] + 1;
-  };
+  const auto received = [&](std::size_t index) { return ReceivedLine(receivedOrigin, index); };
   const auto map = [&](std::size_t& line) {
     if (line == 0) return;
     line = line - 1 < sectionOrigin.size() ? received(sectionOrigin[line - 1]) : receivedCount + 1;
@@ -989,7 +993,7 @@ EnvReport ReadReport(std::string_view bytes) {
     }
     RenumberLines(report, section.origin, receivedOrigin, receivedCount);
   }
-  for (const std::size_t line : cut) NoteCut(report, receivedOrigin.empty() ? line : receivedOrigin[line - 1] + 1);
+  for (const std::size_t line : cut) NoteCut(report, ReceivedLine(receivedOrigin, line - 1));
   return report;
 }
 
