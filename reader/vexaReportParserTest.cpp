@@ -36,10 +36,12 @@ std::string Problem(const EnvReport& report) {
   return report.problem ? std::to_string(report.problem->line) + ": " + report.problem->message : "";
 }
 
-// Written again, the records give the bytes they were read from.
+// Written again, the records give the bytes they were read from, and nothing
+// was taken for mail damage.
 void ExpectRoundTrip(const std::string& report, const std::string& deviceInfo) {
   const EnvReport read = ReadReport(report);
   EXPECT_EQ("", Problem(read));
+  EXPECT_EQ(0u, read.repairs) << "an undamaged report read as repaired";
   EXPECT_EQ(deviceInfo, WithCrLf(WrittenDeviceInfo(*read.devices)));
 }
 
