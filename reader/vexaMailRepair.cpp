@@ -103,6 +103,7 @@ bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::ve
   // A wrapped line may end in an "=" of the text; an encoder's soft breaks
   // fill the line but for an escape that would not fit.
   bool escaped = false, shortSoftBreak = false, softBreak = false;
+  if (std::memchr(bytes.data(), '=', bytes.size()) == nullptr) return false;
   std::size_t column = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
@@ -233,6 +234,13 @@ RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, 
   bool inFlags = false;
   for (std::size_t i = first; i < lines.size(); ++i) {
     std::string_view line = lines[i];
+    // Most lines are as written: kept without a look at what they might be.
+    if (!line.empty() && !IsBlankChar(line.back()) && line.back() != '{' && line[0] != 'D' &&
+        (!inFlags || line[0] == '\t')) {
+      out.lines.push_back(line);
+      out.origin.push_back(i);
+      continue;
+    }
     if (everyLine && (StartsWith(line, "Device:") || StartsWith(line, "Driver:")) && IsBlankChar(line.back())) {
       line.remove_suffix(1);
     }
