@@ -271,14 +271,12 @@ TEST(ReportSummaryTest, UnreadFieldsAreNotZero) {
             "  WHQL level:       (not read)\n",
             text.substr(adapter, text.find("  Hardware device:", adapter) - adapter));
   const nlohmann::json json = nlohmann::json::parse(ReportToJson("r", report, summary));
-  EXPECT_EQ(nlohmann::json::parse(R"({"description":"RADEON 9800 PRO","driver":"ati2dvag.dll","driverVersion":null,
-      "vendorId":null,"deviceId":null,"subSysId":null,"revision":null,"deviceIdentifier":null,"whqlLevel":null})"),
-            nlohmann::json({{"description", json["adapters"][0]["description"]}, {"driver", json["adapters"][0]["driver"]},
-                            {"driverVersion", json["adapters"][0]["driverVersion"]}, {"vendorId", json["adapters"][0]["vendorId"]},
-                            {"deviceId", json["adapters"][0]["deviceId"]}, {"subSysId", json["adapters"][0]["subSysId"]},
-                            {"revision", json["adapters"][0]["revision"]},
-                            {"deviceIdentifier", json["adapters"][0]["deviceIdentifier"]},
-                            {"whqlLevel", json["adapters"][0]["whqlLevel"]}}));
+  const nlohmann::json& id = json["adapters"][0];
+  EXPECT_EQ("RADEON 9800 PRO", id["description"]);
+  EXPECT_EQ("ati2dvag.dll", id["driver"]);
+  for (const char* key : {"driverVersion", "vendorId", "deviceId", "subSysId", "revision", "deviceIdentifier", "whqlLevel"}) {
+    EXPECT_TRUE(id[key].is_null()) << key;
+  }
   EXPECT_EQ("", json["summary"]["adapters"][0]["vendorName"]);
   const std::string page = ReportToHtml("r", report, summary);
   EXPECT_NE(std::string::npos, page.find("<tr><th>VendorId / DeviceId / SubSysId</th><td>(not read) / (not read) / (not read)</td></tr>"));
