@@ -18,11 +18,14 @@
 
 namespace {
 
+// With the CR LF line ends the tool writes, which read as no mail damage.
 std::string Rewritten(const vexaEnvReader::EnvReport& report) {
   std::ostringstream text;
   text << "--------------------\nDeviceInfo\n--------------------\n\n";
   report.devices->WriteDeviceInfo(text);
-  return text.str();
+  std::string crlf;
+  for (const char c : text.str()) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return crlf;
 }
 
 // Lines without the blank ones at the end, which a mail client may add and
@@ -60,14 +63,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes = vexaFuzz::Text(data, size);
   const vexaEnvReader::EnvReport report = vexaEnvReader::ReadReport(bytes);
   if (report.problem) VEXA_FUZZ_CHECK(report.problem->line >= 1 && report.problem->line <= report.lineCount + 1);
+  for (const vexaEnvReader::AdapterLines& at : report.adapterLines) VEXA_FUZZ_CHECK(at.block >= 1 && at.block <= report.lineCount);
   VEXA_FUZZ_CHECK(report.adapterLines.size() == report.devices->Identifiers().size());
   VEXA_FUZZ_CHECK(report.modeInfoLines.size() == report.devices->ModeInfos().size());
+  // A repaired report's lines are not the section as received.
+  if (report.Whole() && report.repairs == 0) VEXA_FUZZ_CHECK(WrittenAsRead(bytes, report));
   if (report.Whole()) {
-    VEXA_FUZZ_CHECK(WrittenAsRead(bytes, report));
     const std::string once = Rewritten(report);
     const vexaEnvReader::EnvReport again = vexaEnvReader::ReadReport(once);
-    VEXA_FUZZ_CHECK(again.Whole());
-    VEXA_FUZZ_CHECK(Rewritten(again) == once);
+    // Texts whose only "=" are escapes an encoder would write read as
+    // quoted-printable, whoever wrote them; anything else written reads back
+    // whole and undamaged.
+    if ((again.repairs & vexaEnvReader::kQuotedPrintableRepair) == 0) {
+      VEXA_FUZZ_CHECK(again.Whole());
+      VEXA_FUZZ_CHECK(again.repairs == 0);
+      VEXA_FUZZ_CHECK(Rewritten(again) == once);
+    }
   }
   const vexaEnvReader::Summary summary = vexaEnvReader::Summarize(report, nullptr);
   vexaEnvReader::ReportToJson("fuzz", report, summary);

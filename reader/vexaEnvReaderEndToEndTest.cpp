@@ -77,6 +77,15 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
       EXPECT_EQ(c.lines, static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n')));
     }
   }
+  // Every record recovered from mail damage: status 0, and a line that says
+  // the file is not as the tool wrote it.
+  std::string mailed = vexaEnvReader::testing::SampleReport();
+  mailed.erase(std::remove(mailed.begin(), mailed.end(), '\r'), mailed.end());
+  Write("mailed.txt", mailed);
+  std::string out;
+  EXPECT_EQ(0, Run(std::string(VEXA_ENV_READER) + " mailed.txt", out));
+  EXPECT_EQ("vexaEnvReader: mailed.txt: repaired in transit: line ends changed\n", Read("stderr"));
+  EXPECT_NE(std::string::npos, out.find("\nRepaired in transit: line ends changed\n"));
 }
 
 // With --require: the verdict in each view, and a status per worst verdict.
@@ -144,7 +153,7 @@ TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
   const std::string closed = laidOut("false");
   for (const char* shown :
        {"old.txt\nSummary\nReport time\t12/7/2026, 09:15:00\n", "Adapter 1: RADEON 9800 PRO\nDriver\tati2dvag.dll 6.14.10.6400\n",
-        "Max texture\t2048 x 2048\n", "adapter 2: no compressed texture format\n",
+        "Max texture\t2048 x 2048\n", "Figures\tnone (no hardware device)\nNotes\nline 442: adapter 2: the driver has no WHQL level\n",
         "Diagnostic text\nSystem Information\nDeviceInfo\nAdapter 1: RADEON 9800 PRO\nAdapter 2: Basic Display"}) {
     EXPECT_NE(std::string::npos, closed.find(shown)) << shown << "\nin\n" << closed;
   }

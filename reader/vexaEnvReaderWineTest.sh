@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 # The emulator's 77: this machine cannot run programs of this kind.
 sh "$work/emulator" "$program" --version >"$work/probe" 2>&1
 [ $? != 77 ] || { cat "$work/probe"; exit 77; }
-cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
+cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$data/ja-basic-display-envInfo.txt" "$data/laptop-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
 cp "$data/../../release/vexaEnvReader-requirements.toml" "$work/game.toml"
 cd "$work" || exit 1
@@ -44,7 +44,11 @@ check 2 "" --diff host-envInfo.txt
 check 1 "cut.txt" cut.txt
 check 0 "wine-envInfo.txt" wine-envInfo.txt
 diff "$data/wine-summary.txt" out.txt || fail "the summary of the Wine report differs from wine-summary.txt"
-check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true,"problem":null,"diagnostics":[{"line":2,"title":"System Information","lines":[{"line":4,"label":"Time of this report","value":"12/7/2026, 11:48:03"},{"line":5,"label":"Machine name","value":"vm"},{"line":6,"label":"Operating System","value":"Debian GNU/Linux 12 (bookworm) (Linux 6.18.44-fc-v1300)"},{"line":7,"label":"Language","value":"C.UTF-8"},{"line":8,"label":"Processor","value":"AMD EPYC (2 CPUs)"},{"line":9,"label":"Memory","value":"24105MB RAM"}]},{"line":12,"title":"Display Devices","lines":[{"line":14,"text":"none found"}]},{"line":17,"title":"Sound Devices","lines":[{"line":19,"text":"none found"}]}],"deviceInfoLine":22,"adapters":[{"line":25,"description":"Direct3D 8 Display Adapter (POSIX host)",' \
+for name in ja-basic-display laptop; do
+  check 0 "$name-envInfo.txt" "$name-envInfo.txt"
+  diff "$data/$name-summary.txt" out.txt || fail "the summary of $name-envInfo.txt differs from $name-summary.txt"
+done
+check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true,"repaired":[],"problem":null,"diagnostics":[{"line":2,"title":"System Information","lines":[{"line":4,"label":"Time of this report","value":"12/7/2026, 11:48:03"},{"line":5,"label":"Machine name","value":"vm"},{"line":6,"label":"Operating System","value":"Debian GNU/Linux 12 (bookworm) (Linux 6.18.44-fc-v1300)"},{"line":7,"label":"Language","value":"C.UTF-8"},{"line":8,"label":"Processor","value":"AMD EPYC (2 CPUs)"},{"line":9,"label":"Memory","value":"24105MB RAM"}]},{"line":12,"title":"Display Devices","lines":[{"line":14,"text":"none found"}]},{"line":17,"title":"Sound Devices","lines":[{"line":19,"text":"none found"}]}],"deviceInfoLine":22,"adapters":[{"line":25,"description":"Direct3D 8 Display Adapter (POSIX host)",' \
   --json host-envInfo.txt wine-envInfo.txt
 [ "$(wc -l <out.crlf)" = 2 ] || fail "--json of two reports gives $(wc -l <out.crlf) lines"
 check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt

@@ -32,7 +32,8 @@ std::string Hex8(unsigned long value) {
   return text;
 }
 
-Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id) {
+// A field not read compares as not read, not as the zero it was left at.
+Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id, const AdapterLines& at) {
   Facts facts;
   facts.values = {{"Device", IdentifierText(id.Description, sizeof id.Description)},
                   {"Driver", IdentifierText(id.Driver, sizeof id.Driver)},
@@ -43,6 +44,9 @@ Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id) {
                   {"Revision", std::to_string(id.Revision)},
                   {"DeviceIdentifier", GuidText(id.DeviceIdentifier)},
                   {"WHQLLevel", std::to_string(id.WHQLLevel)}};
+  for (std::size_t field = 0; field < facts.values.size(); ++field) {
+    if (!at.Read(static_cast<IdentifierField>(field))) facts.values[field].second = kNotRead;
+  }
   return facts;
 }
 
@@ -152,7 +156,7 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
       continue;
     }
     std::string adapter;
-    Compare(IdentifierFacts(idsA[n]), IdentifierFacts(idsB[n]), "  ", adapter);
+    Compare(IdentifierFacts(idsA[n], a.adapterLines[n]), IdentifierFacts(idsB[n], b.adapterLines[n]), "  ", adapter);
     const auto recordsA = RecordsOf(a, n);
     const auto recordsB = RecordsOf(b, n);
     // The k-th record of a name pairs with the k-th of that name, should a

@@ -61,23 +61,48 @@ std::string Names(const std::vector<D3DFORMAT>& formats) {
 }
 
 void SummaryPart(const Summary& summary, const EnvReport& report, std::string& out) {
-  out += "<h2>Summary</h2>\n<table>\n";
+  out += "<h2>Summary</h2>\n";
+  if (!summary.headline.empty()) out += "<p class=\"problem\">" + Escape(summary.headline) + "</p>\n";
+  out += "<table>\n";
   const auto orMissing = [](const std::string& v) { return v.empty() ? std::string("(not in the report)") : v; };
   out += Row("Report time", orMissing(summary.time)) + Row("Operating system", orMissing(summary.operatingSystem)) +
          Row("Processor", orMissing(summary.processor)) + Row("Memory", orMissing(summary.memory)) +
          Row("DirectX", orMissing(summary.directX)) + "</table>\n";
+  for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
+    const DisplayDevice& device = summary.displayDevices[d];
+    out += "<h3>Display device " + std::to_string(d + 1) + ": " + Escape(device.name) + "</h3>\n<table>\n";
+    const auto optionalRow = [](const char* label, const std::string& value) {
+      return value.empty() ? std::string() : Row(label, value);
+    };
+    out += optionalRow("Manufacturer", device.manufacturer) + optionalRow("Chip type", device.chipType) +
+           optionalRow("Memory", device.displayMemory +
+                                     (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory)) +
+           optionalRow("Current mode", device.currentMode) + optionalRow("Driver version", device.driverVersion) +
+           Row("Direct3D 8", device.adapter ? "adapter " + std::to_string(*device.adapter + 1) : "no adapter") +
+           "</table>\n";
+  }
   for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
     const AdapterSummary& s = summary.adapters[a];
-    char ids[64];
-    std::snprintf(ids, sizeof ids, "0x%04lX / 0x%04lX", s.vendorId, s.deviceId);
+    const auto read = [&s](IdentifierField field, const std::string& value) {
+      return s.Read(field) ? value : std::string(kNotRead);
+    };
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%04lX", s.vendorId);
+    std::string ids = read(kVendorIdField, id) + " / ";
+    std::snprintf(id, sizeof id, "0x%04lX", s.deviceId);
+    ids += read(kDeviceIdField, id);
     std::string names = s.pciNames.vendor;
     if (!s.pciNames.device.empty()) names += " " + s.pciNames.device;
-    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(s.name) + "</h3>\n<table>\n";
-    out += Row("Driver", s.driver + " " + s.version) +
-           Row("Vendor / device", std::string(ids) + (names.empty() ? "" : " (" + names + ")")) +
-           Row("WHQL level", std::to_string(s.whqlLevel)) +
+    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(read(kDeviceField, s.name)) + "</h3>\n<table>\n";
+    const std::string driver = read(kDriverField, s.driver);
+    out += Row("Driver", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version)) +
+           Row("Vendor / device", ids + (names.empty() ? "" : " (" + names + ")")) +
+           Row("WHQL level", read(kWHQLLevelField, std::to_string(s.whqlLevel))) +
            Row("Hardware device", HardwareText(s));
-    if (!s.figuresFrom.empty()) {
+    if (s.figuresFrom.empty()) {
+      out += Row("Figures", s.hardwareFullScreen == false && s.hardwareWindowed == false ? "none (no hardware device)"
+                                                                                         : "(no hardware record read)");
+    } else {
       std::string compressed;
       for (const std::string& f : s.compressedFormats) compressed += (compressed.empty() ? "" : " ") + f;
       out += Row("Figures from", s.figuresFrom) +
@@ -99,6 +124,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     out += "<p class=\"problem\">Read with problems: line " + std::to_string(report.problem->line) + ": " +
            Escape(report.problem->message) + "</p>\n";
   }
+  if (report.repairs != 0) out += "<p class=\"note\">Repaired in transit: " + Escape(RepairText(report.repairs)) + "</p>\n";
 }
 
 void CapsPart(const D3DCAPS8& caps, std::string& out) {
@@ -179,15 +205,25 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
   const auto& infos = report.devices->ModeInfos();
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
-    char text[64];
+    const AdapterLines& at = report.adapterLines[a];
+    const auto read = [&at](IdentifierField field, const std::string& value) {
+      return at.Read(field) ? value : std::string(kNotRead);
+    };
+    const auto hex = [&](IdentifierField field, DWORD value) {
+      char text[16];
+      std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
+      return read(field, text);
+    };
     out += "<details><summary>Adapter " + std::to_string(a + 1) + ": " +
-           Escape(IdentifierText(id.Description, sizeof id.Description)) + "</summary>\n<table>\n";
-    out += Row("Driver", IdentifierText(id.Driver, sizeof id.Driver)) +
-           Row("Version", DriverVersionText(id.DriverVersion));
-    std::snprintf(text, sizeof text, "0x%08lX / 0x%08lX / 0x%08lX", static_cast<unsigned long>(id.VendorId),
-                  static_cast<unsigned long>(id.DeviceId), static_cast<unsigned long>(id.SubSysId));
-    out += Row("VendorId / DeviceId / SubSysId", text) + Row("Revision", std::to_string(id.Revision)) +
-           Row("WHQLLevel", std::to_string(id.WHQLLevel)) + "</table>\n";
+           Escape(read(kDeviceField, IdentifierText(id.Description, sizeof id.Description))) + "</summary>\n<table>\n";
+    out += Row("Driver", read(kDriverField, IdentifierText(id.Driver, sizeof id.Driver))) +
+           Row("Version", read(kVersionField, DriverVersionText(id.DriverVersion)));
+    out += Row("VendorId / DeviceId / SubSysId", hex(kVendorIdField, id.VendorId) + " / " +
+                                                     hex(kDeviceIdField, id.DeviceId) + " / " +
+                                                     hex(kSubSysIdField, id.SubSysId)) +
+           Row("Revision", read(kRevisionField, std::to_string(id.Revision))) +
+           Row("DeviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))) +
+           Row("WHQLLevel", read(kWHQLLevelField, std::to_string(id.WHQLLevel))) + "</table>\n";
     for (std::size_t r = 0; r < infos.size(); ++r) {
       if (infos[r].Adapter() == a) RecordPart(infos[r], report.modeInfoLines[r], out);
     }

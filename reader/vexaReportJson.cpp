@@ -143,20 +143,23 @@ json Adapters(const EnvReport& report) {
   const auto& infos = report.devices->ModeInfos();
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
+    const AdapterLines& at = report.adapterLines[a];
     json records = json::array();
     for (std::size_t r = 0; r < infos.size(); ++r) {
       if (infos[r].Adapter() == a) records.push_back(ModeInfo(infos[r], report.modeInfoLines[r]));
     }
-    adapters.push_back({{"line", report.adapterLines[a].block},
-                        {"description", IdentifierText(id.Description, sizeof id.Description)},
-                        {"driver", IdentifierText(id.Driver, sizeof id.Driver)},
-                        {"driverVersion", DriverVersionText(id.DriverVersion)},
-                        {"vendorId", id.VendorId},
-                        {"deviceId", id.DeviceId},
-                        {"subSysId", id.SubSysId},
-                        {"revision", id.Revision},
-                        {"deviceIdentifier", GuidText(id.DeviceIdentifier)},
-                        {"whqlLevel", id.WHQLLevel},
+    // A field not read is null, never the zero it was left at.
+    const auto read = [&at](IdentifierField field, json value) { return at.Read(field) ? value : json(nullptr); };
+    adapters.push_back({{"line", at.block},
+                        {"description", read(kDeviceField, IdentifierText(id.Description, sizeof id.Description))},
+                        {"driver", read(kDriverField, IdentifierText(id.Driver, sizeof id.Driver))},
+                        {"driverVersion", read(kVersionField, DriverVersionText(id.DriverVersion))},
+                        {"vendorId", read(kVendorIdField, id.VendorId)},
+                        {"deviceId", read(kDeviceIdField, id.DeviceId)},
+                        {"subSysId", read(kSubSysIdField, id.SubSysId)},
+                        {"revision", read(kRevisionField, id.Revision)},
+                        {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
+                        {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
                         {"modeInfos", std::move(records)}});
   }
   return adapters;
@@ -164,28 +167,45 @@ json Adapters(const EnvReport& report) {
 
 json Known(const std::optional<bool>& value) { return value ? json(*value) : json(nullptr); }
 
+json OrNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
+
 json SummaryJson(const Summary& summary) {
-  json adapters = json::array(), notes = json::array();
+  json adapters = json::array(), notes = json::array(), devices = json::array();
+  for (const DisplayDevice& d : summary.displayDevices) {
+    devices.push_back({{"line", d.line},
+                       {"name", d.name},
+                       {"manufacturer", OrNull(d.manufacturer)},
+                       {"chipType", OrNull(d.chipType)},
+                       {"displayMemory", OrNull(d.displayMemory)},
+                       {"dedicatedMemory", OrNull(d.dedicatedMemory)},
+                       {"currentMode", OrNull(d.currentMode)},
+                       {"driverVersion", OrNull(d.driverVersion)},
+                       {"adapter", d.adapter ? json(*d.adapter + 1) : json(nullptr)}});
+  }
   for (const AdapterSummary& s : summary.adapters) {
+    // Without a hardware device there are no figures: null, not zero.
+    const bool figures = !s.figuresFrom.empty();
+    const auto figure = [figures](json value) { return figures ? value : json(nullptr); };
     adapters.push_back({{"line", s.line},
-                        {"name", s.name},
+                        {"name", s.Read(kDeviceField) ? json(s.name) : json(nullptr)},
                         {"vendorName", s.pciNames.vendor},
                         {"deviceName", s.pciNames.device},
                         {"hardwareFullScreen", Known(s.hardwareFullScreen)},
                         {"hardwareWindowed", Known(s.hardwareWindowed)},
                         {"figuresFrom", s.figuresFrom},
-                        {"maxTextureWidth", s.maxTextureWidth},
-                        {"maxTextureHeight", s.maxTextureHeight},
-                        {"vertexShaderVersion", s.vertexShader},
-                        {"pixelShaderVersion", s.pixelShader},
-                        {"displayModeCount", s.modeCount},
-                        {"largestDisplayMode", s.largestMode},
-                        {"compressedFormats", s.compressedFormats}});
+                        {"maxTextureWidth", figure(s.maxTextureWidth)},
+                        {"maxTextureHeight", figure(s.maxTextureHeight)},
+                        {"vertexShaderVersion", figure(s.vertexShader)},
+                        {"pixelShaderVersion", figure(s.pixelShader)},
+                        {"displayModeCount", figure(s.modeCount)},
+                        {"largestDisplayMode", figure(s.largestMode)},
+                        {"compressedFormats", figure(s.compressedFormats)}});
   }
   for (const Note& note : summary.notes) notes.push_back({{"line", note.line}, {"text", note.text}});
   return {{"time", summary.time},         {"operatingSystem", summary.operatingSystem},
           {"processor", summary.processor}, {"memory", summary.memory},
-          {"directX", summary.directX},   {"adapters", std::move(adapters)},
+          {"directX", summary.directX},   {"headline", OrNull(summary.headline)},
+          {"displayDevices", std::move(devices)}, {"adapters", std::move(adapters)},
           {"notes", std::move(notes)}};
 }
 
@@ -198,6 +218,7 @@ std::string ReportToJson(const std::string& name, const EnvReport& report, const
                        {"encoding", EncodingName(report.encoding)},
                        {"lines", report.lineCount},
                        {"whole", report.Whole()},
+                       {"repaired", MailRepairNames(report.repairs)},
                        {"problem", std::move(problem)},
                        {"diagnostics", Diagnostics(report)},
                        {"deviceInfoLine", report.deviceInfoLine},

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "reader/vexaMailRepair.h"
 #include "reader/internal/vexaReadEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -156,13 +157,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 }
 
 // Lines without their ends: "\n", "\r\n" or "\r\r\n" (a CR LF file saved
-// again in text mode). A last line without an end counts.
+// again in text mode), or "\r" alone in a text without any "\n". A last line
+// without an end counts.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 24 + 1);
+  const char end = std::memchr(text.data(), '\n', text.size()) == nullptr ? '\r' : '\n';
   std::size_t start = 0;
   while (start < text.size()) {
-    const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+    const void* found = std::memchr(text.data() + start, end, text.size() - start);
     const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
                                   : text.size();
     std::string_view line = text.substr(start, end - start);
@@ -214,8 +217,12 @@ bool SplitEntry(std::string_view line, std::string_view& label, std::string_view
   return false;
 }
 
-void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections) {
-  const std::vector<std::string_view> lines = SplitLines(text);
+// `cut` gets the line numbers of values a wrap cut where the rejoin is not certain.
+void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections, unsigned& repairs,
+                     std::vector<std::size_t>& cut) {
+  const internal::RepairedLines repaired = internal::RejoinDiagnosticLines(SplitLines(text), repairs);
+  const std::vector<std::string_view>& lines = repaired.lines;
+  for (const std::size_t at : repaired.cut) cut.push_back(repaired.origin[at] + 1);
   DiagLine* last = nullptr;  // the entry that indented lines continue
   std::size_t valueColumn = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -223,7 +230,7 @@ void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections) 
     if (IsDashLine(line) && i + 2 < lines.size() && !TrimRight(lines[i + 1]).empty() &&
         !IsDashLine(lines[i + 1]) && IsDashLine(lines[i + 2])) {
       DiagSection section;
-      section.line = i + 2;
+      section.line = repaired.origin[i + 1] + 1;
       const std::string_view title = TrimRight(lines[i + 1]);
       section.title = std::string(title.substr(Indent(title)));
       sections.push_back(std::move(section));
@@ -241,7 +248,7 @@ void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections) 
       continue;
     }
     DiagLine entry;
-    entry.line = i + 1;
+    entry.line = repaired.origin[i] + 1;
     std::string_view label, value;
     std::size_t column = 0;
     entry.entry = SplitEntry(line, label, value, column);
@@ -868,46 +875,125 @@ std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& c
   return SplitLines(DecodedText(bytes, converted, encoding));
 }
 
+namespace {
+
+// The received line a decoded line starts on (its index, from 0).
+std::size_t ReceivedLine(const std::vector<std::size_t>& receivedOrigin, std::size_t index) {
+  if (receivedOrigin.empty()) return index + 1;
+  return (index < receivedOrigin.size() ? receivedOrigin[index] : receivedOrigin.back()) + 1;
+}
+
+// Line numbers of the lines as parsed turned into those of the report as
+// received; the line past the last stands for the end either way.
+void RenumberLines(EnvReport& report, const std::vector<std::size_t>& sectionOrigin,
+                   const std::vector<std::size_t>& receivedOrigin, std::size_t receivedCount) {
+  const auto received = [&](std::size_t index) { return ReceivedLine(receivedOrigin, index); };
+  const auto map = [&](std::size_t& line) {
+    if (line == 0) return;
+    line = line - 1 < sectionOrigin.size() ? received(sectionOrigin[line - 1]) : receivedCount + 1;
+  };
+  if (report.problem && !sectionOrigin.empty()) map(report.problem->line);
+  map(report.deviceInfoLine);
+  for (AdapterLines& at : report.adapterLines) {
+    map(at.block);
+    map(at.problem);
+    for (std::size_t& line : at.fields) map(line);
+  }
+  for (ModeInfoLines& at : report.modeInfoLines) {
+    for (std::size_t* line : {&at.header, &at.multiSamples, &at.depthStencils, &at.caps, &at.displayModes, &at.problem}) {
+      map(*line);
+    }
+    for (std::size_t& line : at.formats) map(line);
+    for (std::size_t& line : at.capsFields) map(line);
+  }
+  if (receivedOrigin.empty()) return;
+  for (DiagSection& section : report.diagnostics) {
+    if (section.line != 0) section.line = received(section.line - 1);
+    for (DiagLine& line : section.lines) line.line = received(line.line - 1);
+  }
+}
+
+void NoteCut(EnvReport& report, std::size_t line) {
+  if (!report.problem || report.problem->line > line) {
+    report.problem = Problem{line, "a line cut, perhaps by a mail program's wrap"};
+  }
+}
+
+}  // namespace
+
 EnvReport ReadReport(std::string_view bytes) {
   EnvReport report;
   auto devices = std::make_shared<CReadEnumMode>();
   report.devices = devices;
+  // A body a mail program left encoded is decoded first; its lines map back
+  // to the received ones.
+  std::string unquoted;
+  std::vector<std::size_t> receivedOrigin;
+  std::size_t receivedCount = 0;
+  if (internal::DecodeQuotedPrintable(bytes, unquoted, receivedOrigin)) {
+    report.repairs |= kQuotedPrintableRepair;
+    receivedCount = SplitLines(bytes).size();
+    bytes = unquoted;
+  }
   std::string converted;
   bytes = DecodedText(bytes, converted, report.encoding);
+  if (internal::LineEndsChanged(bytes)) report.repairs |= kLineEndsRepair;
   const bool utf8 = report.encoding != Encoding::kCp932;
   const std::vector<std::string_view> lines = SplitLines(bytes);
-  report.lineCount = lines.size();
+  if (receivedOrigin.empty()) receivedCount = lines.size();
+  report.lineCount = receivedCount;
 
   // The header the tool writes follows the last byte of the diagnostic text
   // directly, so its first dash line may end a line of that text.
   std::size_t title = 1;
   while (title + 1 < lines.size() &&
-         !(lines[title] == "DeviceInfo" && EndsWith(lines[title - 1], kHeaderDashes) &&
-           lines[title + 1] == kHeaderDashes)) {
+         !(TrimRight(lines[title]) == "DeviceInfo" && EndsWith(TrimRight(lines[title - 1]), kHeaderDashes) &&
+           TrimRight(lines[title + 1]) == kHeaderDashes)) {
     ++title;
   }
   const bool found = title + 1 < lines.size();
   std::string_view diagnostic = bytes;
   if (found) {
+    for (std::size_t i = title - 1; i <= title + 1; ++i) {
+      if (TrimRight(lines[i]).size() != lines[i].size()) report.repairs |= kTrailingBlanksRepair;
+    }
+    const std::string_view dashes = TrimRight(lines[title - 1]);
     const std::size_t headerStart =
-        static_cast<std::size_t>(lines[title - 1].data() - bytes.data()) + lines[title - 1].size() - kHeaderDashes.size();
+        static_cast<std::size_t>(dashes.data() - bytes.data()) + dashes.size() - kHeaderDashes.size();
     diagnostic = bytes.substr(0, headerStart);
   }
+  std::vector<std::size_t> cut;
   if (utf8 || IsAscii(diagnostic)) {
-    ReadDiagnostics(diagnostic, report.diagnostics);
+    ReadDiagnostics(diagnostic, report.diagnostics, report.repairs, cut);
   } else {
-    ReadDiagnostics(platform::Cp932ToUtf8(diagnostic), report.diagnostics);
+    ReadDiagnostics(platform::Cp932ToUtf8(diagnostic), report.diagnostics, report.repairs, cut);
   }
   if (!found) {
-    report.problem = Problem{lines.size() + 1, "the report has no \"DeviceInfo\" section"};
-    return report;
+    report.problem = Problem{receivedCount + 1, "the report has no \"DeviceInfo\" section"};
+    RenumberLines(report, {}, receivedOrigin, receivedCount);
+  } else {
+    report.deviceInfoLine = title + 1;
+    const internal::RepairedLines section = internal::RepairDeviceInfoLines(lines, title + 2, report.repairs);
+    if (title + 2 >= section.lines.size() || !section.lines[title + 2].empty()) {
+      report.problem = Problem{title + 3, "expected the empty line after the \"DeviceInfo\" header"};
+    } else {
+      CDeviceInfoParser(section.lines, title + 3, utf8, report, *devices).Parse();
+    }
+    // A text a wrap cut is not the driver's: it counts as not read.
+    for (const std::size_t at : section.cut) {
+      for (AdapterLines& adapter : report.adapterLines) {
+        for (const IdentifierField field : {kDeviceField, kDriverField}) {
+          if (adapter.fields[field] == at + 1) adapter.broken |= 1u << field;
+        }
+        if (adapter.fields[kDeviceField] == at + 1 || adapter.fields[kDriverField] == at + 1) {
+          if (adapter.problem == 0 || adapter.problem > at + 1) adapter.problem = at + 1;
+        }
+      }
+      NoteCut(report, at + 1);
+    }
+    RenumberLines(report, section.origin, receivedOrigin, receivedCount);
   }
-  report.deviceInfoLine = title + 1;
-  if (title + 2 >= lines.size() || !lines[title + 2].empty()) {
-    report.problem = Problem{title + 3, "expected the empty line after the \"DeviceInfo\" header"};
-    return report;
-  }
-  CDeviceInfoParser(lines, title + 3, utf8, report, *devices).Parse();
+  for (const std::size_t line : cut) NoteCut(report, ReceivedLine(receivedOrigin, line - 1));
   return report;
 }
 

@@ -97,14 +97,18 @@ struct EnvReport {
   std::vector<AdapterLines> adapterLines;    // one per identifier
   std::vector<ModeInfoLines> modeInfoLines;  // one per mode-info record
   std::optional<Problem> problem;            // the first one
+  unsigned repairs = 0;                      // MailRepair bits: mail damage undone
 
+  // Every record was read; the report may still have been repaired.
   bool Whole() const { return !problem; }
   // The first entry with this label in any section; null when there is none.
   const DiagLine* FindEntry(std::string_view label) const;
 };
 
 // Reads a report's bytes: code page 932, UTF-8 (with or without a
-// byte-order mark) or UTF-16 with its mark; CR LF, CR CR LF or LF line ends.
+// byte-order mark) or UTF-16 with its mark; CR LF, CR CR LF, LF or CR line
+// ends; mail damage repaired where that is certain. Line numbers count in
+// the report as received.
 EnvReport ReadReport(std::string_view bytes);
 
 // The report's lines as they are read, without their ends: UTF-16 turned

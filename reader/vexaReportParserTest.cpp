@@ -36,10 +36,12 @@ std::string Problem(const EnvReport& report) {
   return report.problem ? std::to_string(report.problem->line) + ": " + report.problem->message : "";
 }
 
-// Written again, the records give the bytes they were read from.
+// Written again, the records give the bytes they were read from, and nothing
+// was taken for mail damage.
 void ExpectRoundTrip(const std::string& report, const std::string& deviceInfo) {
   const EnvReport read = ReadReport(report);
   EXPECT_EQ("", Problem(read));
+  EXPECT_EQ(0u, read.repairs) << "an undamaged report read as repaired";
   EXPECT_EQ(deviceInfo, WithCrLf(WrittenDeviceInfo(*read.devices)));
 }
 
@@ -282,11 +284,11 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       {"truncated", good.substr(0, good.find("< DisplayMode Info >")), lineOf("< DisplayMode Info >"),
        "the report ends early: expected \"< DisplayMode Info >\"", 1, 0, 2048},
       {"text after the end", good + "\r\n\r\nP.S. hello\r\n",
-       static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 1,
-       "an empty line where a block should begin", 4, modes, 2048},
+       static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 3,
+       "expected \"< Device Info >\"", 4, modes, 2048},
       // A line that belongs to no field of the capability record costs that
       // field only: the record is read on from the next field's label.
-      {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "        D3DCAPS2_FULLSCREENGAMMA"),
+      {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "D3DCAPS2_FULLSCREENGAMMA"),
        lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "expected \"}\"", 4, modes, 2048},
       {"a garbled label", replaced("Caps2 {", "Caps2:: {"), lineOf("Caps2 {"), "expected \"Caps2 {\"", 4, modes, 2048},
   };
@@ -302,6 +304,16 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       EXPECT_EQ(c.textureWidth, read.devices->ModeInfos()[0].Caps().MaxTextureWidth);
     }
   }
+  // The block right after a garbled header is read whole, as it was written.
+  const EnvReport garbled = ReadReport(replaced("< CubeTextureFormats >", "< CubeTextureFormatz >"));
+  const EnvReport whole = ReadReport(good);
+  ASSERT_EQ(4u, garbled.modeInfoLines.size());
+  const auto volume = static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kVolumeTextureFormats);
+  EXPECT_TRUE(garbled.modeInfoLines[0].ReadWhole(volume));
+  EXPECT_EQ(whole.modeInfoLines[0].formats[vexaSDK::DX8::kVolumeTextureFormats],
+            garbled.modeInfoLines[0].formats[vexaSDK::DX8::kVolumeTextureFormats]);
+  EXPECT_EQ(whole.devices->ModeInfos()[0].Formats(vexaSDK::DX8::kVolumeTextureFormats),
+            garbled.devices->ModeInfos()[0].Formats(vexaSDK::DX8::kVolumeTextureFormats));
   // Cut anywhere, a report gives a problem inside it or just past its end,
   // and records that can be written again.
   for (std::size_t size = 0; size < good.size(); size += 97) {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "platform/CodePage.h"
+#include "reader/vexaDisplayDevices.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -71,8 +72,14 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
   s.version = DriverVersionText(id.DriverVersion);
   s.vendorId = id.VendorId;
   s.deviceId = id.DeviceId;
-  if (lookUp) s.pciNames = lookUp(id.VendorId, id.DeviceId);
   s.whqlLevel = id.WHQLLevel;
+  for (int field = 0; field < kIdentifierFieldCount; ++field) {
+    if (!at.Read(static_cast<IdentifierField>(field))) s.unread |= 1u << field;
+  }
+  if (lookUp && s.Read(kVendorIdField)) {
+    s.pciNames = lookUp(id.VendorId, id.DeviceId);
+    if (!s.Read(kDeviceIdField)) s.pciNames.device.clear();
+  }
 
   std::vector<Record> records;
   const auto& infos = report.devices->ModeInfos();
@@ -83,9 +90,8 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
   s.hardwareFullScreen = ModesKnown(halFull);
   s.hardwareWindowed = ModesKnown(Find(records, D3DDEVTYPE_HAL, true));
   const bool noHardware = s.hardwareFullScreen == false && s.hardwareWindowed == false;
-  const D3DDEVTYPE type = noHardware ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
-  const Record* full = Find(records, type, false);
-  const Record* window = Find(records, type, true);
+  const Record* full = halFull;
+  const Record* window = Find(records, D3DDEVTYPE_HAL, true);
   const Record* primary = HasModes(full) || window == nullptr ? full : window;
   const std::string who = "adapter " + std::to_string(a + 1) + ": ";
   auto note = [&](std::size_t line, const std::string& text) { summary.notes.push_back({line, who + text}); };
@@ -97,8 +103,14 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
     if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem)) problem = record.lines->problem;
   }
   if (problem != 0) note(problem, "not read whole; notes on the parts not read are left out");
-  if (noHardware) note(halFull->lines->header, "no hardware device");
   if (at.Read(kWHQLLevelField) && id.WHQLLevel == 0) note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
+  // The reference rasteriser is software no player runs a game on: nothing
+  // is derived from its records.
+  if (noHardware) {
+    note(halFull->lines->header, "no hardware device");
+    summary.adapters.push_back(s);
+    return;
+  }
   bool wide = false;
   for (const Record& record : records) {
     for (const auto& mode : record.info->DisplayModes()) {
@@ -119,7 +131,7 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
   }
 
   const CModeInfo& info = *primary->info;
-  s.figuresFrom = vexaSDK::DX8::GetDevTypeName(type);
+  s.figuresFrom = vexaSDK::DX8::GetDevTypeName(D3DDEVTYPE_HAL);
   s.maxTextureWidth = info.Caps().MaxTextureWidth;
   s.maxTextureHeight = info.Caps().MaxTextureHeight;
   s.vertexShader = vexaSDK::DX8::FormatShaderVersion(info.Caps().VertexShaderVersion);
@@ -164,12 +176,33 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
 
 std::string OrMissing(const std::string& value) { return value.empty() ? "(not in the report)" : value; }
 
+// The device the game cannot use is named, and the one it runs on.
+void DisplayDeviceNotes(Summary& summary) {
+  for (const DisplayDevice& device : summary.displayDevices) {
+    if (device.adapter) continue;
+    std::string text = "display device \"" + device.name + "\" has no Direct3D 8 adapter";
+    if (!summary.adapters.empty() && summary.adapters[0].Read(kDeviceField)) {
+      text += ": the game runs on \"" + summary.adapters[0].name + "\"";
+    }
+    summary.notes.push_back({device.line, text});
+  }
+}
+
 }  // namespace
+
+const char kNoHardwareHeadline[] = "no hardware Direct3D device: the display driver is missing or not working";
+const char kNotRead[] = "(not read)";
 
 std::string IdentifierText(const char* field, std::size_t capacity) {
   const void* end = std::memchr(field, '\0', capacity);
   const std::size_t size = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : capacity;
   return platform::Cp932ToUtf8(std::string_view(field, size));
+}
+
+std::string RepairText(unsigned repairs) {
+  std::string text;
+  for (const std::string& name : MailRepairNames(repairs)) text += (text.empty() ? "" : ", ") + name;
+  return text;
 }
 
 std::string HardwareText(const AdapterSummary& adapter) {
@@ -221,6 +254,15 @@ Summary Summarize(const EnvReport& report, const PciLookup& lookUp) {
   summary.memory = Value(report, "Memory");
   summary.directX = Value(report, "DirectX Version");
   for (std::size_t a = 0; a < report.devices->Identifiers().size(); ++a) Summarize(report, a, lookUp, summary);
+  summary.displayDevices = ReadDisplayDevices(report, summary.adapters);
+  DisplayDeviceNotes(summary);
+  // Said only where the report shows it: a section read whole without any
+  // adapter, or adapters whose hardware records were read and are empty.
+  bool noHardware = report.deviceInfoLine != 0 && (report.Whole() || !summary.adapters.empty());
+  for (const AdapterSummary& s : summary.adapters) {
+    noHardware = noHardware && s.hardwareFullScreen == false && s.hardwareWindowed == false;
+  }
+  if (noHardware) summary.headline = kNoHardwareHeadline;
   std::stable_sort(summary.notes.begin(), summary.notes.end(),
                    [](const Note& x, const Note& y) { return x.line < y.line; });
   return summary;
@@ -228,6 +270,7 @@ Summary Summarize(const EnvReport& report, const PciLookup& lookUp) {
 
 std::string FormatSummary(const std::string& name, const EnvReport& report, const Summary& summary) {
   std::string out = name + "\n";
+  if (!summary.headline.empty()) out += "  " + summary.headline + "\n";
   const auto row = [&out](const char* label, const std::string& value) {
     out += "  ";
     out += label;
@@ -239,23 +282,42 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
   row("Processor:", OrMissing(summary.processor));
   row("Memory:", OrMissing(summary.memory));
   row("DirectX:", OrMissing(summary.directX));
+  for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
+    const DisplayDevice& device = summary.displayDevices[d];
+    out += "\nDisplay device " + std::to_string(d + 1) + ": " + device.name + "\n";
+    const auto optionalRow = [&row](const char* label, const std::string& value) {
+      if (!value.empty()) row(label, value);
+    };
+    optionalRow("Manufacturer:", device.manufacturer);
+    optionalRow("Chip type:", device.chipType);
+    optionalRow("Memory:", device.displayMemory +
+                               (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory));
+    optionalRow("Current mode:", device.currentMode);
+    optionalRow("Driver version:", device.driverVersion);
+    row("Direct3D 8:", device.adapter ? "adapter " + std::to_string(*device.adapter + 1) : "no adapter");
+  }
   if (summary.adapters.empty()) out += "\nNo adapter in the report.\n";
   for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
     const AdapterSummary& s = summary.adapters[a];
-    out += "\nAdapter " + std::to_string(a + 1) + ": " + s.name + "\n";
-    row("Driver:", s.driver + " " + s.version);
+    const auto read = [&s](IdentifierField field, const std::string& value) {
+      return s.Read(field) ? value : std::string(kNotRead);
+    };
+    out += "\nAdapter " + std::to_string(a + 1) + ": " + read(kDeviceField, s.name) + "\n";
+    const std::string driver = read(kDriverField, s.driver);
+    row("Driver:", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version));
     const auto id = [](unsigned long value, const std::string& name) {
       return Hex4(value) + (name.empty() ? "" : " (" + name + ")");
     };
-    row("Vendor:", id(s.vendorId, s.pciNames.vendor));
-    row("Device:", id(s.deviceId, s.pciNames.device));
-    row("WHQL level:", std::to_string(s.whqlLevel));
+    row("Vendor:", read(kVendorIdField, id(s.vendorId, s.pciNames.vendor)));
+    row("Device:", read(kDeviceIdField, id(s.deviceId, s.pciNames.device)));
+    row("WHQL level:", read(kWHQLLevelField, std::to_string(s.whqlLevel)));
     row("Hardware device:", HardwareText(s));
     if (s.figuresFrom.empty()) {
-      row("Figures:", "(no device record in the report)");
+      row("Figures:", s.hardwareFullScreen == false && s.hardwareWindowed == false
+                          ? "none (no hardware device)"
+                          : "(no hardware record read)");
       continue;
     }
-    if (s.figuresFrom != "D3DDEVTYPE_HAL") row("Figures from:", s.figuresFrom + " (the reference rasteriser)");
     row("Max texture:", std::to_string(s.maxTextureWidth) + " x " + std::to_string(s.maxTextureHeight));
     row("Shaders:", "vertex " + s.vertexShader + ", pixel " + s.pixelShader);
     row("Display modes:",
@@ -271,6 +333,7 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
     out += "\nRead with problems: line " + std::to_string(report.problem->line) + ": " + report.problem->message +
            "\n";
   }
+  if (report.repairs != 0) out += "\nRepaired in transit: " + RepairText(report.repairs) + "\n";
   return out;
 }
 

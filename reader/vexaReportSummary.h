@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/PciNames.h"
+#include "reader/vexaMailRepair.h"
 #include "reader/vexaReportParser.h"
 
 namespace vexaEnvReader {
@@ -20,12 +21,16 @@ struct AdapterSummary {
   unsigned long vendorId = 0, deviceId = 0;
   platform::PciNames pciNames;
   unsigned long whqlLevel = 0;
+  // A bit (1 << IdentifierField) per identifier field not read: its value
+  // above is no fact.
+  unsigned unread = 0;
+  bool Read(IdentifierField field) const { return (unread & (1u << field)) == 0; }
   // Whether the hardware records have display modes; none when a record's
   // display-mode block was not read whole.
   std::optional<bool> hardwareFullScreen, hardwareWindowed;
-  // The figures below are the hardware device's, else the reference
-  // rasteriser's; none when the report has neither.
-  std::string figuresFrom;  // "D3DDEVTYPE_HAL", "D3DDEVTYPE_REF" or ""
+  // The figures below are the hardware device's; none without one, as the
+  // reference rasteriser's are no machine's.
+  std::string figuresFrom;  // "D3DDEVTYPE_HAL" or ""
   unsigned long maxTextureWidth = 0, maxTextureHeight = 0;
   std::string vertexShader, pixelShader;
   std::size_t modeCount = 0;  // distinct size, rate and display format
@@ -38,8 +43,19 @@ struct Note {
   std::string text;
 };
 
+// A display device of the diagnostic text's "Display Devices" section; its
+// texts are empty when the report does not give them.
+struct DisplayDevice {
+  std::size_t line = 0;  // its "Card name" entry
+  std::string name, manufacturer, chipType, displayMemory, dedicatedMemory, currentMode, driverVersion;
+  std::optional<std::size_t> adapter;  // index of the Direct3D adapter it is, if any
+};
+
 struct Summary {
   std::string time, operatingSystem, processor, memory, directX;  // empty when not in the report
+  // What the desk must know before anything else; empty when nothing is.
+  std::string headline;
+  std::vector<DisplayDevice> displayDevices;
   std::vector<AdapterSummary> adapters;
   std::vector<Note> notes;
 };
@@ -56,6 +72,12 @@ std::string IdentifierText(const char* field, std::size_t capacity);
 
 // "full screen yes, windowed (not read)".
 std::string HardwareText(const AdapterSummary& adapter);
+
+// "trailing blanks, tabs turned into spaces" of MailRepair bits.
+std::string RepairText(unsigned repairs);
+
+extern const char kNoHardwareHeadline[];
+extern const char kNotRead[];  // "(not read)"
 
 // "D7B71E3E-4062-11CF-634E-A1051BC2DA35", as the report writes a GUID.
 std::string GuidText(const GUID& guid);

@@ -8,6 +8,7 @@
 
 #include "reader/testing/vexaRandomModel.h"
 #include "reader/vexaReportDiff.h"
+#include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
 #include "reader/vexaReportSummary.h"
 
@@ -52,11 +53,7 @@ TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
                 "  Device:           0x0000\n"
                 "  WHQL level:       0\n"
                 "  Hardware device:  full screen no, windowed no\n"
-                "  Figures from:     D3DDEVTYPE_REF (the reference rasteriser)\n"
-                "  Max texture:      0 x 0\n"
-                "  Shaders:          vertex 0.0, pixel 0.0\n"
-                "  Display modes:    1, the largest 800 x 600 (D3DFMT_R5G6B5, 0Hz)\n"
-                "  Compressed:       none\n"
+                "  Figures:          none (no hardware device)\n"
                 "\n"
                 "Notes\n"),
             text.substr(0, notes));
@@ -66,14 +63,10 @@ TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
     const std::size_t at = lines.find(text, from);
     return std::to_string(std::count(lines.begin(), lines.begin() + at, '\n') + 1);
   };
+  // Nothing rests on the reference rasteriser's records, which are no machine's.
   const std::size_t second = lines.find("Device: Basic Display");
-  const std::size_t ref = lines.find("***** D3DDEVTYPE_REF FullScreen", second);
   EXPECT_EQ("  line " + lineOf("WHQLLevel: 0", second) + ": adapter 2: the driver has no WHQL level\n" +
-                "  line " + lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": adapter 2: no hardware device\n" +
-                "  line " + lineOf("< TextureFormats >", ref) + ": adapter 2: no compressed texture format\n" +
-                "  line " + lineOf("VertexShaderVersion", ref) + ": adapter 2: vertex shader version 0.0, below 1.1\n" +
-                "  line " + lineOf("PixelShaderVersion", ref) + ": adapter 2: pixel shader version 0.0, below 1.1\n" +
-                "  line " + lineOf("< DisplayMode Info >", ref) + ": adapter 2: no 32-bit display mode\n",
+                "  line " + lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": adapter 2: no hardware device\n",
             text.substr(notes));
 }
 
@@ -86,7 +79,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 TEST(ReportSummaryTest, NotesRestOnlyOnWhatWasRead) {
   const std::string sample = testing::SampleReport();
   const std::size_t second = sample.find("Device: Basic Display");
-  const std::size_t ref = sample.find("***** D3DDEVTYPE_REF FullScreen", second);
   const auto lineOf = [&sample](const std::string& what, std::size_t from = 0) {
     return "  line " + std::to_string(std::count(sample.begin(), sample.begin() + sample.find(what, from), '\n') + 1);
   };
@@ -102,13 +94,15 @@ TEST(ReportSummaryTest, NotesRestOnlyOnWhatWasRead) {
        "full screen (not read), windowed (not read)", lineOf("< CubeTextureFormats >") + notRead},
       {"unknown display format", Replaced(sample, "Mode: D3DFMT_X8R8G8B8\r\n", "Mode: D3DFMT_X9R9G9B9\r\n"), 1,
        "full screen yes, windowed yes", lineOf("Mode: D3DFMT_X8R8G8B8\r\n") + notRead},
-      {"garbled shader version", Replaced(sample, "VertexShaderVersion: 0.0", "VertexShaderVersion: 0.0.0", ref), 2,
-       "full screen no, windowed no",
+      {"garbled shader version", Replaced(sample, "VertexShaderVersion: 1.1", "VertexShaderVersion: 0.0.0"), 1,
+       "full screen yes, windowed yes", lineOf("VertexShaderVersion") + notRead},
+      // A hardware device's shader version 1.0 is below what games need.
+      {"vertex shader 1.0", Replaced(sample, "VertexShaderVersion: 1.1", "VertexShaderVersion: 1.0"), 1,
+       "full screen yes, windowed yes", lineOf("VertexShaderVersion") + ": vertex shader version 1.0, below 1.1\n"},
+      // Without a hardware device nothing but the identifier gives notes.
+      {"no hardware device", sample, 2, "full screen no, windowed no",
        lineOf("WHQLLevel: 0", second) + ": the driver has no WHQL level\n" +
-           lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": no hardware device\n" +
-           lineOf("< TextureFormats >", ref) + ": no compressed texture format\n" +
-           lineOf("VertexShaderVersion", ref) + notRead + lineOf("< DisplayMode Info >", ref) +
-           ": no 32-bit display mode\n"},
+           lineOf("***** D3DDEVTYPE_HAL FullScreen", second) + ": no hardware device\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -158,7 +152,7 @@ TEST(ReportSummaryTest, JsonHoldsWhatWasRead) {
       "format":"D3DFMT_X8R8G8B8","backBufferFormat":"D3DFMT_A8R8G8B8"})"),
             hal["displayModes"][0]);
   EXPECT_EQ("R350 [Radeon 9800 Pro]", json["summary"]["adapters"][0]["deviceName"]);
-  EXPECT_EQ(6u, json["summary"]["notes"].size());
+  EXPECT_EQ(2u, json["summary"]["notes"].size());
 }
 
 std::size_t RecordsOfFirstAdapter(const EnvReport& report) {
@@ -189,6 +183,12 @@ TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
                 "  D3DDEVTYPE_REF FullScreen\n" + hal + "  D3DDEVTYPE_REF Window\n" + hal,
             DiffReports("old", older, "new", newer));
   EXPECT_EQ("--- a\n+++ b\nNo differences.\n", DiffReports("a", older, "b", older));
+  // An adapter only one side has is gained or lost.
+  const std::string sample = testing::SampleReport();
+  const EnvReport one = ReadReport(sample.substr(0, sample.find("< Device Info >\r\nDevice: Basic Display")));
+  ASSERT_EQ(1u, one.devices->Identifiers().size());
+  EXPECT_EQ("--- one\n+++ two\n+ Adapter 2 (Basic Display)\n", DiffReports("one", one, "two", older));
+  EXPECT_EQ("--- two\n+++ one\n- Adapter 2 (Basic Display)\n", DiffReports("two", older, "one", one));
   // A report with a second set of sections for one adapter: each record pairs
   // with its own kind in the same place.
   std::string twice = testing::SampleReport();
@@ -203,6 +203,125 @@ TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
                              ": a mode-info section past the adapter's four); what it lacks may only be unread\n";
   EXPECT_EQ("--- a\n+++ b\n! a" + unread + "! b" + unread + "No differences.\n",
             DiffReports("a", doubled, "b", doubled));
+}
+
+std::string Load(const std::string& name) {
+  std::string bytes;
+  EXPECT_TRUE(ReadReportFile(std::string(VEXA_READER_TESTDATA "/") + name, bytes)) << name;
+  return bytes;
+}
+
+// Reports of other machines, summed up line for line: a Japanese Windows 10
+// with only its basic display adapter, a laptop with switchable graphics.
+TEST(ReportSummaryTest, SummariesOfOtherMachines) {
+  for (const std::string name : {"ja-basic-display", "laptop"}) {
+    SCOPED_TRACE(name);
+    const EnvReport report = ReadReport(Load(name + "-envInfo.txt"));
+    EXPECT_TRUE(report.Whole());
+    EXPECT_EQ(0u, report.repairs);
+    EXPECT_EQ(Load(name + "-summary.txt"), FormatSummary(name + "-envInfo.txt", report, Summarize(report, nullptr)));
+  }
+}
+
+// "No hardware device" heads the summary only where the report shows it.
+TEST(ReportSummaryTest, NoHardwareDeviceHeadsTheSummary) {
+  const std::string header = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
+  const std::string sample = testing::SampleReport();
+  const std::string basic = Load("ja-basic-display-envInfo.txt");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool headline;
+  } cases[] = {
+      {"basic display adapter only", basic, true},
+      {"no adapter at all", "Memory: 512MB\r\n" + header, true},
+      {"a hardware adapter beside one without", sample, false},
+      {"cut before the section", sample.substr(0, sample.find("DeviceInfo")), false},
+      {"hardware records not read", basic.substr(0, basic.find("< DisplayMode Info >")), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const EnvReport report = ReadReport(c.bytes);
+    const Summary summary = Summarize(report, nullptr);
+    EXPECT_EQ(c.headline ? kNoHardwareHeadline : "", summary.headline);
+    const nlohmann::json json = nlohmann::json::parse(ReportToJson("r", report, summary));
+    EXPECT_EQ(c.headline ? nlohmann::json(std::string(kNoHardwareHeadline)) : nlohmann::json(), json["summary"]["headline"]);
+    EXPECT_EQ(c.headline, ReportToHtml("r", report, summary).find(kNoHardwareHeadline) != std::string::npos);
+  }
+  // No figure of the reference rasteriser stands for the machine's.
+  const EnvReport report = ReadReport(basic);
+  const nlohmann::json adapter = nlohmann::json::parse(ReportToJson("r", report, Summarize(report, nullptr)))["summary"]["adapters"][0];
+  for (const char* key : {"maxTextureWidth", "vertexShaderVersion", "displayModeCount", "compressedFormats"}) {
+    EXPECT_TRUE(adapter[key].is_null()) << key;
+  }
+}
+
+// A field the report did not give is not read, never zero: in the summary,
+// the page, the JSON and the comparison.
+TEST(ReportSummaryTest, UnreadFieldsAreNotZero) {
+  const std::string sample = testing::SampleReport();
+  const EnvReport report = ReadReport(Replaced(sample, "Version: 6.14.10.6400", "Version: 6.14.10"));
+  const Summary summary = Summarize(report, FakeDatabase);
+  const std::string text = FormatSummary("r", report, summary);
+  const std::size_t adapter = text.find("Adapter 1:");
+  EXPECT_EQ("Adapter 1: RADEON 9800 PRO\n"
+            "  Driver:           ati2dvag.dll (not read)\n"
+            "  Vendor:           (not read)\n"
+            "  Device:           (not read)\n"
+            "  WHQL level:       (not read)\n",
+            text.substr(adapter, text.find("  Hardware device:", adapter) - adapter));
+  const nlohmann::json json = nlohmann::json::parse(ReportToJson("r", report, summary));
+  const nlohmann::json& id = json["adapters"][0];
+  EXPECT_EQ("RADEON 9800 PRO", id["description"]);
+  EXPECT_EQ("ati2dvag.dll", id["driver"]);
+  for (const char* key : {"driverVersion", "vendorId", "deviceId", "subSysId", "revision", "deviceIdentifier", "whqlLevel"}) {
+    EXPECT_TRUE(id[key].is_null()) << key;
+  }
+  EXPECT_EQ("", json["summary"]["adapters"][0]["vendorName"]);
+  const std::string page = ReportToHtml("r", report, summary);
+  EXPECT_NE(std::string::npos, page.find("<tr><th>VendorId / DeviceId / SubSysId</th><td>(not read) / (not read) / (not read)</td></tr>"));
+  EXPECT_NE(std::string::npos, page.find("<tr><th>Vendor / device</th><td>(not read) / (not read)</td></tr>"));
+  const std::string diff = DiffReports("a", ReadReport(sample), "b", report);
+  EXPECT_NE(std::string::npos, diff.find("  VendorId: - 0x00001002\n  VendorId: + (not read)\n"));
+}
+
+// Display devices beside the adapters, in one section or two, matched by
+// name or by vendor and device id.
+TEST(ReportSummaryTest, DisplayDevicesBesideTheAdapters) {
+  const std::string sample = testing::SampleReport();
+  const std::string devices =
+      "---------------\r\nDisplay Devices\r\n---------------\r\n"
+      "          Card name: radeon  9800 PRO\r\n"
+      "       Manufacturer: ATI Technologies Inc.\r\n"
+      "\r\n"
+      "          Card name: Second Output\r\n"
+      "          Vendor ID: 0x1002\r\n"
+      "          Device ID: 0x4E48\r\n"
+      "\r\n"
+      "          Card name: AT&T <Graphics>\r\n"
+      "     Display Memory: 64.0 MB\r\n"
+      "\r\n";
+  const std::string bytes = Replaced(sample, "--------------------\r\nDeviceInfo", devices + "--------------------\r\nDeviceInfo");
+  const EnvReport report = ReadReport(bytes);
+  const Summary summary = Summarize(report, nullptr);
+  std::string matched;
+  for (const DisplayDevice& device : summary.displayDevices) {
+    matched += device.name + "=" + (device.adapter ? std::to_string(*device.adapter + 1) : "none") + ";";
+  }
+  EXPECT_EQ("radeon  9800 PRO=1;Second Output=1;AT&T <Graphics>=none;", matched);
+  const std::size_t line = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + bytes.find("Card name: AT&T"), '\n')) + 1;
+  ASSERT_FALSE(summary.notes.empty());
+  EXPECT_EQ(line, summary.notes[0].line);
+  EXPECT_EQ("display device \"AT&T <Graphics>\" has no Direct3D 8 adapter: the game runs on \"RADEON 9800 PRO\"",
+            summary.notes[0].text);
+  // The page escapes what the report says.
+  const std::string page = ReportToHtml("r", report, summary);
+  EXPECT_NE(std::string::npos, page.find("<h3>Display device 3: AT&amp;T &lt;Graphics&gt;</h3>"));
+  EXPECT_EQ(std::string::npos, page.find("AT&T"));
+  const nlohmann::json json = nlohmann::json::parse(ReportToJson("r", report, summary))["summary"]["displayDevices"][2];
+  EXPECT_EQ(nlohmann::json::parse(R"({"line":)" + std::to_string(line) + R"(,"name":"AT&T <Graphics>","manufacturer":null,
+      "chipType":null,"displayMemory":"64.0 MB","dedicatedMemory":null,"currentMode":null,"driverVersion":null,"adapter":null})"),
+            json);
 }
 
 }  // namespace
