@@ -65,7 +65,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
   const auto orMissing = [](const std::string& v) { return v.empty() ? std::string("(not in the report)") : v; };
   out += Row("Report time", orMissing(summary.time)) + Row("Operating system", orMissing(summary.operatingSystem)) +
          Row("Processor", orMissing(summary.processor)) + Row("Memory", orMissing(summary.memory)) +
-         Row("DirectX", orMissing(summary.directX)) + "</table>\n";
+         Row("DirectX", orMissing(summary.directX)) + Row("Encoding", EncodingText(report)) + "</table>\n";
   for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
     const AdapterSummary& s = summary.adapters[a];
     char ids[64];
@@ -177,20 +177,19 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
   out += "<h2>DeviceInfo</h2>\n";
   const auto& ids = report.devices->Identifiers();
   const auto& infos = report.devices->ModeInfos();
+  const auto recordsByAdapter = RecordsByAdapter(report);
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
     char text[64];
     out += "<details><summary>Adapter " + std::to_string(a + 1) + ": " +
-           Escape(IdentifierText(id.Description, sizeof id.Description)) + "</summary>\n<table>\n";
-    out += Row("Driver", IdentifierText(id.Driver, sizeof id.Driver)) +
+           Escape(IdentifierText(report, id.Description, sizeof id.Description)) + "</summary>\n<table>\n";
+    out += Row("Driver", IdentifierText(report, id.Driver, sizeof id.Driver)) +
            Row("Version", DriverVersionText(id.DriverVersion));
     std::snprintf(text, sizeof text, "0x%08lX / 0x%08lX / 0x%08lX", static_cast<unsigned long>(id.VendorId),
                   static_cast<unsigned long>(id.DeviceId), static_cast<unsigned long>(id.SubSysId));
     out += Row("VendorId / DeviceId / SubSysId", text) + Row("Revision", std::to_string(id.Revision)) +
            Row("WHQLLevel", std::to_string(id.WHQLLevel)) + "</table>\n";
-    for (std::size_t r = 0; r < infos.size(); ++r) {
-      if (infos[r].Adapter() == a) RecordPart(infos[r], report.modeInfoLines[r], out);
-    }
+    for (const std::size_t r : recordsByAdapter[a]) RecordPart(infos[r], report.modeInfoLines[r], out);
     out += "</details>\n";
   }
   out += "</body>\n</html>\n";
