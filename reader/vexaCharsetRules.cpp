@@ -24,9 +24,28 @@ bool ValidPairs(std::string_view bytes, Lead lead, Trail trail, bool kana, std::
   return true;
 }
 
+// The sequences of two bytes when the text is well-formed UTF-8 with no
+// longer ones; 0 otherwise.
+std::size_t Utf8Pairs(std::string_view bytes) {
+  std::size_t pairs = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (!High(c)) continue;
+    if (c < 0xC2 || c > 0xDF || i + 1 == bytes.size() || (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) != 0x80) {
+      return 0;
+    }
+    ++pairs;
+    ++i;
+  }
+  return pairs;
+}
+
 }  // namespace
 
 std::string DetectCharset(std::string_view bytes) {
+  // One pair could be two half-width katakana as well; more are Western
+  // letters re-saved.
+  if (Utf8Pairs(bytes) >= 2) return "UTF-8";
   std::size_t high = 0, alone = 0, hiragana = 0, lowTrails = 0, korean = 0, chinese = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);

@@ -106,11 +106,11 @@ bool IsCp932(std::string_view text) {
 
 // Code page 932 text is valid UTF-8 by chance only in pairs of half-width
 // katakana ("\xC3\xBD" is both "ｽ" after "ﾃ" and "ý"), while Japanese in UTF-8
-// takes three bytes a character. So a text that is both counts as UTF-8 only
-// with such a sequence in it.
+// takes three bytes a character. A text that is both, with sequences of two
+// bytes only (Western letters re-saved as UTF-8), is what the detector says.
 bool LooksLikeUtf8(std::string_view text) {
   bool longSequence;
-  return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text));
+  return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text) || DetectCharset(text) == "UTF-8");
 }
 
 void AppendUtf8(std::string& out, unsigned long code) {
