@@ -79,6 +79,43 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
   }
 }
 
+// What the desk is told, on standard error, of files it cannot have read as
+// reports: too large, endless, never written to; and of output that could not
+// be written. "--" makes any name a report's.
+TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
+  Write("--json", vexaEnvReader::testing::SampleReport());
+  const std::string whole = vexaEnvReader::testing::SampleReport();
+  Write("bad\n\x1b]0;x\a.txt", whole.substr(0, whole.size() / 2));
+  std::string out;
+  ASSERT_EQ(0, Run("mkfifo fifo", out));
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* shown;  // a line of standard output
+    const char* error;  // the first line of standard error
+  } cases[] = {
+      {"--max-size 1K old.txt", 1, "", "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/zero", 1, "", "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
+      {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
+      {"old.txt --max-size 13656", 0, "old.txt", ""},
+      {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},
+      {"--json -- --json", 0, "{\"file\":\"--json\",\"encoding\":\"cp932\"", ""},
+      {"-- --diff", 1, "", "vexaEnvReader: cannot read --diff"},
+      {"--encoding cp1252 old.txt", 0, "  Encoding:         cp1252 (given)", ""},
+      {"--encoding klingon old.txt", 2, "", "vexaEnvReader: unknown encoding klingon"},
+      {"bad*", 1, "bad\\n\\x1b]0;x\\x07.txt", "vexaEnvReader: bad\\n\\x1b]0;x\\x07.txt:399: expected \"GuardBandLeft:\""},
+      {"old.txt >/dev/full", 1, "", "vexaEnvReader: cannot write the output: No space left on device"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    // A FIFO nobody writes to must not keep the run waiting.
+    EXPECT_EQ(c.status, Run("{ timeout 20 " VEXA_ENV_READER " " + std::string(c.arguments) + "; }", out));
+    EXPECT_NE(std::string::npos, ("\n" + out).find(std::string("\n") + c.shown)) << out;
+    const std::string error = Read("stderr");
+    EXPECT_EQ(c.error, error.substr(0, error.find('\n')));
+  }
+}
+
 // The page's text as Chromium lays it out: closed blocks show their titles
 // only; opened, the capability flags stand in their set and unset columns.
 TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
