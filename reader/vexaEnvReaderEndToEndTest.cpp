@@ -87,7 +87,7 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
   const std::string whole = vexaEnvReader::testing::SampleReport();
   Write("bad\n\x1b]0;x\a.txt", whole.substr(0, whole.size() / 2));
   std::string out;
-  ASSERT_EQ(0, Run("mkfifo fifo", out));
+  ASSERT_EQ(0, Run("mkfifo fifo zeros && { timeout 30 sh -c 'head -c 200000 /dev/zero >zeros' & }", out));
   struct Case {
     const char* arguments;
     int status;
@@ -96,6 +96,7 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
   } cases[] = {
       {"--max-size 1K old.txt", 1, "", "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
       {"--max-size 100K /dev/zero", 1, "", "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/stdin <zeros", 1, "", "vexaEnvReader: /dev/stdin is larger than 100 KiB (--max-size changes the limit)"},
       {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
       {"old.txt --max-size 13656", 0, "old.txt", ""},
       {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},

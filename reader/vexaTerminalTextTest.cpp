@@ -58,6 +58,9 @@ TEST(TerminalTextTest, SummaryAndComparisonShowNoControlCharacter) {
   EXPECT_NE(std::string::npos, diff.find("+++ a.txt\\nAdapter 9: forged\n"));
   EXPECT_NE(std::string::npos, diff.find("  Device: + RADEON\\x1b[2J\\x1b]0;owned\\x07\\x07\n"));
   EXPECT_NE(std::string::npos, diff.find("  Processor: + P4\\x1b]52;c;cm0gLXJmIH4vKg==\\x07\\rX (1 CPU)"));
+  const std::string back = DiffReports(fileName, hostileReport, "old.txt", cleanReport);
+  EXPECT_NE(std::string::npos, back.find("--- a.txt\\nAdapter 9: forged\n"));
+  EXPECT_NE(std::string::npos, back.find("  Device: - RADEON\\x1b[2J\\x1b]0;owned\\x07\\x07\n"));
 }
 
 }  // namespace
