@@ -1,5 +1,5 @@
-// The charset detector of the host build: the system's detection library,
-// fed the whole report.
+// The charset detector: Debian's detection library (on Windows built from
+// its source, reader/CMakeLists.txt), fed the whole report.
 #include <uchardet/uchardet.h>
 
 #include "reader/vexaReportEncoding.h"

@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
   printf ' "$@"\n'
 } >"$work/emulator"
 fail() { echo "FAIL: $*"; exit 1; }
-cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
+cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$data/de-cp1252-envInfo.txt" "$data/de-utf8-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
 cd "$work" || exit 1
 
@@ -45,4 +45,12 @@ check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true
 check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt
 grep -q '^  Operating System: + Windows' out.txt || fail "--diff names no operating system of the Wine report"
 check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
+# A German Windows' report, and the same re-saved as UTF-8: the same code
+# page detected and the same text as on the host.
+check 0 '{"file":"de-cp1252-envInfo.txt","encoding":"cp1252"' --json de-cp1252-envInfo.txt
+for report in de-cp1252-envInfo.txt de-utf8-envInfo.txt; do
+  check 0 "$report" "$report"
+  grep -qx 'Adapter 1: Intel® HD Graphics 620' out.txt || fail "$report: the adapter's name is garbled ($(grep '^Adapter' out.txt))"
+done
+grep -qx '  Encoding:         utf-8 (detected)' out.txt || fail "de-utf8-envInfo.txt: $(grep Encoding out.txt)"
 echo "PASS"

@@ -51,9 +51,7 @@ unsigned CodePageOfCharset(std::string_view charset);
 unsigned DetectAnsiCodePage(std::string_view bytes);
 
 // The detector's own name for the bytes' charset ("ISO-8859-1",
-// "SHIFT_JIS"...), empty when it cannot tell. Built with the system's
-// detector where the build has it, else with the reader's own rules
-// (reader/CMakeLists.txt).
+// "SHIFT_JIS"...), empty when it cannot tell.
 std::string DetectCharset(std::string_view bytes);
 
 }  // namespace vexaEnvReader
