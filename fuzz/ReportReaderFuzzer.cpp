@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/CodePage.h"
-
 #include "fuzz/FuzzCheck.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
