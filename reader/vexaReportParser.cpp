@@ -705,8 +705,15 @@ class CDeviceInfoParser {
     std::size_t next = 0, named = 0;
     while (!AtEnd() && StartsWith(Peek(), "\t")) {
       const std::string_view name = Peek().substr(1);
-      std::size_t i = 0;
+      // Looked for from the last one on, where the writer's order puts it; a
+      // flag out of order is then looked for from the start.
+      std::size_t i = next;
       while (i < field.count && name != field.table[i].name) ++i;
+      if (i == field.count) {
+        i = 0;
+        while (i < next && name != field.table[i].name) ++i;
+        if (i == next) i = field.count;
+      }
       if (i == field.count) {
         Note(pos_, "unknown " + std::string(field.label) + " flag \"" + std::string(name) + "\"");
       } else if (i < next) {
