@@ -59,7 +59,7 @@ bool ParseSize(const std::string& text, std::size_t& size) {
     const char suffix = text[digits];
     const int shift = suffix == 'K' || suffix == 'k' ? 10 : suffix == 'M' || suffix == 'm' ? 20
                       : suffix == 'G' || suffix == 'g' ? 30 : -1;
-    if (shift < 0) return false;
+    if (shift < 0 || value > (~0ull >> shift)) return false;
     value <<= shift;
   }
   if (value == 0 || value > static_cast<unsigned long long>(static_cast<std::size_t>(-1) / 2)) return false;

@@ -100,6 +100,7 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
       {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
       {"old.txt --max-size 13656", 0, "old.txt", ""},
       {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},
+      {"--max-size 999999999999G old.txt", 2, "", "vexaEnvReader: not a size: 999999999999G"},
       {"--json -- --json", 0, "{\"file\":\"--json\",\"encoding\":\"cp932\"", ""},
       {"-- --diff", 1, "", "vexaEnvReader: cannot read --diff"},
       {"--encoding cp1252 old.txt", 0, "  Encoding:         cp1252 (given)", ""},
