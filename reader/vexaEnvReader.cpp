@@ -83,20 +83,21 @@ struct Options {
 
 // False (with a line on standard error) when the file cannot be read.
 bool Load(const std::string& path, const Options& options, EnvReport& report) {
+  const std::string shown = platform::PathToUtf8(path);
   std::string bytes;
   const platform::ReadResult read = platform::ReadFileLimited(path.c_str(), options.maxSize, bytes);
   if (read == platform::ReadResult::kTooLarge) {
-    Err("vexaEnvReader: " + TerminalText(path) + " is larger than " + SizeText(options.maxSize) +
+    Err("vexaEnvReader: " + TerminalText(shown) + " is larger than " + SizeText(options.maxSize) +
         " (--max-size changes the limit)\n");
     return false;
   }
   if (read != platform::ReadResult::kRead) {
-    Err("vexaEnvReader: cannot read " + TerminalText(path) + "\n");
+    Err("vexaEnvReader: cannot read " + TerminalText(shown) + "\n");
     return false;
   }
   report = ReadReport(bytes, options.encoding ? &*options.encoding : nullptr);
   if (report.problem) {
-    Err("vexaEnvReader: " + TerminalText(path) + ":" + std::to_string(report.problem->line) + ": " +
+    Err("vexaEnvReader: " + TerminalText(shown) + ":" + std::to_string(report.problem->line) + ": " +
         TerminalText(report.problem->message) + "\n");
   }
   return true;
@@ -156,6 +157,7 @@ int Run(int argc, char** argv) {
   std::vector<EnvReport> kept;
   for (std::size_t i = 0; i < options.reports.size(); ++i) {
     const std::string& path = options.reports[i];
+    const std::string shown = platform::PathToUtf8(path);
     EnvReport report;
     if (!Load(path, options, report)) {
       whole = false;
@@ -163,17 +165,19 @@ int Run(int argc, char** argv) {
     }
     whole = whole && report.Whole();
     if (options.mode == "summary") {
-      Out((i > 0 ? "\n" : "") + FormatSummary(path, report, Summarize(report, lookUp)));
+      Out((i > 0 ? "\n" : "") + FormatSummary(shown, report, Summarize(report, lookUp)));
     } else if (options.mode == "json") {
-      WriteReportJson(path, report, Summarize(report, lookUp), Out);
+      WriteReportJson(shown, report, Summarize(report, lookUp), Out);
       Out("\n");
     } else if (options.mode == "html") {
-      Out(ReportToHtml(path, report, Summarize(report, lookUp)));
+      Out(ReportToHtml(shown, report, Summarize(report, lookUp)));
     } else {
       kept.push_back(std::move(report));
     }
   }
-  if (kept.size() == 2) Out(DiffReports(options.reports[0], kept[0], options.reports[1], kept[1]));
+  if (kept.size() == 2) {
+    Out(DiffReports(platform::PathToUtf8(options.reports[0]), kept[0], platform::PathToUtf8(options.reports[1]), kept[1]));
+  }
   if (!platform::FlushStandardOutput()) throw OutputFailed();
   return whole ? 0 : 1;
 }

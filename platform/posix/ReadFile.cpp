@@ -47,6 +47,8 @@ ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& byt
   return result;
 }
 
+std::string PathToUtf8(const std::string& path) { return path; }
+
 bool WriteStandard(bool error, const std::string& utf8) {
   std::FILE* stream = error ? stderr : stdout;
   return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();

@@ -34,6 +34,19 @@ ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& byt
   return result;
 }
 
+std::string PathToUtf8(const std::string& path) {
+  if (path.empty()) return path;
+  const int size = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  if (size <= 0) return path;
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], size);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return path;
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], bytes, nullptr, nullptr);
+  return utf8;
+}
+
 bool WriteStandard(bool error, const std::string& utf8) {
   std::FILE* stream = error ? stderr : stdout;
   const HANDLE handle = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);

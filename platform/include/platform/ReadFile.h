@@ -14,6 +14,10 @@ enum class ReadResult { kRead, kCannotOpen, kTooLarge, kFailed };
 // rather than waiting for a writer; reading stops at `limit` + 1 bytes.
 ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& bytes);
 
+// A path as the program received it, in UTF-8 for showing: on Windows the
+// arguments are in the system's ANSI code page; elsewhere they are UTF-8.
+std::string PathToUtf8(const std::string& path);
+
 // Writes text to standard output or standard error (`error`): as wide
 // characters where the stream is a Windows console, so any code page shows
 // it, else the UTF-8 bytes. False when the write failed.
