@@ -300,6 +300,19 @@ unsigned DetectAnsiCodePage(std::string_view bytes) {
       LooksJapanese(bytes)) {
     return 932;
   }
+  // A few Western letters or signs ("®" alone) leave the detector guessing
+  // among code pages that give them all the same: 1252, by far the most
+  // common, is named then.
+  if (codePage != 0 && codePage != 1252 && TableOf(codePage)->pairs == nullptr) {
+    const CodePageTable& western = *TableOf(1252);
+    const CodePageTable& detected = *TableOf(codePage);
+    bool same = true;
+    for (std::size_t i = 0; i < bytes.size() && same; ++i) {
+      const unsigned char c = static_cast<unsigned char>(bytes[i]);
+      same = c < 0x80 || western.single[c - 0x80] == detected.single[c - 0x80];
+    }
+    if (same) return 1252;
+  }
   return codePage != 0 ? codePage : kDefaultCodePage;
 }
 

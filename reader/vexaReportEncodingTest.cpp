@@ -67,6 +67,17 @@ TEST(ReportEncodingTest, EachLanguageReadsInItsOwnCodePage) {
   }
 }
 
+// An English report whose only letter beyond ASCII is the adapter's "®":
+// any Western code page has it, and 1252 is named.
+TEST(ReportEncodingTest, ALoneSignIsCodePage1252) {
+  std::string report = testing::SampleReport();
+  report.replace(report.find("RADEON 9800 PRO"), 6, "RADEON\xAE");
+  const EnvReport read = ReadReport(report);
+  EXPECT_EQ("cp1252", EncodingName(read.encoding, read.codePage));
+  const std::string shown = u8"RADEON® 9800 PRO";  // outside the macro, whose text is code page 932
+  EXPECT_EQ(shown, IdentifierText(read, read.devices->Identifiers()[0].Description, 32));
+}
+
 TEST(ReportEncodingTest, TheDeskOverridesTheDetection) {
   struct Case {
     const char* file;
