@@ -1,7 +1,8 @@
 // Speed of vexaEnvReader against the writers: reading a report of about 1.3 MB
-// against writing its "DeviceInfo" section with WriteDeviceInfo, and 1,000
+// against writing its "DeviceInfo" section with WriteDeviceInfo, 1,000
 // reports of the usual size (the host's default model, about 1,100 lines)
-// read and turned into JSON Lines.
+// read and turned into JSON Lines, and reports of many adapters read and
+// seen in every view at two sizes, whose times must grow as the sizes do.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -97,5 +98,53 @@ void BM_JsonLines1000(benchmark::State& state) {
   state.counters["jsonBytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_JsonLines1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A report of `adapters` small adapters (four records, three display modes
+// each): 49 blocks an adapter, counting each record's header and its eleven
+// blocks and the identifier block.
+std::string ManyAdapters(int adapters) {
+  CTestEnumMode enumeration;
+  D3DCAPS8 caps = {};
+  caps.DeviceType = D3DDEVTYPE_HAL;
+  caps.MaxTextureWidth = caps.MaxTextureHeight = 2048;
+  caps.VertexShaderVersion = 0xFFFE0101;
+  for (int a = 0; a < adapters; ++a) {
+    D3DADAPTER_IDENTIFIER8 id = {};
+    std::strcpy(id.Description, "RADEON 9800 PRO");
+    std::strcpy(id.Driver, "ati2dvag.dll");
+    id.VendorId = 0x1002;
+    id.DeviceId = 0x4E48;
+    id.WHQLLevel = 1;
+    std::vector<CModeInfo> records;
+    for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+      for (const BOOL windowed : {FALSE, TRUE}) {
+        testing::CTestModeInfo record(static_cast<UINT>(a), type, windowed, id);
+        record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8, {D3DFMT_A8R8G8B8, D3DFMT_DXT1, D3DFMT_DXT5});
+        record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8).Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
+        record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);
+        records.push_back(record);
+      }
+    }
+    enumeration.Adapter(id, records);
+  }
+  return ReportOf(enumeration);
+}
+
+// Reading, the summary and the JSON line of 1,025 and 2,050 adapters (about
+// 50,000 and 100,000 blocks).
+void BM_ManyBlocks(benchmark::State& state) {
+  const std::string report = ManyAdapters(static_cast<int>(state.range(0)));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(report);
+    if (!read.Whole()) state.SkipWithError("the report was not read whole");
+    const vexaEnvReader::Summary summary = vexaEnvReader::Summarize(read, nullptr);
+    bytes = vexaEnvReader::FormatSummary("envInfo.txt", read, summary).size();
+    bytes += vexaEnvReader::ReportToJson("envInfo.txt", read, summary).size();
+  }
+  state.counters["reportBytes"] = static_cast<double>(report.size());
+  state.counters["outputBytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_ManyBlocks)->Arg(1025)->Arg(2050)->Unit(benchmark::kMillisecond);
 
 }  // namespace

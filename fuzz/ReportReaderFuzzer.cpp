@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/CodePage.h"
-
 #include "fuzz/FuzzCheck.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
@@ -43,7 +41,9 @@ bool WrittenAsRead(const std::string& bytes, const vexaEnvReader::EnvReport& rep
   std::ostringstream text;
   report.devices->WriteDeviceInfo(text);
   std::string written = text.str();
-  if (report.encoding != vexaEnvReader::Encoding::kCp932) written = platform::Cp932ToUtf8(written);
+  if (report.encoding != vexaEnvReader::Encoding::kCp932 && report.encoding != vexaEnvReader::Encoding::kAnsi) {
+    written = vexaEnvReader::AnsiToUtf8(report.codePage, written);
+  }
   std::vector<std::string_view> rewritten;
   for (std::size_t start = 0; start < written.size();) {
     std::size_t end = written.find('\n', start);

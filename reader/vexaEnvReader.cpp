@@ -1,32 +1,40 @@
 // vexaEnvReader: the support desk's reader of envInfo.txt. A console program
-// on both platforms; its output is UTF-8 whatever the report's encoding.
+// on both platforms; its output is UTF-8 whatever the report's encoding
+// (wide characters on a Windows console).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/ReadFile.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
 #include "reader/vexaReportParser.h"
 #include "reader/vexaReportSummary.h"
 #include "reader/vexaRequirements.h"
+#include "reader/vexaTerminalText.h"
 
 namespace {
 
 using namespace vexaEnvReader;
 
 const char kUsage[] =
-    "Usage: vexaEnvReader REPORT...          a summary of each report\n"
-    "       vexaEnvReader --json REPORT...   everything read, one JSON line per report\n"
-    "       vexaEnvReader --html REPORT      one self-contained web page\n"
-    "       vexaEnvReader --diff A B         what differs between two reports\n"
-    "       vexaEnvReader --require FILE [--json | --html] REPORT...\n"
+    "Usage: vexaEnvReader [OPTION]... REPORT...          a summary of each report\n"
+    "       vexaEnvReader --json [OPTION]... REPORT...   everything read, one JSON line per report\n"
+    "       vexaEnvReader --html [OPTION]... REPORT      one self-contained web page\n"
+    "       vexaEnvReader --diff [OPTION]... A B         what differs between two reports\n"
+    "       vexaEnvReader --require FILE [--json | --html] [OPTION]... REPORT...\n"
     "                                        each report weighed against a game's\n"
     "                                        requirements file (TOML)\n"
     "       vexaEnvReader --help | --version\n"
+    "Options: --encoding NAME  read the reports in NAME (cp1252, shift_jis, utf-8, utf-16...)\n"
+    "                          rather than the detected encoding\n"
+    "         --max-size N     refuse a report longer than N bytes (suffix K, M or G; 64M)\n"
+    "         --               what follows is a report, even when it begins with '-'\n"
     "Exit status: 0 when every report was read whole, 1 when one was read with\n"
     "problems or could not be read, 2 on a usage error.\n"
     "With --require: 0 when every report meets the minimum, 3 when one is below\n"
@@ -34,111 +42,186 @@ const char kUsage[] =
     "was not read), 1 when a report could not be read at all, 2 on a usage error\n"
     "or a requirements file refused.\n";
 
+// A failed write to standard output ends the run: status 1 and one line on
+// standard error (which may fail too: nothing else is left to say it).
+struct OutputFailed {};
+
+void Out(const std::string& text) {
+  if (!platform::WriteStandard(false, text)) throw OutputFailed();
+}
+
+void Err(const std::string& text) { platform::WriteStandard(true, text); }
+
 int Usage(const std::string& why) {
-  std::cerr << "vexaEnvReader: " << why << "\n" << kUsage;
+  Err("vexaEnvReader: " + TerminalText(why) + "\n" + kUsage);
   return 2;
 }
 
+// "65536", "64K", "64M", "1G" (powers of 1024); false for anything else.
+bool ParseSize(const std::string& text, std::size_t& size) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 12 || text.size() - digits > 1) return false;
+  unsigned long long value = std::stoull(text.substr(0, digits));
+  if (digits < text.size()) {
+    const char suffix = text[digits];
+    const int shift = suffix == 'K' || suffix == 'k' ? 10 : suffix == 'M' || suffix == 'm' ? 20
+                      : suffix == 'G' || suffix == 'g' ? 30 : -1;
+    if (shift < 0 || value > (~0ull >> shift)) return false;
+    value <<= shift;
+  }
+  if (value == 0 || value > static_cast<unsigned long long>(static_cast<std::size_t>(-1) / 2)) return false;
+  size = static_cast<std::size_t>(value);
+  return true;
+}
+
+std::string SizeText(std::size_t size) {
+  for (const auto& [shift, unit] : {std::pair<int, const char*>{30, " GiB"}, {20, " MiB"}, {10, " KiB"}}) {
+    if (size % (std::size_t{1} << shift) == 0) return std::to_string(size >> shift) + unit;
+  }
+  return std::to_string(size) + " bytes";
+}
+
+struct Options {
+  std::string mode = "summary";
+  std::optional<GivenEncoding> encoding;
+  std::size_t maxSize = 64u << 20;
+  std::string requirePath;
+  std::vector<std::string> reports;
+};
+
 // False (with a line on standard error) when the file cannot be read.
-bool Load(const std::string& path, EnvReport& report) {
+bool Load(const std::string& path, const Options& options, EnvReport& report) {
+  const std::string shown = platform::PathToUtf8(path);
   std::string bytes;
-  if (!ReadReportFile(path, bytes)) {
-    std::cerr << "vexaEnvReader: cannot read " << path << "\n";
+  const platform::ReadResult read = platform::ReadFileLimited(path.c_str(), options.maxSize, bytes);
+  if (read == platform::ReadResult::kTooLarge) {
+    Err("vexaEnvReader: " + TerminalText(shown) + " is larger than " + SizeText(options.maxSize) +
+        " (--max-size changes the limit)\n");
     return false;
   }
-  report = ReadReport(bytes);
+  if (read != platform::ReadResult::kRead) {
+    Err("vexaEnvReader: cannot read " + TerminalText(shown) + "\n");
+    return false;
+  }
+  report = ReadReport(bytes, options.encoding ? &*options.encoding : nullptr);
   if (report.problem) {
-    std::cerr << "vexaEnvReader: " << path << ":" << report.problem->line << ": " << report.problem->message << "\n";
+    Err("vexaEnvReader: " + TerminalText(shown) + ":" + std::to_string(report.problem->line) + ": " +
+        TerminalText(report.problem->message) + "\n");
   }
   // Every record was recovered, so the status stays 0; the desk still learns
   // the file is not as the tool wrote it.
   if (report.repairs != 0) {
-    std::cerr << "vexaEnvReader: " << path << ": repaired in transit: " << RepairText(report.repairs) << "\n";
+    Err("vexaEnvReader: " + TerminalText(shown) + ": repaired in transit: " + RepairText(report.repairs) + "\n");
   }
   return true;
 }
 
+// Options may stand anywhere before "--"; one mode at most.
+int ParseArguments(const std::vector<std::string>& args, Options& options) {
+  bool modeGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      options.reports.insert(options.reports.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
+      options.reports.push_back(arg);
+    } else if (arg == "--json" || arg == "--html" || arg == "--diff") {
+      if (modeGiven) return Usage("one of --json, --html and --diff at most");
+      modeGiven = true;
+      options.mode = arg.substr(2);
+    } else if (arg == "--encoding" || arg == "--max-size" || arg == "--require") {
+      if (i + 1 == args.size()) return Usage(arg + " needs a value");
+      const std::string& value = args[++i];
+      GivenEncoding given;
+      if (arg == "--require") {
+        if (!options.requirePath.empty()) return Usage("--require takes one requirements file");
+        options.requirePath = value;
+      } else if (arg == "--encoding") {
+        if (!ParseEncodingName(value, given)) return Usage("unknown encoding " + value);
+        options.encoding = given;
+      } else if (!ParseSize(value, options.maxSize)) {
+        return Usage("not a size: " + value);
+      }
+    } else {
+      return Usage("unknown option " + arg);
+    }
+  }
+  if (options.reports.empty()) return Usage("no report given");
+  if (options.mode == "diff" && options.reports.size() != 2) return Usage("--diff compares two reports");
+  if (options.mode == "html" && options.reports.size() != 1) return Usage("--html takes one report");
+  if (options.mode == "diff" && !options.requirePath.empty()) return Usage("--require does not go with --diff");
+  return 0;
+}
+
 int Run(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::string mode = "summary";
+  const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << kUsage;
+    Out(kUsage);
     return args.size() == 1 ? 0 : 2;
   }
   if (!args.empty() && args[0] == "--version") {
-    std::cout << "vexaEnvReader " VEXA_VERSION "\n";
+    Out("vexaEnvReader " VEXA_VERSION "\n");
     return args.size() == 1 ? 0 : 2;
   }
-  std::string requirePath;
-  for (int option = 0; option < 2 && !args.empty(); ++option) {
-    if (args[0] == "--require") {
-      if (args.size() < 2 || !requirePath.empty()) return Usage("--require takes one requirements file");
-      requirePath = args[1];
-      args.erase(args.begin(), args.begin() + 2);
-    } else if (mode == "summary" && (args[0] == "--json" || args[0] == "--html" || args[0] == "--diff")) {
-      mode = args[0].substr(2);
-      args.erase(args.begin());
-    }
-  }
-  if (!args.empty() && args[0] == "--") args.erase(args.begin());
-  for (const std::string& arg : args) {
-    if (arg.size() > 1 && arg[0] == '-') return Usage("unknown option " + arg);
-  }
-  if (args.empty()) return Usage("no report given");
-  if (mode == "diff" && args.size() != 2) return Usage("--diff compares two reports");
-  if (mode == "html" && args.size() != 1) return Usage("--html takes one report");
-  if (mode == "diff" && !requirePath.empty()) return Usage("--require does not go with --diff");
+  Options options;
+  if (const int usage = ParseArguments(args, options)) return usage;
   Requirements requirements;
-  if (!requirePath.empty()) {
+  if (!options.requirePath.empty()) {
     RequirementsError error;
-    if (!ReadRequirementsFile(requirePath, requirements, error)) {
-      std::cerr << "vexaEnvReader: " << FormatRequirementsError(requirePath, error) << "\n";
+    if (!ReadRequirementsFile(options.requirePath, requirements, error)) {
+      Err("vexaEnvReader: " + TerminalText(FormatRequirementsError(options.requirePath, error)) + "\n");
       return 2;
     }
   }
+  const bool require = !options.requirePath.empty();
   bool unreadable = false, below = false, cannotTell = false;
 
   const PciLookup lookUp = platform::LookUpPciNames;
   bool whole = true;
-  std::vector<EnvReport> reports;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& path = args[i];
+  // Each report goes once it is written out; --diff keeps its two.
+  std::vector<EnvReport> kept;
+  for (std::size_t i = 0; i < options.reports.size(); ++i) {
+    const std::string& path = options.reports[i];
+    const std::string shown = platform::PathToUtf8(path);
     EnvReport report;
-    if (!Load(path, report)) {
+    if (!Load(path, options, report)) {
       whole = false;
       unreadable = true;
       continue;
     }
     whole = whole && report.Whole();
     Evaluation evaluation;
-    if (!requirePath.empty()) {
+    if (require) {
       evaluation = Evaluate(report, requirements);
       below = below || evaluation.verdict == Verdict::kBelowMinimum;
       cannotTell = cannotTell || evaluation.verdict == Verdict::kCannotTell;
     }
-    if (mode == "summary") {
-      if (i > 0) std::cout << "\n";
-      std::cout << FormatSummary(path, report, Summarize(report, lookUp));
-      if (!requirePath.empty()) std::cout << "\n" << FormatEvaluation(requirements, evaluation);
-    } else if (mode == "json") {
-      std::string line = ReportToJson(path, report, Summarize(report, lookUp));
-      if (!requirePath.empty()) {
-        line = AddEvaluationToJson(line, EvaluationToJson(requirePath, requirements, evaluation));
-      }
-      std::cout << line << "\n";
-    } else if (mode == "html") {
-      std::string page = ReportToHtml(path, report, Summarize(report, lookUp));
-      if (!requirePath.empty()) {
-        page = AddEvaluationToHtml(page, EvaluationToHtml(requirePath, requirements, evaluation));
-      }
-      std::cout << page;
+    if (options.mode == "summary") {
+      Out((i > 0 ? "\n" : "") + FormatSummary(shown, report, Summarize(report, lookUp)));
+      if (require) Out("\n" + FormatEvaluation(requirements, evaluation));
+    } else if (options.mode == "json" && require) {
+      const std::string line = ReportToJson(shown, report, Summarize(report, lookUp));
+      Out(AddEvaluationToJson(line, EvaluationToJson(options.requirePath, requirements, evaluation)) + "\n");
+    } else if (options.mode == "json") {
+      WriteReportJson(shown, report, Summarize(report, lookUp), Out);
+      Out("\n");
+    } else if (options.mode == "html") {
+      std::string page = ReportToHtml(shown, report, Summarize(report, lookUp));
+      if (require) page = AddEvaluationToHtml(page, EvaluationToHtml(options.requirePath, requirements, evaluation));
+      Out(page);
+    } else {
+      kept.push_back(std::move(report));
     }
-    reports.push_back(std::move(report));
   }
-  if (mode == "diff" && reports.size() == 2) std::cout << DiffReports(args[0], reports[0], args[1], reports[1]);
-  std::cout.flush();
-  if (!std::cout) return 1;
-  if (!requirePath.empty()) return unreadable ? 1 : below ? 3 : cannotTell ? 4 : 0;
+  if (kept.size() == 2) {
+    Out(DiffReports(platform::PathToUtf8(options.reports[0]), kept[0], platform::PathToUtf8(options.reports[1]),
+                    kept[1]));
+  }
+  if (!platform::FlushStandardOutput()) throw OutputFailed();
+  if (require) return unreadable ? 1 : below ? 3 : cannotTell ? 4 : 0;
   return whole ? 0 : 1;
 }
 
@@ -149,10 +232,14 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
+  } catch (const OutputFailed&) {
+    const int error = errno;
+    Err(std::string("vexaEnvReader: cannot write the output") + (error != 0 ? ": " + std::string(std::strerror(error)) : "") +
+        "\n");
   } catch (const std::exception& failure) {
-    std::cerr << "vexaEnvReader: " << failure.what() << "\n";
+    Err(std::string("vexaEnvReader: ") + failure.what() + "\n");
   } catch (...) {
-    std::cerr << "vexaEnvReader: an unexpected failure\n";
+    Err("vexaEnvReader: an unexpected failure\n");
   }
   return 1;
 }

@@ -114,7 +114,8 @@ TEST_F(EnvReaderTest, RequirementsVerdictsAndStatuses) {
       {"--require below.toml --html old.txt", 3,
        "<h2>Requirements</h2>\n<p>below.toml: <strong>below minimum</strong></p>\n<table>\n"},
       {"--require meets.toml --diff old.txt new.txt", 2, "--require does not go with --diff"},
-      {"--require", 2, "--require takes one requirements file"},
+      {"--require", 2, "--require needs a value"},
+      {"--require a.toml --require b.toml old.txt", 2, "--require takes one requirements file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -122,6 +123,45 @@ TEST_F(EnvReaderTest, RequirementsVerdictsAndStatuses) {
     EXPECT_EQ(c.status, Run(std::string(VEXA_ENV_READER) + " " + c.arguments, out));
     if (out.empty()) out = Read("stderr");
     EXPECT_NE(std::string::npos, out.find(c.shown)) << out;
+  }
+}
+
+// What the desk is told, on standard error, of files it cannot have read as
+// reports: too large, endless, never written to; and of output that could not
+// be written. "--" makes any name a report's.
+TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
+  Write("--json", vexaEnvReader::testing::SampleReport());
+  const std::string whole = vexaEnvReader::testing::SampleReport();
+  Write("bad\n\x1b]0;x\a.txt", whole.substr(0, whole.size() / 2));
+  std::string out;
+  ASSERT_EQ(0, Run("mkfifo fifo zeros && { timeout 30 sh -c 'head -c 200000 /dev/zero >zeros' & }", out));
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* shown;  // a line of standard output
+    const char* error;  // the first line of standard error
+  } cases[] = {
+      {"--max-size 1K old.txt", 1, "", "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/zero", 1, "", "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/stdin <zeros", 1, "", "vexaEnvReader: /dev/stdin is larger than 100 KiB (--max-size changes the limit)"},
+      {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
+      {"old.txt --max-size 13656", 0, "old.txt", ""},
+      {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},
+      {"--max-size 999999999999G old.txt", 2, "", "vexaEnvReader: not a size: 999999999999G"},
+      {"--json -- --json", 0, "{\"file\":\"--json\",\"encoding\":\"cp932\"", ""},
+      {"-- --diff", 1, "", "vexaEnvReader: cannot read --diff"},
+      {"--encoding cp1252 old.txt", 0, "  Encoding:         cp1252 (given)", ""},
+      {"--encoding klingon old.txt", 2, "", "vexaEnvReader: unknown encoding klingon"},
+      {"bad*", 1, "bad\\n\\x1b]0;x\\x07.txt", "vexaEnvReader: bad\\n\\x1b]0;x\\x07.txt:399: expected \"GuardBandLeft:\""},
+      {"old.txt >/dev/full", 1, "", "vexaEnvReader: cannot write the output: No space left on device"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    // A FIFO nobody writes to must not keep the run waiting.
+    EXPECT_EQ(c.status, Run("{ timeout 20 " VEXA_ENV_READER " " + std::string(c.arguments) + "; }", out));
+    EXPECT_NE(std::string::npos, ("\n" + out).find(std::string("\n") + c.shown)) << out;
+    const std::string error = Read("stderr");
+    EXPECT_EQ(c.error, error.substr(0, error.find('\n')));
   }
 }
 

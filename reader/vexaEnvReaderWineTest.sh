@@ -17,7 +17,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 # The emulator's 77: this machine cannot run programs of this kind.
 sh "$work/emulator" "$program" --version >"$work/probe" 2>&1
 [ $? != 77 ] || { cat "$work/probe"; exit 77; }
-cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$data/ja-basic-display-envInfo.txt" "$data/laptop-envInfo.txt" "$work/"
+cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$data/ja-basic-display-envInfo.txt" "$data/laptop-envInfo.txt" \
+  "$data/de-cp1252-envInfo.txt" "$data/de-utf8-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
 cp "$data/../../release/vexaEnvReader-requirements.toml" "$work/game.toml"
 cd "$work" || exit 1
@@ -57,4 +58,12 @@ check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
 check 3 "wine-envInfo.txt" --require game.toml wine-envInfo.txt
 grep -qx '  failed minimum display mode 800 x 600 D3DFMT_R5G6B5: no such mode among 3 (line 550)' out.txt ||
   fail "--require does not name the display mode the Wine report lacks: $(cat out.txt)"
+# A German Windows' report, and the same re-saved as UTF-8: the same code
+# page detected and the same text as on the host.
+check 0 '{"file":"de-cp1252-envInfo.txt","encoding":"cp1252"' --json de-cp1252-envInfo.txt
+for report in de-cp1252-envInfo.txt de-utf8-envInfo.txt; do
+  check 0 "$report" "$report"
+  grep -qx 'Adapter 1: Intel® HD Graphics 620' out.txt || fail "$report: the adapter's name is garbled ($(grep '^Adapter' out.txt))"
+done
+grep -qx '  Encoding:         utf-8 (detected)' out.txt || fail "de-utf8-envInfo.txt: $(grep Encoding out.txt)"
 echo "PASS"

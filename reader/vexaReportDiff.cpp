@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reader/vexaReportSummary.h"
+#include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -19,6 +20,8 @@ using vexaSDK::DX8::GetFormatName;
 using vexaSDK::DX8::internal::CapsFieldKind;
 using vexaSDK::DX8::internal::kCapsFields;
 using vexaSDK::DX8::internal::ReadCapsDword;
+
+// Every text of a report or a file name reaches the terminal escaped.
 
 // A record seen as named values and as sets of items per group.
 struct Facts {
@@ -33,10 +36,10 @@ std::string Hex8(unsigned long value) {
 }
 
 // A field not read compares as not read, not as the zero it was left at.
-Facts IdentifierFacts(const D3DADAPTER_IDENTIFIER8& id, const AdapterLines& at) {
+Facts IdentifierFacts(const EnvReport& report, const D3DADAPTER_IDENTIFIER8& id, const AdapterLines& at) {
   Facts facts;
-  facts.values = {{"Device", IdentifierText(id.Description, sizeof id.Description)},
-                  {"Driver", IdentifierText(id.Driver, sizeof id.Driver)},
+  facts.values = {{"Device", IdentifierText(report, id.Description, sizeof id.Description)},
+                  {"Driver", IdentifierText(report, id.Driver, sizeof id.Driver)},
                   {"Version", DriverVersionText(id.DriverVersion)},
                   {"VendorId", Hex8(id.VendorId)},
                   {"DeviceId", Hex8(id.DeviceId)},
@@ -98,34 +101,54 @@ void Compare(const Facts& a, const Facts& b, const std::string& indent, std::str
   for (const auto& value : a.values) {
     const auto other = valuesB.find(value.first);
     if (other != valuesB.end() && other->second != value.second) {
-      out += indent + value.first + ": - " + value.second + "\n" + indent + value.first + ": + " + other->second +
-             "\n";
+      out += indent + value.first + ": - " + TerminalText(value.second) + "\n" + indent + value.first + ": + " +
+             TerminalText(other->second) + "\n";
     }
   }
   const std::set<std::pair<std::string, std::string>> setA(a.items.begin(), a.items.end());
   const std::set<std::pair<std::string, std::string>> setB(b.items.begin(), b.items.end());
   for (const auto& item : a.items) {
-    if (setB.count(item) == 0) out += indent + item.first + ": - " + item.second + "\n";
+    if (setB.count(item) == 0) out += indent + item.first + ": - " + TerminalText(item.second) + "\n";
   }
   for (const auto& item : b.items) {
-    if (setA.count(item) == 0) out += indent + item.first + ": + " + item.second + "\n";
+    if (setA.count(item) == 0) out += indent + item.first + ": + " + TerminalText(item.second) + "\n";
   }
-}
-
-std::vector<const CModeInfo*> RecordsOf(const EnvReport& report, std::size_t adapter) {
-  std::vector<const CModeInfo*> records;
-  for (const CModeInfo& info : report.devices->ModeInfos()) {
-    if (info.Adapter() == adapter) records.push_back(&info);
-  }
-  return records;
 }
 
 std::string RecordName(const CModeInfo& info) {
   return std::string(vexaSDK::DX8::GetDevTypeName(info.DeviceType())) + (info.Windowed() ? " Window" : " FullScreen");
 }
 
-std::string AdapterName(std::size_t a, const D3DADAPTER_IDENTIFIER8& id) {
-  return "Adapter " + std::to_string(a + 1) + " (" + IdentifierText(id.Description, sizeof id.Description) + ")";
+std::string AdapterName(const EnvReport& report, std::size_t a, const D3DADAPTER_IDENTIFIER8& id) {
+  return "Adapter " + std::to_string(a + 1) + " (" +
+         TerminalText(IdentifierText(report, id.Description, sizeof id.Description)) + ")";
+}
+
+// The records of one adapter, each with how many of the same name stand
+// before it: the k-th record of a name pairs with the k-th of that name in
+// the other report, should a report hold more than one.
+struct NamedRecords {
+  std::vector<const CModeInfo*> records;
+  std::vector<std::size_t> rank;
+  std::map<std::pair<std::string, std::size_t>, const CModeInfo*> byName;
+};
+
+NamedRecords RecordsOf(const EnvReport& report, const std::vector<std::size_t>& indexes) {
+  NamedRecords named;
+  std::map<std::string, std::size_t> seen;
+  for (const std::size_t r : indexes) {
+    const CModeInfo* info = &report.devices->ModeInfos()[r];
+    const std::size_t k = seen[RecordName(*info)]++;
+    named.records.push_back(info);
+    named.rank.push_back(k);
+    named.byName.emplace(std::make_pair(RecordName(*info), k), info);
+  }
+  return named;
+}
+
+const CModeInfo* PairOf(const NamedRecords& from, std::size_t index, const NamedRecords& in) {
+  const auto found = in.byName.find({RecordName(*from.records[index]), from.rank[index]});
+  return found != in.byName.end() ? found->second : nullptr;
 }
 
 }  // namespace
@@ -146,55 +169,46 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
 
   const auto& idsA = a.devices->Identifiers();
   const auto& idsB = b.devices->Identifiers();
+  const auto byAdapterA = RecordsByAdapter(a);
+  const auto byAdapterB = RecordsByAdapter(b);
   for (std::size_t n = 0; n < std::max(idsA.size(), idsB.size()); ++n) {
     if (n >= idsB.size()) {
-      body += "- " + AdapterName(n, idsA[n]) + "\n";
+      body += "- " + AdapterName(a, n, idsA[n]) + "\n";
       continue;
     }
     if (n >= idsA.size()) {
-      body += "+ " + AdapterName(n, idsB[n]) + "\n";
+      body += "+ " + AdapterName(b, n, idsB[n]) + "\n";
       continue;
     }
     std::string adapter;
-    Compare(IdentifierFacts(idsA[n], a.adapterLines[n]), IdentifierFacts(idsB[n], b.adapterLines[n]), "  ", adapter);
-    const auto recordsA = RecordsOf(a, n);
-    const auto recordsB = RecordsOf(b, n);
-    // The k-th record of a name pairs with the k-th of that name, should a
-    // report hold more than one.
-    const auto pairOf = [](const std::vector<const CModeInfo*>& from, std::size_t index,
-                           const std::vector<const CModeInfo*>& in) -> const CModeInfo* {
-      const std::string name = RecordName(*from[index]);
-      std::size_t k = 0;
-      for (std::size_t i = 0; i < index; ++i) k += RecordName(*from[i]) == name;
-      for (const CModeInfo* candidate : in) {
-        if (RecordName(*candidate) == name && k-- == 0) return candidate;
-      }
-      return nullptr;
-    };
-    for (std::size_t r = 0; r < recordsA.size(); ++r) {
-      const CModeInfo* recordB = pairOf(recordsA, r, recordsB);
+    Compare(IdentifierFacts(a, idsA[n], a.adapterLines[n]), IdentifierFacts(b, idsB[n], b.adapterLines[n]), "  ",
+            adapter);
+    const NamedRecords recordsA = RecordsOf(a, byAdapterA[n]);
+    const NamedRecords recordsB = RecordsOf(b, byAdapterB[n]);
+    for (std::size_t r = 0; r < recordsA.records.size(); ++r) {
+      const CModeInfo* recordB = PairOf(recordsA, r, recordsB);
       if (recordB == nullptr) {
-        adapter += "  - " + RecordName(*recordsA[r]) + "\n";
+        adapter += "  - " + RecordName(*recordsA.records[r]) + "\n";
         continue;
       }
       std::string record;
-      Compare(RecordFacts(*recordsA[r]), RecordFacts(*recordB), "    ", record);
-      if (!record.empty()) adapter += "  " + RecordName(*recordsA[r]) + "\n" + record;
+      Compare(RecordFacts(*recordsA.records[r]), RecordFacts(*recordB), "    ", record);
+      if (!record.empty()) adapter += "  " + RecordName(*recordsA.records[r]) + "\n" + record;
     }
-    for (std::size_t r = 0; r < recordsB.size(); ++r) {
-      if (pairOf(recordsB, r, recordsA) == nullptr) adapter += "  + " + RecordName(*recordsB[r]) + "\n";
+    for (std::size_t r = 0; r < recordsB.records.size(); ++r) {
+      if (PairOf(recordsB, r, recordsA) == nullptr) adapter += "  + " + RecordName(*recordsB.records[r]) + "\n";
     }
-    if (!adapter.empty()) body += AdapterName(n, idsA[n]) + "\n" + adapter;
+    if (!adapter.empty()) body += AdapterName(a, n, idsA[n]) + "\n" + adapter;
   }
   // What a broken report could not give would read as lost or changed.
   std::string warnings;
   for (const auto& [name, report] : {std::pair<const std::string&, const EnvReport&>(nameA, a), {nameB, b}}) {
     if (report.problem) {
-      warnings += "! " + name + " was not read whole (line " + std::to_string(report.problem->line) + ": " +
-                  report.problem->message + "); what it lacks may only be unread\n";
+      warnings += "! " + TerminalText(name) + " was not read whole (line " + std::to_string(report.problem->line) +
+                  ": " + TerminalText(report.problem->message) + "); what it lacks may only be unread\n";
     }
   }
-  return "--- " + nameA + "\n+++ " + nameB + "\n" + warnings + (body.empty() ? "No differences.\n" : body);
+  return "--- " + TerminalText(nameA) + "\n+++ " + TerminalText(nameB) + "\n" + warnings + (body.empty() ? "No differences.\n" : body);
 }
 
 }  // namespace vexaEnvReader

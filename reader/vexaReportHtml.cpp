@@ -67,7 +67,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
   const auto orMissing = [](const std::string& v) { return v.empty() ? std::string("(not in the report)") : v; };
   out += Row("Report time", orMissing(summary.time)) + Row("Operating system", orMissing(summary.operatingSystem)) +
          Row("Processor", orMissing(summary.processor)) + Row("Memory", orMissing(summary.memory)) +
-         Row("DirectX", orMissing(summary.directX)) + "</table>\n";
+         Row("DirectX", orMissing(summary.directX)) + Row("Encoding", EncodingText(report)) + "</table>\n";
   for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
     const DisplayDevice& device = summary.displayDevices[d];
     out += "<h3>Display device " + std::to_string(d + 1) + ": " + Escape(device.name) + "</h3>\n<table>\n";
@@ -203,6 +203,7 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
   out += "<h2>DeviceInfo</h2>\n";
   const auto& ids = report.devices->Identifiers();
   const auto& infos = report.devices->ModeInfos();
+  const auto recordsByAdapter = RecordsByAdapter(report);
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
     const AdapterLines& at = report.adapterLines[a];
@@ -215,8 +216,8 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
       return read(field, text);
     };
     out += "<details><summary>Adapter " + std::to_string(a + 1) + ": " +
-           Escape(read(kDeviceField, IdentifierText(id.Description, sizeof id.Description))) + "</summary>\n<table>\n";
-    out += Row("Driver", read(kDriverField, IdentifierText(id.Driver, sizeof id.Driver))) +
+           Escape(read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))) + "</summary>\n<table>\n";
+    out += Row("Driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))) +
            Row("Version", read(kVersionField, DriverVersionText(id.DriverVersion)));
     out += Row("VendorId / DeviceId / SubSysId", hex(kVendorIdField, id.VendorId) + " / " +
                                                      hex(kDeviceIdField, id.DeviceId) + " / " +
@@ -224,9 +225,7 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
            Row("Revision", read(kRevisionField, std::to_string(id.Revision))) +
            Row("DeviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))) +
            Row("WHQLLevel", read(kWHQLLevelField, std::to_string(id.WHQLLevel))) + "</table>\n";
-    for (std::size_t r = 0; r < infos.size(); ++r) {
-      if (infos[r].Adapter() == a) RecordPart(infos[r], report.modeInfoLines[r], out);
-    }
+    for (const std::size_t r : recordsByAdapter[a]) RecordPart(infos[r], report.modeInfoLines[r], out);
     out += "</details>\n";
   }
   out += "</body>\n</html>\n";

@@ -19,20 +19,6 @@ using vexaSDK::DX8::internal::kCapsFields;
 using vexaSDK::DX8::internal::ReadCapsDword;
 using vexaSDK::DX8::internal::ReadCapsFloat;
 
-const char* EncodingName(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::kUtf8:
-      return "utf-8";
-    case Encoding::kUtf8WithBom:
-      return "utf-8-bom";
-    case Encoding::kUtf16:
-      return "utf-16";
-    case Encoding::kCp932:
-      break;
-  }
-  return "cp932";
-}
-
 json Diagnostics(const EnvReport& report) {
   json sections = json::array();
   for (const DiagSection& section : report.diagnostics) {
@@ -137,32 +123,42 @@ json ModeInfo(const vexaSDK::DX8::CModeInfo& info, const ModeInfoLines& at) {
   return record;
 }
 
-json Adapters(const EnvReport& report) {
-  json adapters = json::array();
+// Texts are UTF-8 already; a stray byte must not cost the whole line.
+std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+// The adapters written record by record: a report of many blocks never
+// stands in memory as one tree.
+void WriteAdapters(const EnvReport& report, const JsonSink& write) {
   const auto& ids = report.devices->Identifiers();
   const auto& infos = report.devices->ModeInfos();
+  const auto recordsByAdapter = RecordsByAdapter(report);
+  write("[");
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
     const AdapterLines& at = report.adapterLines[a];
-    json records = json::array();
-    for (std::size_t r = 0; r < infos.size(); ++r) {
-      if (infos[r].Adapter() == a) records.push_back(ModeInfo(infos[r], report.modeInfoLines[r]));
-    }
     // A field not read is null, never the zero it was left at.
     const auto read = [&at](IdentifierField field, json value) { return at.Read(field) ? value : json(nullptr); };
-    adapters.push_back({{"line", at.block},
-                        {"description", read(kDeviceField, IdentifierText(id.Description, sizeof id.Description))},
-                        {"driver", read(kDriverField, IdentifierText(id.Driver, sizeof id.Driver))},
-                        {"driverVersion", read(kVersionField, DriverVersionText(id.DriverVersion))},
-                        {"vendorId", read(kVendorIdField, id.VendorId)},
-                        {"deviceId", read(kDeviceIdField, id.DeviceId)},
-                        {"subSysId", read(kSubSysIdField, id.SubSysId)},
-                        {"revision", read(kRevisionField, id.Revision)},
-                        {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
-                        {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
-                        {"modeInfos", std::move(records)}});
+    json adapter = {{"line", at.block},
+                    {"description", read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))},
+                    {"driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))},
+                    {"driverVersion", read(kVersionField, DriverVersionText(id.DriverVersion))},
+                    {"vendorId", read(kVendorIdField, id.VendorId)},
+                    {"deviceId", read(kDeviceIdField, id.DeviceId)},
+                    {"subSysId", read(kSubSysIdField, id.SubSysId)},
+                    {"revision", read(kRevisionField, id.Revision)},
+                    {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
+                    {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
+                    {"modeInfos", json::array()}};
+    std::string head = Dump(adapter);
+    head.resize(head.size() - 3);  // the empty array and the object's end
+    write((a == 0 ? "" : ",") + head + "[");
+    for (std::size_t k = 0; k < recordsByAdapter[a].size(); ++k) {
+      const std::size_t r = recordsByAdapter[a][k];
+      write((k == 0 ? "" : ",") + Dump(ModeInfo(infos[r], report.modeInfoLines[r])));
+    }
+    write("]}");
   }
-  return adapters;
+  write("]");
 }
 
 json Known(const std::optional<bool>& value) { return value ? json(*value) : json(nullptr); }
@@ -211,21 +207,34 @@ json SummaryJson(const Summary& summary) {
 
 }  // namespace
 
-std::string ReportToJson(const std::string& name, const EnvReport& report, const Summary& summary) {
+void WriteReportJson(const std::string& name, const EnvReport& report, const Summary& summary, const JsonSink& write) {
   json problem = nullptr;
   if (report.problem) problem = {{"line", report.problem->line}, {"message", report.problem->message}};
-  const json object = {{"file", name},
-                       {"encoding", EncodingName(report.encoding)},
-                       {"lines", report.lineCount},
-                       {"whole", report.Whole()},
-                       {"repaired", MailRepairNames(report.repairs)},
-                       {"problem", std::move(problem)},
-                       {"diagnostics", Diagnostics(report)},
-                       {"deviceInfoLine", report.deviceInfoLine},
-                       {"adapters", Adapters(report)},
-                       {"summary", SummaryJson(summary)}};
-  // Texts are UTF-8 already; a stray byte must not cost the whole line.
-  return object.dump(-1, ' ', false, json::error_handler_t::replace);
+  json head = {{"file", name},
+               {"encoding", EncodingName(report.encoding, report.codePage)},
+               {"lines", report.lineCount},
+               {"whole", report.Whole()},
+               {"repaired", MailRepairNames(report.repairs)},
+               {"problem", std::move(problem)},
+               {"diagnostics", Diagnostics(report)},
+               {"deviceInfoLine", report.deviceInfoLine}};
+  std::string text = Dump(head);
+  head = json();
+  text.back() = ',';
+  write(text + "\"adapters\":");
+  WriteAdapters(report, write);
+  const json tail = {{"summary", SummaryJson(summary)},
+                     {"encodingSource", report.encodingGiven ? "given" : "detected"},
+                     {"codePage", report.codePage}};
+  text = Dump(tail);
+  text.front() = ',';
+  write(text);
+}
+
+std::string ReportToJson(const std::string& name, const EnvReport& report, const Summary& summary) {
+  std::string out;
+  WriteReportJson(name, report, summary, [&out](const std::string& text) { out += text; });
+  return out;
 }
 
 }  // namespace vexaEnvReader

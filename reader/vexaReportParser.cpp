@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/CodePage.h"
 #include "reader/vexaMailRepair.h"
 #include "reader/internal/vexaReadEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
@@ -108,11 +107,11 @@ bool IsCp932(std::string_view text) {
 
 // Code page 932 text is valid UTF-8 by chance only in pairs of half-width
 // katakana ("\xC3\xBD" is both "ｽ" after "ﾃ" and "ý"), while Japanese in UTF-8
-// takes three bytes a character. So a text that is both counts as UTF-8 only
-// with such a sequence in it.
+// takes three bytes a character. A text that is both, with sequences of two
+// bytes only (Western letters re-saved as UTF-8), is what the detector says.
 bool LooksLikeUtf8(std::string_view text) {
   bool longSequence;
-  return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text));
+  return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text) || DetectCharset(text) == "UTF-8");
 }
 
 void AppendUtf8(std::string& out, unsigned long code) {
@@ -363,6 +362,10 @@ class CDeviceInfoParser {
                     CReadEnumMode& devices)
       : lines_(lines), pos_(first), utf8_(utf8), report_(report), devices_(devices) {}
 
+  // Whether an identifier text of a Unicode report had a character that the
+  // report's code page lacks.
+  bool Lacking() const { return lacking_; }
+
   void Parse() {
     while (!AtEnd()) {
       if (Peek() == "< Device Info >") {
@@ -472,8 +475,10 @@ class CDeviceInfoParser {
     if (!Labelled(label, value)) return false;
     std::string converted;
     if (utf8_ && !IsAscii(value)) {
-      converted = platform::Utf8ToCp932(value);
-      if (platform::Cp932ToUtf8(converted) != value) Note(pos_ - 1, "a character code page 932 does not have");
+      if (!Utf8ToAnsi(report_.codePage, value, converted)) {
+        lacking_ = true;
+        Note(pos_ - 1, "a character code page " + std::to_string(report_.codePage) + " does not have");
+      }
       value = converted;
     }
     // The writer ends the text at a NUL.
@@ -707,8 +712,15 @@ class CDeviceInfoParser {
     std::size_t next = 0, named = 0;
     while (!AtEnd() && StartsWith(Peek(), "\t")) {
       const std::string_view name = Peek().substr(1);
-      std::size_t i = 0;
+      // Looked for from the last one on, where the writer's order puts it; a
+      // flag out of order is then looked for from the start.
+      std::size_t i = next;
       while (i < field.count && name != field.table[i].name) ++i;
+      if (i == field.count) {
+        i = 0;
+        while (i < next && name != field.table[i].name) ++i;
+        if (i == next) i = field.count;
+      }
       if (i == field.count) {
         Note(pos_, "unknown " + std::string(field.label) + " flag \"" + std::string(name) + "\"");
       } else if (i < next) {
@@ -830,6 +842,7 @@ class CDeviceInfoParser {
   const std::vector<std::string_view>& lines_;
   std::size_t pos_;
   bool utf8_;
+  bool lacking_ = false;
   EnvReport& report_;
   CReadEnumMode& devices_;
   std::size_t adapter_ = kNone;  // the identifier block read last, while its sections follow
@@ -852,30 +865,50 @@ const DiagLine* EnvReport::FindEntry(std::string_view label) const {
 
 namespace {
 
-// The text without its byte-order mark, UTF-16 turned into UTF-8.
-std::string_view DecodedText(std::string_view bytes, std::string& converted, Encoding& encoding) {
-  encoding = Encoding::kCp932;
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-    encoding = Encoding::kUtf8WithBom;
+// The text without its byte-order mark, UTF-16 turned into UTF-8; the ANSI
+// code page of any other text. A text of ASCII alone tells nothing, and
+// reads as it always has.
+std::string_view DecodedText(std::string_view bytes, std::string& converted, const GivenEncoding* given,
+                             EnvReport& report) {
+  report.encoding = Encoding::kCp932;
+  report.codePage = kDefaultCodePage;
+  report.encodingGiven = given != nullptr;
+  const bool utf8Mark = StartsWith(bytes, "\xEF\xBB\xBF");
+  const bool utf16Mark = StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF");
+  if (given != nullptr) {
+    report.encoding = given->encoding;
+    report.codePage = given->codePage;
+    if (given->encoding == Encoding::kUtf16) {
+      const bool bigEndian = utf16Mark ? bytes[0] == '\xFE' : given->bigEndian;
+      converted = Utf16ToUtf8(bytes.substr(utf16Mark ? 2 : 0), bigEndian);
+      return converted;
+    }
+    if (given->encoding == Encoding::kUtf8 && utf8Mark) {
+      report.encoding = Encoding::kUtf8WithBom;
+      bytes.remove_prefix(3);
+    }
+    return bytes;
+  }
+  if (utf8Mark) {
+    report.encoding = Encoding::kUtf8WithBom;
     bytes.remove_prefix(3);
-  } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
-    encoding = Encoding::kUtf16;
+  } else if (utf16Mark) {
+    report.encoding = Encoding::kUtf16;
     converted = Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
     bytes = converted;
-  } else if (!IsAscii(bytes) && LooksLikeUtf8(bytes)) {
-    encoding = Encoding::kUtf8;
+  } else if (!IsAscii(bytes)) {
+    if (LooksLikeUtf8(bytes)) {
+      report.encoding = Encoding::kUtf8;
+    } else {
+      report.codePage = DetectAnsiCodePage(bytes);
+      report.encoding = report.codePage == 932 ? Encoding::kCp932 : Encoding::kAnsi;
+    }
   }
   return bytes;
 }
 
-}  // namespace
+bool IsUnicode(Encoding encoding) { return encoding != Encoding::kCp932 && encoding != Encoding::kAnsi; }
 
-std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& converted) {
-  Encoding encoding;
-  return SplitLines(DecodedText(bytes, converted, encoding));
-}
-
-namespace {
 
 // The received line a decoded line starts on (its index, from 0).
 std::size_t ReceivedLine(const std::vector<std::size_t>& receivedOrigin, std::size_t index) {
@@ -919,26 +952,15 @@ void NoteCut(EnvReport& report, std::size_t line) {
   }
 }
 
-}  // namespace
-
-EnvReport ReadReport(std::string_view bytes) {
-  EnvReport report;
+// One reading of the decoded text with the report's code page for the
+// records; false when a Unicode report's identifier text has a character
+// that code page lacks. Line numbers come out as in the report as received.
+bool ReadText(std::string_view bytes, EnvReport& report, const std::vector<std::size_t>& receivedOrigin,
+              std::size_t receivedCount) {
   auto devices = std::make_shared<CReadEnumMode>();
   report.devices = devices;
-  // A body a mail program left encoded is decoded first; its lines map back
-  // to the received ones.
-  std::string unquoted;
-  std::vector<std::size_t> receivedOrigin;
-  std::size_t receivedCount = 0;
-  if (internal::DecodeQuotedPrintable(bytes, unquoted, receivedOrigin)) {
-    report.repairs |= kQuotedPrintableRepair;
-    receivedCount = SplitLines(bytes).size();
-    bytes = unquoted;
-  }
-  std::string converted;
-  bytes = DecodedText(bytes, converted, report.encoding);
   if (internal::LineEndsChanged(bytes)) report.repairs |= kLineEndsRepair;
-  const bool utf8 = report.encoding != Encoding::kCp932;
+  const bool utf8 = IsUnicode(report.encoding);
   const std::vector<std::string_view> lines = SplitLines(bytes);
   if (receivedOrigin.empty()) receivedCount = lines.size();
   report.lineCount = receivedCount;
@@ -966,8 +988,9 @@ EnvReport ReadReport(std::string_view bytes) {
   if (utf8 || IsAscii(diagnostic)) {
     ReadDiagnostics(diagnostic, report.diagnostics, report.repairs, cut);
   } else {
-    ReadDiagnostics(platform::Cp932ToUtf8(diagnostic), report.diagnostics, report.repairs, cut);
+    ReadDiagnostics(AnsiToUtf8(report.codePage, diagnostic), report.diagnostics, report.repairs, cut);
   }
+  bool lacking = false;
   if (!found) {
     report.problem = Problem{receivedCount + 1, "the report has no \"DeviceInfo\" section"};
     RenumberLines(report, {}, receivedOrigin, receivedCount);
@@ -977,7 +1000,9 @@ EnvReport ReadReport(std::string_view bytes) {
     if (title + 2 >= section.lines.size() || !section.lines[title + 2].empty()) {
       report.problem = Problem{title + 3, "expected the empty line after the \"DeviceInfo\" header"};
     } else {
-      CDeviceInfoParser(section.lines, title + 3, utf8, report, *devices).Parse();
+      CDeviceInfoParser parser(section.lines, title + 3, utf8, report, *devices);
+      parser.Parse();
+      lacking = parser.Lacking();
     }
     // A text a wrap cut is not the driver's: it counts as not read.
     for (const std::size_t at : section.cut) {
@@ -994,7 +1019,61 @@ EnvReport ReadReport(std::string_view bytes) {
     RenumberLines(report, section.origin, receivedOrigin, receivedCount);
   }
   for (const std::size_t line : cut) NoteCut(report, ReceivedLine(receivedOrigin, line - 1));
+  return !lacking;
+}
+
+}  // namespace
+
+std::vector<std::string_view> ReportLines(std::string_view bytes, std::string& converted) {
+  EnvReport report;
+  return SplitLines(DecodedText(bytes, converted, nullptr, report));
+}
+
+EnvReport ReadReport(std::string_view bytes, const GivenEncoding* given) {
+  EnvReport report;
+  // A body a mail program left encoded is decoded first; its lines map back
+  // to the received ones.
+  std::string unquoted;
+  std::vector<std::size_t> receivedOrigin;
+  std::size_t receivedCount = 0;
+  const bool quoted = internal::DecodeQuotedPrintable(bytes, unquoted, receivedOrigin);
+  if (quoted) {
+    receivedCount = SplitLines(bytes).size();
+    bytes = unquoted;
+  }
+  std::string converted;
+  bytes = DecodedText(bytes, converted, given, report);
+  if (quoted) report.repairs |= kQuotedPrintableRepair;
+  if (!IsUnicode(report.encoding)) {
+    ReadText(bytes, report, receivedOrigin, receivedCount);
+    return report;
+  }
+  // A Unicode report does not say which code page its writer's texts were
+  // in: the first that has every character of them, else UTF-8 itself.
+  for (const unsigned codePage : {932u, 1252u, kUtf8CodePage}) {
+    EnvReport attempt;
+    attempt.encoding = report.encoding;
+    attempt.encodingGiven = report.encodingGiven;
+    attempt.codePage = codePage;
+    attempt.repairs = report.repairs;
+    if (ReadText(bytes, attempt, receivedOrigin, receivedCount) || codePage == kUtf8CodePage) return attempt;
+  }
   return report;
+}
+
+std::vector<std::vector<std::size_t>> RecordsByAdapter(const EnvReport& report) {
+  std::vector<std::vector<std::size_t>> records(report.devices->Identifiers().size());
+  const auto& infos = report.devices->ModeInfos();
+  for (std::size_t r = 0; r < infos.size(); ++r) {
+    if (infos[r].Adapter() < records.size()) records[infos[r].Adapter()].push_back(r);
+  }
+  return records;
+}
+
+std::string IdentifierText(const EnvReport& report, const char* field, std::size_t capacity) {
+  const void* end = std::memchr(field, '\0', capacity);
+  const std::size_t size = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : capacity;
+  return AnsiToUtf8(report.codePage, std::string_view(field, size));
 }
 
 bool ModeInfoLines::ReadWhole(ModeInfoBlock block) const {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reader/vexaReportEncoding.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
@@ -84,15 +85,18 @@ struct Problem {
   std::string message;
 };
 
-enum class Encoding { kCp932, kUtf8, kUtf8WithBom, kUtf16 };
-
 struct EnvReport {
   Encoding encoding = Encoding::kCp932;
+  // The ANSI code page the text was read in; for a Unicode report, the one
+  // its identifier texts were turned into for the records (65001 when no
+  // ANSI code page has every character of them).
+  unsigned codePage = kDefaultCodePage;
+  bool encodingGiven = false;  // by the desk, rather than detected
   std::size_t lineCount = 0;
   std::vector<DiagSection> diagnostics;
   std::size_t deviceInfoLine = 0;  // the "DeviceInfo" title; 0 when there is none
-  // The records as the writers took them: identifier texts in code page 932
-  // whatever the file's encoding. Never null.
+  // The records as the writers took them: identifier texts in `codePage`,
+  // as their bytes stand in an ANSI report. Never null.
   std::shared_ptr<const vexaSDK::DX8::CDGEnumMode> devices;
   std::vector<AdapterLines> adapterLines;    // one per identifier
   std::vector<ModeInfoLines> modeInfoLines;  // one per mode-info record
@@ -105,11 +109,19 @@ struct EnvReport {
   const DiagLine* FindEntry(std::string_view label) const;
 };
 
-// Reads a report's bytes: code page 932, UTF-8 (with or without a
-// byte-order mark) or UTF-16 with its mark; CR LF, CR CR LF, LF or CR line
-// ends; mail damage repaired where that is certain. Line numbers count in
-// the report as received.
-EnvReport ReadReport(std::string_view bytes);
+// Reads a report's bytes: an ANSI code page (detected over the whole file),
+// UTF-8 (with or without a byte-order mark) or UTF-16 with its mark; CR LF,
+// CR CR LF, LF or CR line ends; mail damage repaired where that is certain.
+// `given` overrides the detection. Line numbers count in the report as
+// received.
+EnvReport ReadReport(std::string_view bytes, const GivenEncoding* given = nullptr);
+
+// The indexes of each adapter's mode-info records, in report order, found
+// in one pass: views that go adapter by adapter stay linear in the report.
+std::vector<std::vector<std::size_t>> RecordsByAdapter(const EnvReport& report);
+
+// An identifier text of the records (up to its NUL) in UTF-8.
+std::string IdentifierText(const EnvReport& report, const char* field, std::size_t capacity);
 
 // The report's lines as they are read, without their ends: UTF-16 turned
 // into UTF-8 in `converted`, which the lines point into; other texts as they

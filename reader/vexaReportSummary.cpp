@@ -6,8 +6,8 @@
 #include <set>
 #include <tuple>
 
-#include "platform/CodePage.h"
 #include "reader/vexaDisplayDevices.h"
+#include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -62,13 +62,14 @@ std::string Hex4(unsigned long value) {
   return text;
 }
 
-void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, Summary& summary) {
+void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::size_t>& recordsOfAdapter,
+               const PciLookup& lookUp, Summary& summary) {
   const D3DADAPTER_IDENTIFIER8& id = report.devices->Identifiers()[a];
   const AdapterLines& at = report.adapterLines[a];
   AdapterSummary s;
   s.line = at.block;
-  s.name = IdentifierText(id.Description, sizeof id.Description);
-  s.driver = IdentifierText(id.Driver, sizeof id.Driver);
+  s.name = IdentifierText(report, id.Description, sizeof id.Description);
+  s.driver = IdentifierText(report, id.Driver, sizeof id.Driver);
   s.version = DriverVersionText(id.DriverVersion);
   s.vendorId = id.VendorId;
   s.deviceId = id.DeviceId;
@@ -83,9 +84,7 @@ void Summarize(const EnvReport& report, std::size_t a, const PciLookup& lookUp, 
 
   std::vector<Record> records;
   const auto& infos = report.devices->ModeInfos();
-  for (std::size_t r = 0; r < infos.size(); ++r) {
-    if (infos[r].Adapter() == a) records.push_back({&infos[r], &report.modeInfoLines[r]});
-  }
+  for (const std::size_t r : recordsOfAdapter) records.push_back({&infos[r], &report.modeInfoLines[r]});
   const Record* halFull = Find(records, D3DDEVTYPE_HAL, false);
   s.hardwareFullScreen = ModesKnown(halFull);
   s.hardwareWindowed = ModesKnown(Find(records, D3DDEVTYPE_HAL, true));
@@ -193,10 +192,8 @@ void DisplayDeviceNotes(Summary& summary) {
 const char kNoHardwareHeadline[] = "no hardware Direct3D device: the display driver is missing or not working";
 const char kNotRead[] = "(not read)";
 
-std::string IdentifierText(const char* field, std::size_t capacity) {
-  const void* end = std::memchr(field, '\0', capacity);
-  const std::size_t size = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : capacity;
-  return platform::Cp932ToUtf8(std::string_view(field, size));
+std::string EncodingText(const EnvReport& report) {
+  return EncodingName(report.encoding, report.codePage) + (report.encodingGiven ? " (given)" : " (detected)");
 }
 
 std::string RepairText(unsigned repairs) {
@@ -253,7 +250,8 @@ Summary Summarize(const EnvReport& report, const PciLookup& lookUp) {
   summary.processor = Value(report, "Processor");
   summary.memory = Value(report, "Memory");
   summary.directX = Value(report, "DirectX Version");
-  for (std::size_t a = 0; a < report.devices->Identifiers().size(); ++a) Summarize(report, a, lookUp, summary);
+  const auto records = RecordsByAdapter(report);
+  for (std::size_t a = 0; a < records.size(); ++a) Summarize(report, a, records[a], lookUp, summary);
   summary.displayDevices = ReadDisplayDevices(report, summary.adapters);
   DisplayDeviceNotes(summary);
   // Said only where the report shows it: a section read whole without any
@@ -269,24 +267,26 @@ Summary Summarize(const EnvReport& report, const PciLookup& lookUp) {
 }
 
 std::string FormatSummary(const std::string& name, const EnvReport& report, const Summary& summary) {
-  std::string out = name + "\n";
+  // Every text of the report or the file name reaches the terminal escaped.
+  std::string out = TerminalText(name) + "\n";
   if (!summary.headline.empty()) out += "  " + summary.headline + "\n";
   const auto row = [&out](const char* label, const std::string& value) {
     out += "  ";
     out += label;
     out.append(18 - std::strlen(label), ' ');
-    out += value + "\n";
+    out += TerminalText(value) + "\n";
   };
   row("Report time:", OrMissing(summary.time));
   row("Operating system:", OrMissing(summary.operatingSystem));
   row("Processor:", OrMissing(summary.processor));
   row("Memory:", OrMissing(summary.memory));
   row("DirectX:", OrMissing(summary.directX));
+  row("Encoding:", EncodingText(report));
   for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
     const DisplayDevice& device = summary.displayDevices[d];
-    out += "\nDisplay device " + std::to_string(d + 1) + ": " + device.name + "\n";
+    out += "\nDisplay device " + std::to_string(d + 1) + ": " + TerminalText(device.name) + "\n";
     const auto optionalRow = [&row](const char* label, const std::string& value) {
-      if (!value.empty()) row(label, value);
+      if (!value.empty()) row(label, TerminalText(value));
     };
     optionalRow("Manufacturer:", device.manufacturer);
     optionalRow("Chip type:", device.chipType);
@@ -300,7 +300,7 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
   for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
     const AdapterSummary& s = summary.adapters[a];
     const auto read = [&s](IdentifierField field, const std::string& value) {
-      return s.Read(field) ? value : std::string(kNotRead);
+      return s.Read(field) ? TerminalText(value) : std::string(kNotRead);
     };
     out += "\nAdapter " + std::to_string(a + 1) + ": " + read(kDeviceField, s.name) + "\n";
     const std::string driver = read(kDriverField, s.driver);
@@ -328,10 +328,12 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
   }
   out += "\nNotes\n";
   if (summary.notes.empty()) out += "  none\n";
-  for (const Note& note : summary.notes) out += "  line " + std::to_string(note.line) + ": " + note.text + "\n";
+  for (const Note& note : summary.notes) {
+    out += "  line " + std::to_string(note.line) + ": " + TerminalText(note.text) + "\n";
+  }
   if (report.problem) {
-    out += "\nRead with problems: line " + std::to_string(report.problem->line) + ": " + report.problem->message +
-           "\n";
+    out += "\nRead with problems: line " + std::to_string(report.problem->line) + ": " +
+           TerminalText(report.problem->message) + "\n";
   }
   if (report.repairs != 0) out += "\nRepaired in transit: " + RepairText(report.repairs) + "\n";
   return out;

@@ -67,8 +67,8 @@ Summary Summarize(const EnvReport& report, const PciLookup& lookUp);
 // One screen of UTF-8 text; `name` heads it.
 std::string FormatSummary(const std::string& name, const EnvReport& report, const Summary& summary);
 
-// An identifier text of the records (code page 932, up to its NUL) in UTF-8.
-std::string IdentifierText(const char* field, std::size_t capacity);
+// "cp1252 (detected)": how the report's text was read.
+std::string EncodingText(const EnvReport& report);
 
 // "full screen yes, windowed (not read)".
 std::string HardwareText(const AdapterSummary& adapter);

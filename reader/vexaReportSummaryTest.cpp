@@ -35,6 +35,7 @@ TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
                 "  Processor:        Pentium 4 (1 CPU), ~2.4GHz\n"
                 "  Memory:           512MB RAM\n"
                 "  DirectX:          DirectX 8.1 (4.08.01.0881)\n"
+                "  Encoding:         cp932 (detected)\n"
                 "\n"
                 "Adapter 1: RADEON 9800 PRO\n"
                 "  Driver:           ati2dvag.dll 6.14.10.6400\n"

@@ -342,7 +342,7 @@ Evaluation Evaluate(const EnvReport& report, const Requirements& requirements) {
       const BadDriver& bad = requirements.badDrivers[b];
       if (ids[a].VendorId != bad.vendorId || version < bad.fromVersion || version > bad.toVersion) continue;
       if (!bad.anyDevice && (!at.Read(kDeviceIdField) || ids[a].DeviceId != bad.deviceId)) continue;
-      const std::string has = Shown(IdentifierText(ids[a].Driver, sizeof ids[a].Driver)) + " " +
+      const std::string has = Shown(IdentifierText(report, ids[a].Driver, sizeof ids[a].Driver)) + " " +
                               DriverVersionText(ids[a].DriverVersion) + " (" + Hex4(ids[a].VendorId) + ", " +
                               Hex4(ids[a].DeviceId) + ")";
       evaluation.badDrivers.push_back({b, a, has, at.fields[kVersionField]});

@@ -139,9 +139,44 @@ NameIndex<Value, N> SortedIndex(const Value (&values)[N], std::string_view (*nam
 
 }  // namespace
 
+// The format names in an open-addressed table: a reader of a large report
+// looks up a name for nearly every line, and finds it here with about one
+// comparison rather than the seven of a binary search.
+class CFormatHash {
+ public:
+  CFormatHash() {
+    for (const D3DFORMAT format : kNamedFormats) {
+      const std::string_view name = internal::FormatName(format);
+      std::size_t slot = Hash(name);
+      while (!slots_[slot].first.empty()) slot = (slot + 1) % kSlots;
+      slots_[slot] = {name, format};
+    }
+  }
+  bool Find(std::string_view name, D3DFORMAT& format) const {
+    if (name.empty()) return false;
+    for (std::size_t slot = Hash(name); !slots_[slot].first.empty(); slot = (slot + 1) % kSlots) {
+      if (slots_[slot].first == name) {
+        format = slots_[slot].second;
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  static const std::size_t kSlots = 256;  // more than three times the names
+  // The names share their "D3DFMT_" start; length and the letters after it
+  // and at the end tell them apart.
+  static std::size_t Hash(std::string_view name) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(name[i < name.size() ? i : name.size() - 1]); };
+    return (name.size() * 131 + at(7) * 31 + at(8) * 17 + at(name.size() - 1) * 7 + at(name.size() - 2)) % kSlots;
+  }
+  std::pair<std::string_view, D3DFORMAT> slots_[kSlots] = {};
+};
+
 bool GetFormatByName(std::string_view name, D3DFORMAT& format) {
-  static const auto index = SortedIndex(kNamedFormats, internal::FormatName);
-  return FindByName(index, name, format);
+  static const CFormatHash table;
+  return table.Find(name, format);
 }
 
 bool GetMultiSampleByName(std::string_view name, D3DMULTISAMPLE_TYPE& type) {
