@@ -1,11 +1,7 @@
-// The POSIX process entry: hands control to the program's WinMain the way the
-// Windows start-up code does (no previous instance, shown normally), with an
-// empty command line, as every argument is answered here. A program on a
-// Linux PATH is also asked for --version and --help; the Windows program has
-// no options, so any other argument is refused here instead of being ignored
-// by a run that then asks its first question.
-#include <signal.h>
-
+// The tool's options on a Linux PATH: --version and --help answer without
+// asking or writing anything. The Windows program has no options, so any
+// other argument is refused here instead of being ignored by a run that then
+// asks its first question.
 #include <cstdio>
 #include <cstring>
 
@@ -32,10 +28,7 @@ bool IsHelp(const char* argument) { return Is(argument, "--help") || Is(argument
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // A terminal whose reader has gone is a box nobody can answer, not a
-  // reason to die before the run has said a word.
-  signal(SIGPIPE, SIG_IGN);
+int HostOptionsMain(int argc, char** argv) {
   if (argc == 2 && Is(argv[1], "--version")) {
     std::fputs(u8"vexaEnvChecker " VEXA_VERSION "\n", stdout);
     return 0;
@@ -44,17 +37,13 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc > 1) {
-    int at = 1;
-    while (at < argc && (Is(argv[at], "--version") || IsHelp(argv[at]))) ++at;
-    if (at < argc) {
-      std::fprintf(stderr, u8"vexaEnvChecker: unrecognised argument '%s'\n", argv[at]);
-    } else {
-      std::fputs(u8"vexaEnvChecker: one option at a time\n", stderr);
-    }
-    std::fputs(u8"Try 'vexaEnvChecker --help'.\n", stderr);
-    return 2;
+  int at = 1;
+  while (at < argc && (Is(argv[at], "--version") || IsHelp(argv[at]))) ++at;
+  if (at < argc) {
+    std::fprintf(stderr, u8"vexaEnvChecker: unrecognised argument '%s'\n", argv[at]);
+  } else {
+    std::fputs(u8"vexaEnvChecker: one option at a time\n", stderr);
   }
-  char noArguments[] = "";
-  return WinMain(nullptr, nullptr, noArguments, SW_SHOWNORMAL);
+  std::fputs(u8"Try 'vexaEnvChecker --help'.\n", stderr);
+  return 2;
 }

@@ -32,7 +32,9 @@ using testing::ShellRun;
 
 const char kKernel[] = "6.1.0-18-amd64";
 
-HardwareSources Sources(const CFakeSysfs& tree) { return {tree.Root(), {tree.Path("pci.ids")}, kKernel, false, ""}; }
+HardwareSources Sources(const CFakeSysfs& tree) {
+  return {tree.Root(), {tree.Path("pci.ids")}, kKernel, false, ""};
+}
 
 // The identifier blocks of the report that the enumeration writes for a model.
 std::string IdentifierBlocks(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
@@ -329,144 +331,6 @@ TEST(HostHardwareTest, PciNamesComeFromTheFirstReadableDatabase) {
   }
 }
 
-// Counts what is read through it.
-class CCountingFiles final : public IFileAccess {
- public:
-  explicit CCountingFiles(const IFileAccess& files) : files_(files) {}
-  bool Read(const std::string& path, std::uint64_t offset, std::size_t limit, std::string& bytes) const override {
-    ++reads;
-    return files_.Read(path, offset, limit, bytes);
-  }
-  bool List(const std::string& path, std::size_t limit, std::vector<std::string>& names) const override {
-    return files_.List(path, limit, names);
-  }
-  bool ReadLink(const std::string& path, std::string& target) const override { return files_.ReadLink(path, target); }
-  mutable int reads = 0;
-
- private:
-  const IFileAccess& files_;
-};
-
-// A reader of a thousand reports looks names up through one reading of the
-// database, with the names as the database gives them.
-TEST(HostHardwareTest, PciNameBookReadsTheDatabaseOnce) {
-  CFakeSysfs tree;
-  tree.File("pci.ids", kPciIds);
-  CCountingFiles files(tree.Memory());
-  CPciNameBook book(files, {tree.Path("none.ids"), tree.Path("pci.ids")});
-  const int reads = files.reads;
-  for (int report = 0; report < 3; ++report) {
-    const PciNames known = book.LookUp(0x10de, 0x1c03), device = book.LookUp(0x10de, 0x3710),
-                   vendor = book.LookUp(0x1234, 0x1111);
-    EXPECT_EQ("NVIDIA Corporation|GP106 [GeForce GTX 1060 6GB]", known.vendor + "|" + known.device);
-    EXPECT_EQ("NVIDIA Corporation|", device.vendor + "|" + device.device);
-    EXPECT_EQ("|", vendor.vendor + "|" + vendor.device);
-  }
-  EXPECT_EQ(reads, files.reads);
-}
-
-TEST(HostHardwareTest, DriverVersionsPackFourNumbers) {
-  struct Case {
-    const char* text;
-    const char* version;
-  } const cases[] = {
-      {"6.1.0-18-amd64", "6.1.0.18"},
-      {"535.104.05", "535.104.5.0"},
-      {"1.2.3.4.5", "1.2.3.4"},
-      {"v2", "2.0.0.0"},
-      {"", "0.0.0.0"},
-      {"65535.65536.99999999999999999999.0007", "65535.65535.65535.7"},
-      {"-1", "1.0.0.0"},
-  };
-  for (const Case& c : cases) {
-    const LARGE_INTEGER packed = PackDriverVersion(c.text);
-    const DWORD high = static_cast<DWORD>(packed.HighPart);
-    const std::string version = std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." +
-                                std::to_string(packed.LowPart >> 16) + "." +
-                                std::to_string(packed.LowPart & 0xFFFF);
-    EXPECT_EQ(c.version, version) << c.text;
-  }
-}
-
-TEST(HostHardwareTest, IdentifierTextsAreCutWholeInCodePage932) {
-  DisplayController controller;
-  controller.driver = std::string(600, 'd');
-  // 255 two-byte characters fill 510 bytes; the next one no longer fits.
-  std::string name;
-  for (int i = 0; i < 300; ++i) name += u8"表";
-  controller.name = "x" + name;
-  const D3DADAPTER_IDENTIFIER8 identifier = IdentifierOf(controller);
-  EXPECT_EQ(std::string(511, 'd'), identifier.Driver);
-  std::string expected = "x";
-  for (int i = 0; i < 255; ++i) expected += "\x95\x5C";
-  EXPECT_EQ(expected, identifier.Description);
-  // The report outlives the process, so what code page 932 lacks is '?'.
-  controller.name = u8"Grafik für Jürgen";
-  controller.driver = u8"büro";
-  EXPECT_EQ("Grafik f?r J?rgen", std::string(IdentifierOf(controller).Description));
-  EXPECT_EQ("b?ro", std::string(IdentifierOf(controller).Driver));
-}
-
-TEST(HostHardwareTest, LinesAreBoundedOnDiskAndInMemory) {
-  CFakeSysfs tree;
-  tree.File("lines", "a\r\nbb\n" + std::string(40, 'c') + "\nd\r\n\neee")
-      .File("cut", "a\nbb\ncc")
-      .File("empty", "");
-  struct Case {
-    const char* file;
-    std::size_t maxBytes;
-    std::size_t stopAfter;
-    const char* lines;
-  } const cases[] = {
-      {"lines", 1024, 99, "a|bb|d||eee|"},
-      {"lines", 1024, 2, "a|bb|"},
-      {"cut", 4, 99, "a|"},  // "bb" may go on
-      {"cut", 6, 99, "a|bb|"},
-      {"cut", 7, 99, "a|bb|cc|"},  // the file ends where the limit does
-      {"empty", 1024, 99, ""},
-  };
-  const CHostFiles disk;
-  for (const Case& c : cases) {
-    for (const IFileAccess* files : std::initializer_list<const IFileAccess*>{&disk, &tree.Memory()}) {
-      std::string seen;
-      std::size_t count = 0;
-      EXPECT_TRUE(ForEachLine(*files, tree.Path(c.file), c.maxBytes, 8, [&](std::string_view line) {
-        seen += std::string(line) + "|";
-        return ++count < c.stopAfter;
-      }));
-      EXPECT_EQ(c.lines, seen) << c.file << " " << c.maxBytes;
-    }
-  }
-  EXPECT_FALSE(ForEachLine(disk, tree.Path("none"), 10, 10, [](std::string_view) { return true; }));
-}
-
-TEST(HostHardwareTest, HostFilesReadOnlyRegularFiles) {
-  CFakeSysfs tree;
-  tree.File("sub/file", "0123456789").Link("sub/link", "file");
-  ASSERT_EQ(0, mkfifo(tree.Path("sub/fifo").c_str(), 0600));
-  const CHostFiles disk;
-  std::string bytes = "kept:";
-  EXPECT_TRUE(disk.Read(tree.Path("sub/file"), 3, 4, bytes));
-  EXPECT_EQ("kept:3456", bytes);
-  bytes.clear();
-  EXPECT_TRUE(disk.Read(tree.Path("sub/link"), 8, 100, bytes));
-  EXPECT_EQ("89", bytes);
-  for (const std::string& path :
-       {tree.Path("sub/fifo"), tree.Path("sub"), tree.Path("none"), std::string("/dev/zero")}) {
-    bytes.clear();
-    EXPECT_FALSE(disk.Read(path, 0, 10, bytes)) << path;  // a pipe would otherwise block
-    EXPECT_EQ("", bytes) << path;
-  }
-  std::vector<std::string> names;
-  EXPECT_TRUE(disk.List(tree.Path("sub"), 2, names));
-  EXPECT_EQ(2u, names.size());
-  EXPECT_FALSE(disk.List(tree.Path("sub/file"), 10, names));
-  std::string target;
-  EXPECT_TRUE(disk.ReadLink(tree.Path("sub/link"), target));
-  EXPECT_EQ("file", target);
-  EXPECT_FALSE(disk.ReadLink(tree.Path("sub/file"), target));
-}
-
 // The tool as built, run over a fake tree: whether it prints the "DeviceInfo"
 // section or appends it to the report on the desktop, the section shows the
 // fake card (the blocks above check the content of such blocks) and its
@@ -484,8 +348,8 @@ TEST(HostHardwareTest, ToolReportsTheControllersUnderSysfsPath) {
   const std::string text = run.out + FromCrLf(ReadHostFile(home + "/Desktop/envInfo.txt"));
   // The blocks the model of this tree gives, named from this machine's own
   // PCI name database as the tool names them.
-  const std::string expected =
-      IdentifierBlocks(MakeHostModel(CHostFiles(), {tree.Root(), HostHardwareSources().pciIds, kKernel, false, ""}));
+  const std::string expected = IdentifierBlocks(
+      MakeHostModel(CHostFiles(), {tree.Root(), HostHardwareSources().pciIds, kKernel, false, ""}));
   ASSERT_EQ(0u, expected.find("< Device Info >\nDevice: "));
   const std::size_t block = text.find("< Device Info >\n");
   ASSERT_NE(std::string::npos, block) << text;

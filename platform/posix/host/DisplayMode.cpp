@@ -73,15 +73,6 @@ T Symbol(void* library, const char* name) {
   return reinterpret_cast<T>(dlsym(library, name));
 }
 
-// Refresh rate in whole hertz from the mode's timings.
-unsigned RefreshRate(const XRRModeInfo& mode) {
-  double lines = mode.vTotal;
-  if (mode.modeFlags & kRRDoubleScan) lines *= 2;
-  if (mode.modeFlags & kRRInterlace) lines /= 2;
-  if (mode.hTotal == 0 || lines <= 0) return 0;
-  return static_cast<unsigned>(static_cast<double>(mode.dotClock) / (mode.hTotal * lines) + 0.5);
-}
-
 // --- DRM mode setting, as the kernel publishes it.
 struct DrmModeInfo {
   std::uint32_t clock;
@@ -118,68 +109,113 @@ int Control(int fd, unsigned long request, void* argument) {
   return result;
 }
 
+// The functions of libX11 and libXrandr that the question needs.
+struct XRandr {
+  XDisplay* (*openDisplay)(const char*);
+  int (*closeDisplay)(XDisplay*);
+  XID (*rootWindow)(XDisplay*);
+  XErrorHandler (*setErrorHandler)(XErrorHandler);
+  XIOErrorHandler (*setIOErrorHandler)(XIOErrorHandler);
+  int (*queryExtension)(XDisplay*, int*, int*);
+  XRRScreenResources* (*getResources)(XDisplay*, XID);
+  void (*freeResources)(XRRScreenResources*);
+  XID (*getPrimary)(XDisplay*, XID);
+  XRROutputInfo* (*getOutput)(XDisplay*, XRRScreenResources*, XID);
+  void (*freeOutput)(XRROutputInfo*);
+  XRRCrtcInfo* (*getCrtc)(XDisplay*, XRRScreenResources*, XID);
+  void (*freeCrtc)(XRRCrtcInfo*);
+
+  // False unless both libraries are loaded and have every function.
+  bool Load(void* x11, void* randr) {
+    openDisplay = Symbol<decltype(openDisplay)>(x11, "XOpenDisplay");
+    closeDisplay = Symbol<decltype(closeDisplay)>(x11, "XCloseDisplay");
+    rootWindow = Symbol<decltype(rootWindow)>(x11, "XDefaultRootWindow");
+    setErrorHandler = Symbol<decltype(setErrorHandler)>(x11, "XSetErrorHandler");
+    setIOErrorHandler = Symbol<decltype(setIOErrorHandler)>(x11, "XSetIOErrorHandler");
+    queryExtension = Symbol<decltype(queryExtension)>(randr, "XRRQueryExtension");
+    getResources = Symbol<decltype(getResources)>(randr, "XRRGetScreenResourcesCurrent");
+    freeResources = Symbol<decltype(freeResources)>(randr, "XRRFreeScreenResources");
+    getPrimary = Symbol<decltype(getPrimary)>(randr, "XRRGetOutputPrimary");
+    getOutput = Symbol<decltype(getOutput)>(randr, "XRRGetOutputInfo");
+    freeOutput = Symbol<decltype(freeOutput)>(randr, "XRRFreeOutputInfo");
+    getCrtc = Symbol<decltype(getCrtc)>(randr, "XRRGetCrtcInfo");
+    freeCrtc = Symbol<decltype(freeCrtc)>(randr, "XRRFreeCrtcInfo");
+    return randr != nullptr && openDisplay && closeDisplay && rootWindow && setErrorHandler &&
+           setIOErrorHandler && queryExtension && getResources && freeResources && getPrimary && getOutput &&
+           freeOutput && getCrtc && freeCrtc;
+  }
+};
+
+// The mode of the output's CRTC, when it shows something.
+std::optional<DisplayMode> OutputMode(const XRandr& x, XDisplay* display, XRRScreenResources* resources,
+                                      XID outputId) {
+  XRROutputInfo* output = x.getOutput(display, resources, outputId);
+  if (output == nullptr) return std::nullopt;
+  std::optional<DisplayMode> mode;
+  XRRCrtcInfo* crtc = output->crtc != 0 ? x.getCrtc(display, resources, output->crtc) : nullptr;
+  if (crtc != nullptr && crtc->mode != 0 && crtc->width != 0 && crtc->height != 0) {
+    unsigned refresh = 0;
+    for (int m = 0; m < resources->nmode; ++m) {
+      const XRRModeInfo& info = resources->modes[m];
+      if (info.id == crtc->mode)
+        refresh = XModeRefreshRate(info.dotClock, info.hTotal, info.vTotal, info.modeFlags);
+    }
+    mode = DisplayMode{crtc->width, crtc->height, refresh};
+  }
+  if (crtc != nullptr) x.freeCrtc(crtc);
+  x.freeOutput(output);
+  return mode;
+}
+
+// The mode of the primary output, else of the first one that shows something.
+std::optional<DisplayMode> ScreenMode(const XRandr& x, XDisplay* display) {
+  std::optional<DisplayMode> current;
+  // An X error would otherwise end the program.
+  const XErrorHandler previous = x.setErrorHandler(&IgnoreXError);
+  const XID root = x.rootWindow(display);
+  if (XRRScreenResources* resources = x.getResources(display, root)) {
+    std::vector<XID> outputs;
+    const XID primary = x.getPrimary(display, root);
+    if (primary != 0) outputs.push_back(primary);
+    outputs.insert(outputs.end(), resources->outputs, resources->outputs + resources->noutput);
+    for (std::size_t i = 0; i < outputs.size() && !current; ++i) {
+      current = OutputMode(x, display, resources, outputs[i]);
+    }
+    x.freeResources(resources);
+  }
+  x.setErrorHandler(previous);
+  return current;
+}
+
 std::optional<DisplayMode> AskXServer() {
   void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
   void* randr = x11 != nullptr ? dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
   std::optional<DisplayMode> current;
-  const auto openDisplay = Symbol<XDisplay* (*)(const char*)>(x11, "XOpenDisplay");
-  const auto closeDisplay = Symbol<int (*)(XDisplay*)>(x11, "XCloseDisplay");
-  const auto rootWindow = Symbol<XID (*)(XDisplay*)>(x11, "XDefaultRootWindow");
-  const auto setErrorHandler = Symbol<XErrorHandler (*)(XErrorHandler)>(x11, "XSetErrorHandler");
-  const auto setIOErrorHandler = Symbol<XIOErrorHandler (*)(XIOErrorHandler)>(x11, "XSetIOErrorHandler");
-  const auto queryExtension = Symbol<int (*)(XDisplay*, int*, int*)>(randr, "XRRQueryExtension");
-  const auto getResources = Symbol<XRRScreenResources* (*)(XDisplay*, XID)>(randr, "XRRGetScreenResourcesCurrent");
-  const auto freeResources = Symbol<void (*)(XRRScreenResources*)>(randr, "XRRFreeScreenResources");
-  const auto getPrimary = Symbol<XID (*)(XDisplay*, XID)>(randr, "XRRGetOutputPrimary");
-  const auto getOutput = Symbol<XRROutputInfo* (*)(XDisplay*, XRRScreenResources*, XID)>(randr, "XRRGetOutputInfo");
-  const auto freeOutput = Symbol<void (*)(XRROutputInfo*)>(randr, "XRRFreeOutputInfo");
-  const auto getCrtc = Symbol<XRRCrtcInfo* (*)(XDisplay*, XRRScreenResources*, XID)>(randr, "XRRGetCrtcInfo");
-  const auto freeCrtc = Symbol<void (*)(XRRCrtcInfo*)>(randr, "XRRFreeCrtcInfo");
+  XRandr x = {};
   XDisplay* display = nullptr;
-  if (randr != nullptr && openDisplay && closeDisplay && rootWindow && setErrorHandler && setIOErrorHandler &&
-      queryExtension && getResources && freeResources && getPrimary && getOutput && freeOutput && getCrtc &&
-      freeCrtc) {
+  if (x.Load(x11, randr)) {
     // A broken connection would otherwise end this child through exit(),
     // running the program's exit handlers a second time.
-    setIOErrorHandler(&LeaveOnXIOError);
-    display = openDisplay(nullptr);
+    x.setIOErrorHandler(&LeaveOnXIOError);
+    display = x.openDisplay(nullptr);
   }
   int event = 0, error = 0;
-  if (display != nullptr && queryExtension(display, &event, &error)) {
-    // An X error would otherwise end the program.
-    const XErrorHandler previous = setErrorHandler(&IgnoreXError);
-    const XID root = rootWindow(display);
-    if (XRRScreenResources* resources = getResources(display, root)) {
-      // The primary output, else the first one that shows something.
-      std::vector<XID> outputs;
-      const XID primary = getPrimary(display, root);
-      if (primary != 0) outputs.push_back(primary);
-      outputs.insert(outputs.end(), resources->outputs, resources->outputs + resources->noutput);
-      for (std::size_t i = 0; i < outputs.size() && !current; ++i) {
-        XRROutputInfo* output = getOutput(display, resources, outputs[i]);
-        if (output == nullptr) continue;
-        XRRCrtcInfo* crtc = output->crtc != 0 ? getCrtc(display, resources, output->crtc) : nullptr;
-        if (crtc != nullptr && crtc->mode != 0 && crtc->width != 0 && crtc->height != 0) {
-          unsigned refresh = 0;
-          for (int m = 0; m < resources->nmode; ++m) {
-            if (resources->modes[m].id == crtc->mode) refresh = RefreshRate(resources->modes[m]);
-          }
-          current = DisplayMode{crtc->width, crtc->height, refresh};
-        }
-        if (crtc != nullptr) freeCrtc(crtc);
-        freeOutput(output);
-      }
-      freeResources(resources);
-    }
-    setErrorHandler(previous);
-  }
-  if (display != nullptr) closeDisplay(display);
+  if (display != nullptr && x.queryExtension(display, &event, &error)) current = ScreenMode(x, display);
+  if (display != nullptr) x.closeDisplay(display);
   if (randr != nullptr) dlclose(randr);
   if (x11 != nullptr) dlclose(x11);
   return current;
 }
 
 }  // namespace
+
+unsigned XModeRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal, unsigned long flags) {
+  double lines = vTotal;
+  if (flags & kRRDoubleScan) lines *= 2;
+  if (flags & kRRInterlace) lines /= 2;
+  if (hTotal == 0 || lines <= 0) return 0;
+  return static_cast<unsigned>(static_cast<double>(dotClock) / (hTotal * lines) + 0.5);
+}
 
 std::optional<DisplayMode> XCurrentMode(int timeLimitMs) {
   // Without a display there is nothing to load the libraries for.
@@ -245,7 +281,8 @@ std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath) {
       for (std::size_t i = 0; i < std::min<std::size_t>(ids.count_crtcs, crtcs.size()) && !current; ++i) {
         DrmCrtc crtc = {};
         crtc.crtc_id = crtcs[i];
-        if (Control(fd, kGetCrtc, &crtc) == 0 && crtc.mode_valid && crtc.mode.hdisplay && crtc.mode.vdisplay) {
+        if (Control(fd, kGetCrtc, &crtc) == 0 && crtc.mode_valid && crtc.mode.hdisplay &&
+            crtc.mode.vdisplay) {
           current = DisplayMode{crtc.mode.hdisplay, crtc.mode.vdisplay, crtc.mode.vrefresh};
         }
       }

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/Win32.h"
+#include "platform/posix/internal/Opener.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/internal/Process.h"
-#include "platform/posix/internal/Shell.h"
 #include "platform/posix/testing/TestPrograms.h"
 
 namespace platform::posix {
@@ -214,7 +214,8 @@ TEST(ShellOpenTerminalMailerTest, ATerminalMailerGetsATerminalOfItsOwn) {
         open(ptsname(master), O_RDWR) < 0) {
       _exit(255);
     }
-    _exit(static_cast<int>(Result(ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL))));
+    _exit(
+        static_cast<int>(Result(ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL))));
   }
   int status = 0;
   ASSERT_EQ(pid, waitpid(pid, &status, 0));

@@ -7,8 +7,8 @@
 #include "platform/D3D8.h"
 #include "platform/Testing.h"
 #include "platform/TextFile.h"
-#include "platform/posix/testing/HostTesting.h"
 #include "platform/posix/internal/Posix.h"
+#include "platform/posix/testing/HostTesting.h"
 
 namespace platform::posix {
 namespace {

@@ -11,8 +11,9 @@ namespace platform::posix {
 // started the program it hands the file to, and counts as success.
 DWORD SetOpenTimeBound(DWORD milliseconds);
 
-// The host path of the desktop folder, as the desktop's own tools read it;
-// empty when there is none.
-std::string DesktopDirectory();
+// Hands `target` (a host path or a link, UTF-8) to xdg-open, started in the
+// host folder `directory` (empty: ours). The value ShellExecuteA returns:
+// above 32 when it opened, else the SE_ERR_ value or ERROR_BAD_FORMAT.
+UINT_PTR OpenOnDesktop(const std::string& target, const std::string& directory);
 
 }  // namespace platform::posix

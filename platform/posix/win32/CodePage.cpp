@@ -184,8 +184,9 @@ std::string AnsiToUtf8(std::string_view ansi) {
     // A lead byte takes the next byte with it only when that can be its
     // trail byte: a blank, quote or colon after a stray lead byte stays.
     const std::size_t length =
-        IsDBCSLeadByte(lead) && i + 1 < ansi.size() && IsTrailByte(static_cast<unsigned char>(ansi[i + 1])) ? 2
-                                                                                                               : 1;
+        IsDBCSLeadByte(lead) && i + 1 < ansi.size() && IsTrailByte(static_cast<unsigned char>(ansi[i + 1]))
+            ? 2
+            : 1;
     const unsigned code = length == 2 ? lead << 8 | static_cast<unsigned char>(ansi[i + 1]) : lead;
     if (length == 2 && IsUserDefinedCode(code)) {
       AppendUtf8(UserDefinedCodes().CharacterOf(code), output);

@@ -115,8 +115,8 @@ std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& 
     // the X server or DRM tells it, and is the adapter's current one.
     std::vector<Resolution> resolutions = controller.resolutions;
     const std::optional<DisplayMode>& current = controller.current;
-    if (current && std::find(resolutions.begin(), resolutions.end(), Resolution{current->width, current->height}) ==
-                       resolutions.end()) {
+    if (current && std::find(resolutions.begin(), resolutions.end(),
+                             Resolution{current->width, current->height}) == resolutions.end()) {
       resolutions.insert(resolutions.begin(), Resolution{current->width, current->height});
     }
     if (!resolutions.empty()) {
@@ -124,7 +124,8 @@ std::shared_ptr<platform::d3d8::CRuntimeModel> MakeHostModel(const IFileAccess& 
       for (const D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}) {
         for (const Resolution& resolution : resolutions) {
           const bool isCurrent = current && resolution == Resolution{current->width, current->height};
-          adapter.modes.push_back({resolution.width, resolution.height, isCurrent ? current->refreshRate : 0, format});
+          adapter.modes.push_back(
+              {resolution.width, resolution.height, isCurrent ? current->refreshRate : 0, format});
         }
       }
       adapter.current = adapter.modes.front();
