@@ -25,7 +25,7 @@
 #include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"

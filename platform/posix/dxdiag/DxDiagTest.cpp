@@ -11,7 +11,7 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/testing/HostTesting.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/internal/Console.h"
+#include "platform/posix/testing/StandIn.h"
 #include "platform/posix/internal/Dialog.h"
 #include "platform/posix/testing/TestPrograms.h"
 

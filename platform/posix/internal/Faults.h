@@ -6,22 +6,16 @@
 // planned one.
 #pragma once
 
-#include <array>
-#include <string>
 #include <string_view>
 
-#include "platform/Testing.h"
+#include "platform/FaultSite.h"
 
 namespace platform::posix {
 
 // Counts one call of `site`; true when it is the one the plan fails.
-bool FailsNow(platform::testing::FaultSite site);
+bool FailsNow(platform::FaultSite site);
 
 // True when the file sites count the text file at `hostPath`.
 bool IsPlannedFile(std::string_view hostPath);
-
-// The testing library's only.
-void SetFaultPlan(platform::testing::FaultSite site, unsigned long index, const std::string& fileName);
-std::array<unsigned long, platform::testing::kFaultSiteCount> FaultCounts();
 
 }  // namespace platform::posix

@@ -1,17 +1,18 @@
 // The counters and the one planned failure behind the stand-in's fault sites,
 // for test programs only (see internal/Faults.h).
 #include "platform/posix/internal/Faults.h"
+#include "platform/posix/testing/StandIn.h"
 
 namespace platform::posix {
 namespace {
 
-using platform::testing::FaultSite;
+using platform::FaultSite;
 
 struct FaultPlan {
   FaultSite site = FaultSite::kNone;
   unsigned long index = 0;
   std::string fileName;
-  std::array<unsigned long, platform::testing::kFaultSiteCount> counts = {};
+  std::array<unsigned long, platform::kFaultSiteCount> counts = {};
 };
 
 FaultPlan& Plan() {
@@ -45,6 +46,6 @@ void SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileNa
   plan.counts = {};
 }
 
-std::array<unsigned long, platform::testing::kFaultSiteCount> FaultCounts() { return Plan().counts; }
+std::array<unsigned long, platform::kFaultSiteCount> FaultCounts() { return Plan().counts; }
 
 }  // namespace platform::posix

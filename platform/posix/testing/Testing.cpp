@@ -1,11 +1,7 @@
 // Test hooks of the POSIX stand-in.
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 
-#include "platform/posix/internal/Console.h"
-#include "platform/posix/internal/Direct3D.h"
-#include "platform/posix/internal/Faults.h"
-#include "platform/posix/internal/Modules.h"
-#include "platform/posix/internal/Process.h"
+#include "platform/posix/testing/StandIn.h"
 
 namespace platform {
 namespace testing {

@@ -18,7 +18,7 @@ const DWORD kKnownFlags = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | CO
 }  // namespace
 
 HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD coInit) {
-  if (platform::posix::FailsNow(platform::testing::FaultSite::kCoInitializeEx)) return E_OUTOFMEMORY;
+  if (platform::posix::FailsNow(platform::FaultSite::kCoInitializeEx)) return E_OUTOFMEMORY;
   if (reserved != nullptr || (coInit & ~kKnownFlags) != 0) return E_INVALIDARG;
   const bool singleThreaded = (coInit & COINIT_APARTMENTTHREADED) != 0;
   if (apartment.starts != 0) {

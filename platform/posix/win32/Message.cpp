@@ -6,9 +6,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "platform/posix/internal/Console.h"
 #include "platform/posix/internal/Dialog.h"
 #include "platform/posix/internal/FileAccess.h"
+#include "platform/posix/internal/Observer.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform::posix {
@@ -57,10 +57,16 @@ const SystemMessage kSystemMessages[] = {
 
 const DWORD kErrorMessageNotFound = 317;  // ERROR_MR_MID_NOT_FOUND
 
-std::istream* consoleIn = &std::cin;
-std::ostream* consoleOut = &std::cout;
-HWND lastOwner = nullptr;
-UINT lastStyle = 0;
+// The terminal, or the streams a test program puts in its place.
+std::istream* ConsoleIn() {
+  std::istream* in = observer != nullptr ? observer->ConsoleIn() : nullptr;
+  return in != nullptr ? in : &std::cin;
+}
+
+std::ostream* ConsoleOut() {
+  std::ostream* out = observer != nullptr ? observer->ConsoleOut() : nullptr;
+  return out != nullptr ? out : &std::cout;
+}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -85,7 +91,7 @@ const char* IconWord(UINT type) {
 
 // Shows the box and reads answer lines until one fits its buttons.
 int AskOnTerminal(const std::string& body, const std::string& title, UINT type) {
-  std::ostream& out = *consoleOut;
+  std::ostream& out = *ConsoleOut();
   out << "==== " << title;
   if (const char* icon = IconWord(type)) out << " (" << icon << ")";
   out << " ====\n" << body << "\n";
@@ -103,7 +109,7 @@ int AskOnTerminal(const std::string& body, const std::string& title, UINT type) 
     out.flush();
     std::string line;
     // A box that cannot be shown cannot be answered either.
-    if (!out || !std::getline(*consoleIn, line)) {
+    if (!out || !std::getline(*ConsoleIn(), line)) {
       out << "\n";
       // Without an answer nothing may go ahead: No and Cancel, or OK.
       return yesNo ? IDNO : okCancel ? IDCANCEL : IDOK;
@@ -118,17 +124,6 @@ int AskOnTerminal(const std::string& body, const std::string& title, UINT type) 
 }
 
 }  // namespace
-
-void SetConsoleStreams(std::istream* in, std::ostream* out) {
-  consoleIn = in ? in : &std::cin;
-  consoleOut = out ? out : &std::cout;
-}
-
-void GetLastBox(HWND& owner, UINT& style) {
-  owner = lastOwner;
-  style = lastStyle;
-}
-
 }  // namespace platform::posix
 
 using namespace platform::posix;
@@ -174,8 +169,7 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
 HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10010)); }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  lastOwner = owner;
-  lastStyle = type;
+  if (observer != nullptr) observer->BoxShowing(owner, type);
   std::string body = AnsiToUtf8(text ? text : "");
   // The box's own line breaks become the host's.
   for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);
@@ -183,7 +177,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 
   DialogEnvironment environment = CurrentDialogEnvironment();
   // Streams a test put in the terminal's place are a terminal too.
-  if (consoleIn != &std::cin) environment.stdinIsTerminal = true;
+  if (ConsoleIn() != &std::cin) environment.stdinIsTerminal = true;
   const DialogProgram program = ChooseDialogProgram(environment);
   if (program != DialogProgram::kTerminal) {
     const std::string& path = program == DialogProgram::kZenity ? environment.zenity : environment.kdialog;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Win32.h"
-#include "platform/posix/internal/Console.h"
+#include "platform/posix/testing/StandIn.h"
 
 namespace platform::posix {
 namespace {

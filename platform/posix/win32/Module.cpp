@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/posix/internal/Modules.h"
+#include "platform/posix/internal/Observer.h"
 #include "platform/posix/internal/Posix.h"
 
 namespace platform::posix {
@@ -52,9 +53,23 @@ struct LoadedModule {
   int references;
 };
 
-const BuiltinModule* modules = kDefaultModules;
-std::size_t moduleCount = sizeof kDefaultModules / sizeof kDefaultModules[0];
 std::vector<LoadedModule> loaded;
+unsigned long loadedGeneration = 0;
+
+// The loadable modules: the built-in ones, or those a test program put in
+// their place. When it puts new ones, those loaded before are gone.
+ModuleTable Modules() {
+  ModuleTable table = observer != nullptr ? observer->Modules() : ModuleTable();
+  if (table.generation != loadedGeneration) {
+    loaded.clear();
+    loadedGeneration = table.generation;
+  }
+  if (table.modules == nullptr) {
+    table.modules = kDefaultModules;
+    table.count = sizeof kDefaultModules / sizeof kDefaultModules[0];
+  }
+  return table;
+}
 
 // Windows adds ".dll" to a name without an extension and compares without case.
 bool SameModuleName(const char* wanted, const char* builtin) {
@@ -64,6 +79,7 @@ bool SameModuleName(const char* wanted, const char* builtin) {
 }
 
 LoadedModule* FindLoaded(HMODULE handle) {
+  Modules();
   for (LoadedModule& entry : loaded) {
     if (entry.module == static_cast<const void*>(handle)) return &entry;
   }
@@ -71,12 +87,6 @@ LoadedModule* FindLoaded(HMODULE handle) {
 }
 
 }  // namespace
-
-void SetBuiltinModules(const BuiltinModule* table, std::size_t count) {
-  loaded.clear();
-  modules = table ? table : kDefaultModules;
-  moduleCount = table ? count : sizeof kDefaultModules / sizeof kDefaultModules[0];
-}
 
 }  // namespace platform::posix
 
@@ -110,7 +120,9 @@ HMODULE WINAPI LoadLibraryA(LPCSTR libFileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  for (std::size_t i = 0; i < moduleCount; ++i) {
+  const ModuleTable table = Modules();
+  const BuiltinModule* modules = table.modules;
+  for (std::size_t i = 0; i < table.count; ++i) {
     if (!SameModuleName(libFileName, modules[i].name)) continue;
     for (LoadedModule& entry : loaded) {
       if (entry.module == &modules[i]) {
@@ -139,6 +151,7 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE libModule) {
+  Modules();
   for (auto it = loaded.begin(); it != loaded.end(); ++it) {
     if (it->module != static_cast<const void*>(libModule)) continue;
     if (--it->references == 0) loaded.erase(it);

@@ -5,7 +5,7 @@
 
 namespace platform::posix {
 
-__attribute__((weak)) bool FailsNow(platform::testing::FaultSite) { return false; }
+__attribute__((weak)) bool FailsNow(platform::FaultSite) { return false; }
 
 __attribute__((weak)) bool IsPlannedFile(std::string_view) { return false; }
 

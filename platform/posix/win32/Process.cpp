@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/posix/internal/Faults.h"
+#include "platform/posix/internal/Observer.h"
 #include "platform/posix/internal/Posix.h"
 
 extern char** environ;
@@ -166,10 +167,6 @@ struct ProcessObject {
 struct HandleObject {
   std::shared_ptr<ProcessObject> process;
 };
-
-std::mutex recordMutex;
-platform::testing::ProcessStart lastStart;
-DWORD lastWaitTimeout = 0;
 
 std::mutex handlesMutex;
 std::set<HandleObject*> handles;
@@ -330,16 +327,6 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   return run;
 }
 
-platform::testing::ProcessStart LastProcessStart() {
-  std::lock_guard<std::mutex> lock(recordMutex);
-  return lastStart;
-}
-
-DWORD LastWaitTimeout() {
-  std::lock_guard<std::mutex> lock(recordMutex);
-  return lastWaitTimeout;
-}
-
 }  // namespace platform::posix
 
 using namespace platform::posix;
@@ -348,18 +335,11 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
                            LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
                            LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                            LPPROCESS_INFORMATION processInformation) {
-  {
-    std::lock_guard<std::mutex> lock(recordMutex);
-    lastStart.applicationName = applicationName != nullptr;
-    lastStart.commandLine = commandLine != nullptr ? commandLine : "";
-    lastStart.processAttributes = processAttributes != nullptr;
-    lastStart.threadAttributes = threadAttributes != nullptr;
-    lastStart.inheritHandles = inheritHandles;
-    lastStart.creationFlags = creationFlags;
-    lastStart.environment = environment != nullptr;
-    lastStart.currentDirectory = currentDirectory != nullptr;
+  if (observer != nullptr) {
+    observer->ProcessStarting({applicationName, commandLine, processAttributes, threadAttributes,
+                               inheritHandles, creationFlags, environment, currentDirectory});
   }
-  if (FailsNow(platform::testing::FaultSite::kCreateProcessA)) {
+  if (FailsNow(platform::FaultSite::kCreateProcessA)) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }
@@ -423,11 +403,8 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  {
-    std::lock_guard<std::mutex> lock(recordMutex);
-    lastWaitTimeout = milliseconds;
-  }
-  const bool planned = FailsNow(platform::testing::FaultSite::kWaitForSingleObject);
+  if (observer != nullptr) observer->Waiting(milliseconds);
+  const bool planned = FailsNow(platform::FaultSite::kWaitForSingleObject);
   const std::shared_ptr<ProcessObject> process = Lookup(handle);
   if (!process || planned) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -15,7 +15,7 @@
 
 namespace platform {
 
-using testing::FaultSite;
+using platform::FaultSite;
 
 bool ReadFileBytes(const char* ansiPath, std::string& bytes) {
   std::string hostPath;

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"

@@ -9,7 +9,7 @@
 
 #include "platform/D3D8Model.h"
 #include "platform/Fpu.h"
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/vexaMessageBox.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 

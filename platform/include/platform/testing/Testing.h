@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/FaultSite.h"
 #include "platform/Win32.h"
 
 namespace platform {
@@ -61,20 +62,9 @@ inline bool WaitForExit(PROCESS_INFORMATION& process, DWORD& exitCode) {
   return ended;
 }
 
-// System calls that a test can make fail, one call at a time, to see the
-// program through every failure the system may give it. Direct3D's own calls
-// fail through the runtime model's `fail` hook instead.
-enum class FaultSite {
-  kCoInitializeEx,       // E_OUTOFMEMORY; the apartment stays as it was
-  kDirect3DCreate8,      // null
-  kCreateProcessA,       // FALSE, ERROR_NOT_ENOUGH_MEMORY; nothing started
-  kWaitForSingleObject,  // WAIT_FAILED, ERROR_INVALID_HANDLE
-  kFileOpen,             // a text file (platform/TextFile.h) cannot be opened
-  kFileWrite,            // one write of its bytes to the system fails, as on a full disk
-  kFileClose,            // closing reports an error after the bytes were written
-  kNone                  // the number of sites; as a plan, fails nothing
-};
-const std::size_t kFaultSiteCount = static_cast<std::size_t>(FaultSite::kNone);
+// The fault sites, named where the production code asks them.
+using platform::FaultSite;
+using platform::kFaultSiteCount;
 
 // Counts the calls of every site afresh from now on, and fails the one of
 // `site` whose number (from 0) is `index`. The file sites count only the text

@@ -4,7 +4,7 @@
 // runtime model when a test has set one and the system's runtime otherwise.
 // The program itself never links this file, so it keeps importing the real
 // function.
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 
 #include "platform/D3D8Model.h"
 
