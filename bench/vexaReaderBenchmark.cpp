@@ -18,7 +18,7 @@
 namespace {
 
 using namespace vexaSDK::DX8;
-using testing::CTestEnumMode;
+using testkit::CTestEnumMode;
 using vexaBench::LargeEnumeration;
 
 // A sink with its room reserved, so that writing pays for bytes, not growth.

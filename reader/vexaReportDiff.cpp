@@ -16,9 +16,9 @@ namespace {
 
 using vexaSDK::DX8::CModeInfo;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFields;
-using vexaSDK::DX8::internal::ReadCapsDword;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFields;
+using vexaSDK::DX8::ReadCapsDword;
 
 // A record seen as named values and as sets of items per group.
 struct Facts {

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/posix/internal/Posix.h"
+
 namespace platform::posix {
 namespace {
 
 const std::string_view kDesktopKey = "XDG_DESKTOP_DIR";
 const std::string_view kHomePrefix = "$HOME";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view SkipBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

@@ -18,12 +18,12 @@ namespace {
 
 const char kDesktopUtf8[] = u8"デスクトップ";
 
-using TempFolderTest = testing::CTempFolderTest;
+using TempFolderTest = testkit::CTempFolderTest;
 
 TEST_F(TempFolderTest, DesktopIsTheXdgDesktopFolder) {
   // Restored however the test ends, so no later test sees this home.
-  const testing::CScopedVariable home("HOME", host_.c_str());
-  const testing::CScopedVariable config("XDG_CONFIG_HOME", (host_ + "/config").c_str());
+  const testkit::CScopedVariable home("HOME", host_.c_str());
+  const testkit::CScopedVariable config("XDG_CONFIG_HOME", (host_ + "/config").c_str());
   ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
 
   auto desktop = [](std::string& path) {
@@ -90,13 +90,13 @@ TEST(DesktopFolderTest, UserDirsAreReadAsTheFileManagersReadThem) {
 
 // The file is $XDG_CONFIG_HOME's, else the home folder's .config one.
 TEST_F(TempFolderTest, UserDirsFileIsTheConfigFoldersOne) {
-  const testing::CScopedVariable home("HOME", host_.c_str());
+  const testkit::CScopedVariable home("HOME", host_.c_str());
   ASSERT_EQ(0, mkdir((host_ + "/.config").c_str(), 0700));
   ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
   std::ofstream(host_ + "/.config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/dot\"\n";
   std::ofstream(host_ + "/config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/set\"\n";
   for (const char* config : {"", "config"}) {
-    const testing::CScopedVariable variable("XDG_CONFIG_HOME", *config ? (host_ + "/" + config).c_str() : "");
+    const testkit::CScopedVariable variable("XDG_CONFIG_HOME", *config ? (host_ + "/" + config).c_str() : "");
     EXPECT_EQ(host_ + (*config ? "/set" : "/dot"), DesktopDirectory()) << config;
   }
 }

@@ -19,8 +19,8 @@
 namespace platform::posix {
 namespace {
 
-using testing::CScopedVariable;
-using testing::TestPrograms;
+using testkit::CScopedVariable;
+using testkit::TestPrograms;
 
 typedef std::vector<std::string> Arguments;
 

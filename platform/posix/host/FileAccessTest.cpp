@@ -12,7 +12,7 @@
 namespace platform::posix {
 namespace {
 
-using testing::CFakeSysfs;
+using testkit::CFakeSysfs;
 
 TEST(FileAccessTest, LinesAreBoundedOnDiskAndInMemory) {
   CFakeSysfs tree;

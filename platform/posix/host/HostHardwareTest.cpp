@@ -20,15 +20,15 @@
 namespace platform::posix {
 namespace {
 
-using testing::AddQemuCard;
-using testing::AddTwoCards;
-using testing::CFakeSysfs;
-using testing::FromCrLf;
-using testing::kPciIds;
-using testing::PciFunction;
-using testing::ReadHostFile;
-using testing::RunShell;
-using testing::ShellRun;
+using testkit::AddQemuCard;
+using testkit::AddTwoCards;
+using testkit::CFakeSysfs;
+using testkit::FromCrLf;
+using testkit::kPciIds;
+using testkit::PciFunction;
+using testkit::ReadHostFile;
+using testkit::RunShell;
+using testkit::ShellRun;
 
 const char kKernel[] = "6.1.0-18-amd64";
 
@@ -236,9 +236,9 @@ TEST(HostHardwareTest, FakeTreesGiveTheirIdentifiersAndModes) {
 // first mode its outputs list; its refresh rate is the server's (Xvfb gives
 // none or its own).
 TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
-  const testing::CXvfb xvfb(VEXA_WITH_XVFB);
+  const testkit::CXvfb xvfb(VEXA_WITH_XVFB);
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
-  const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
+  const testkit::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
   const std::optional<DisplayMode> server = XCurrentMode(HardwareSources().xTimeLimitMs);
   ASSERT_TRUE(server.has_value());
   const std::string rate = "@" + std::to_string(server->refreshRate);
@@ -256,9 +256,9 @@ TEST(HostHardwareTest, CurrentModeComesFromTheXServer) {
 // Such a server costs the time limit, then the kernel's preferred mode
 // stands in for the current one.
 TEST(HostHardwareTest, SilentXServerIsGivenUpOn) {
-  const testing::CSilentXServer server(10);
+  const testkit::CSilentXServer server(10);
   ASSERT_FALSE(server.Display().empty()) << "no free X display port";
-  const testing::CScopedVariable display("DISPLAY", server.Display().c_str());
+  const testkit::CScopedVariable display("DISPLAY", server.Display().c_str());
   CFakeSysfs tree;
   AddQemuCard(tree);
   HardwareSources sources = Sources(tree);

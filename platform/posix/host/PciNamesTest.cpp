@@ -10,8 +10,8 @@
 namespace platform::posix {
 namespace {
 
-using testing::CFakeSysfs;
-using testing::kPciIds;
+using testkit::CFakeSysfs;
+using testkit::kPciIds;
 
 // Counts what is read through it.
 class CCountingFiles final : public IFileAccess {

@@ -1,5 +1,5 @@
 // Where the stand-in's system calls ask whether a test has planned them to
-// fail (platform::testing::SetFaultPlan). A link-time seam: the library the
+// fail (platform::testkit::SetFaultPlan). A link-time seam: the library the
 // programs ship with answers "no" at every site and holds no plan
 // (NoFaults.cpp); the testing library's Faults.cpp, linked into test programs
 // only, replaces both functions with ones that count every call and fail the

@@ -39,6 +39,9 @@ T FailWithErrno(T result);
 std::string HostExecutablePath();
 std::string HostExecutableDirectory();
 
+// A blank between words, as command lines and the shell's files have them.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 }  // namespace platform::posix
 
 template <typename T>

@@ -13,26 +13,26 @@
 namespace platform::posix {
 namespace {
 
-using platform::testing::FaultSite;
+using platform::testkit::FaultSite;
 
 unsigned long Calls(FaultSite site) {
-  std::array<unsigned long, platform::testing::kFaultSiteCount> counts;
-  platform::testing::GetFaultCounts(counts);
+  std::array<unsigned long, platform::testkit::kFaultSiteCount> counts;
+  platform::testkit::GetFaultCounts(counts);
   return counts[static_cast<std::size_t>(site)];
 }
 
-class FaultsTest : public testing::CTempFolderTest {
+class FaultsTest : public testkit::CTempFolderTest {
  protected:
   void TearDown() override {
-    platform::testing::SetFaultPlan(FaultSite::kNone, 0, std::string());
+    platform::testkit::SetFaultPlan(FaultSite::kNone, 0, std::string());
     CTempFolderTest::TearDown();
   }
   std::string Windows(const std::string& name) const { return windows_ + "\\" + name; }
-  std::string Read(const std::string& name) const { return testing::ReadHostFile(host_ + "/" + name); }
+  std::string Read(const std::string& name) const { return testkit::ReadHostFile(host_ + "/" + name); }
 };
 
 TEST_F(FaultsTest, OnlyThePlannedCallFails) {
-  ASSERT_TRUE(platform::testing::SetFaultPlan(FaultSite::kCoInitializeEx, 1, std::string()));
+  ASSERT_TRUE(platform::testkit::SetFaultPlan(FaultSite::kCoInitializeEx, 1, std::string()));
   EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   EXPECT_EQ(E_OUTOFMEMORY, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) << "planned, before any check";
   EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_MULTITHREADED)) << "the failed start changed nothing";
@@ -40,7 +40,7 @@ TEST_F(FaultsTest, OnlyThePlannedCallFails) {
   CoUninitialize();
   EXPECT_EQ(3u, Calls(FaultSite::kCoInitializeEx));
 
-  platform::testing::SetFaultPlan(FaultSite::kDirect3DCreate8, 0, std::string());
+  platform::testkit::SetFaultPlan(FaultSite::kDirect3DCreate8, 0, std::string());
   EXPECT_EQ(nullptr, Direct3DCreate8(D3D_SDK_VERSION));
   IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
   ASSERT_NE(nullptr, direct3D);
@@ -53,13 +53,13 @@ TEST_F(FaultsTest, FailedStartAndWaitLeaveTheProcessAlone) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   char commandLine[] = "true";
-  platform::testing::SetFaultPlan(FaultSite::kCreateProcessA, 0, std::string());
+  platform::testkit::SetFaultPlan(FaultSite::kCreateProcessA, 0, std::string());
   EXPECT_FALSE(
       CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
   EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
   EXPECT_EQ(nullptr, process.hProcess);
 
-  platform::testing::SetFaultPlan(FaultSite::kWaitForSingleObject, 0, std::string());
+  platform::testkit::SetFaultPlan(FaultSite::kWaitForSingleObject, 0, std::string());
   ASSERT_TRUE(
       CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
   EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(process.hProcess, 10000));
@@ -87,7 +87,7 @@ TEST_F(FaultsTest, FileSitesFailOnlyTheNamedFile) {
       {FaultSite::kFileClose, 0, "one\r\ntwo\r\nend", false, 3},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(platform::testing::SetFaultPlan(c.site, c.index, "report.txt"));
+    ASSERT_TRUE(platform::testkit::SetFaultPlan(c.site, c.index, "report.txt"));
     platform::CTextFileStream report(Windows("report.txt").c_str());
     platform::CTextFileStream log(Windows("report.log").c_str());
     for (std::ostream* out : {static_cast<std::ostream*>(&report), static_cast<std::ostream*>(&log)}) {

@@ -39,7 +39,7 @@ class CTestObserver final : public IObserver {
   std::shared_ptr<platform::d3d8::CRuntimeModel> Model() override { return model_; }
 
   std::mutex mutex_;
-  platform::testing::ProcessStart start_;
+  platform::testkit::ProcessStart start_;
   DWORD waitTimeout_ = 0;
   HWND boxOwner_ = nullptr;
   UINT boxStyle_ = 0;
@@ -84,7 +84,7 @@ void SetServedModel(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model)
   TestObserver().model_ = model;
 }
 
-platform::testing::ProcessStart LastProcessStart() {
+platform::testkit::ProcessStart LastProcessStart() {
   std::lock_guard<std::mutex> lock(TestObserver().mutex_);
   return TestObserver().start_;
 }

@@ -30,7 +30,7 @@ void SetBuiltinModules(const BuiltinModule* table, std::size_t count);
 void SetServedModel(const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
 
 // What the last CreateProcessA and WaitForSingleObject were given.
-platform::testing::ProcessStart LastProcessStart();
+platform::testkit::ProcessStart LastProcessStart();
 DWORD LastWaitTimeout();
 
 // The plan behind the fault sites, and the calls counted since it was set.

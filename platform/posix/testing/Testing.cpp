@@ -4,7 +4,7 @@
 #include "platform/posix/testing/StandIn.h"
 
 namespace platform {
-namespace testing {
+namespace testkit {
 
 bool SetImagehlpState(ModuleState state) {
   static const platform::posix::BuiltinModule kWithoutExport[] = {{"IMAGEHLP.dll", nullptr, 0}};
@@ -57,5 +57,5 @@ bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>& counts) {
   return true;
 }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace platform

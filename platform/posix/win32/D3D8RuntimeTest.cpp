@@ -8,7 +8,7 @@
 namespace platform::posix {
 namespace {
 
-using TempFolderTest = testing::CTempFolderTest;
+using TempFolderTest = testkit::CTempFolderTest;
 
 class PosixDirect3DTest : public TempFolderTest {};
 
@@ -17,7 +17,7 @@ TEST_F(PosixDirect3DTest, DefaultRuntimeServesAReferenceDevice) {
   IDirect3D8* d3d = nullptr;
   {
     // An empty sysfs: no display controller, whatever this machine has.
-    const testing::CScopedVariable sysfs("SYSFS_PATH", host_.c_str());
+    const testkit::CScopedVariable sysfs("SYSFS_PATH", host_.c_str());
     d3d = Direct3DCreate8(D3D_SDK_VERSION);
   }
   ASSERT_NE(nullptr, d3d);

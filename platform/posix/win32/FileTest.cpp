@@ -15,7 +15,7 @@ namespace {
 const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 
-using TempFolderTest = testing::CTempFolderTest;
+using TempFolderTest = testkit::CTempFolderTest;
 
 TEST_F(TempFolderTest, JapaneseNamesReachTheHostAsUtf8) {
   const std::string folder = windows_ + "\\" + kHyouAnsi;

@@ -14,7 +14,7 @@ namespace {
 const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 
-using TempFolderTest = testing::CTempFolderTest;
+using TempFolderTest = testkit::CTempFolderTest;
 
 TEST_F(TempFolderTest, ImagehlpCreatesFoldersWithoutSplittingCharacters) {
   HMODULE imagehlp = LoadLibraryA("imagehlp");  // case and ".dll" as Windows allows

@@ -27,8 +27,6 @@ namespace platform::posix {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Where the program name ends as the start-up code skips it for WinMain: at
 // the next quote when it starts with one, else at the first blank.
 std::size_t SkipProgramName(std::string_view commandLine) {

@@ -21,8 +21,8 @@
 namespace platform::posix {
 namespace {
 
-using testing::CScopedVariable;
-using testing::TestPrograms;
+using testkit::CScopedVariable;
+using testkit::TestPrograms;
 
 // The support mail link as the tool builds it; the same text as narrow code
 // page 932 bytes and as the UTF-8 that xdg-open must receive.
@@ -192,7 +192,7 @@ TEST(ShellOpenTerminalMailerTest, ATerminalMailerGetsATerminalOfItsOwn) {
       << " %u\nTerminal=true\nMimeType=x-scheme-handler/mailto;\n";
   std::ofstream(root + "/config/mimeapps.list")
       << "[Default Applications]\nx-scheme-handler/mailto=vexa-mail.desktop\n";
-  const testing::CScopedVariable variables[] = {
+  const testkit::CScopedVariable variables[] = {
       {"PATH", (root + ":" + (getenv("PATH") ? getenv("PATH") : "")).c_str()},
       {"XDG_CONFIG_HOME", (root + "/config").c_str()},
       {"XDG_DATA_HOME", (root + "/data").c_str()},
@@ -222,10 +222,10 @@ TEST(ShellOpenTerminalMailerTest, ATerminalMailerGetsATerminalOfItsOwn) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(42, WEXITSTATUS(status)) << "the mail program refused its empty input";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (testing::ReadHostFile(mailer + ".link").empty() && std::chrono::steady_clock::now() < deadline) {
+  while (testkit::ReadHostFile(mailer + ".link").empty() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_EQ(kLinkUtf8, testing::ReadHostFile(mailer + ".link"));
+  EXPECT_EQ(kLinkUtf8, testkit::ReadHostFile(mailer + ".link"));
   EXPECT_EQ(0, access((root + "/vexa-terminal.ran").c_str(), F_OK)) << "no terminal window was opened";
 }
 

@@ -13,8 +13,8 @@ namespace {
 const char kHyouUtf8[] = u8"表";
 const char kHyouAnsi[] = "\x95\x5C";  // trail byte 0x5C
 
-using testing::ReadHostFile;
-using TempFolderTest = testing::CTempFolderTest;
+using testkit::ReadHostFile;
+using TempFolderTest = testkit::CTempFolderTest;
 
 TEST_F(TempFolderTest, TextFilesWriteCrLf) {
   const std::string path = windows_ + "\\" + kHyouAnsi + ".txt";

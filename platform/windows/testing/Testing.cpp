@@ -40,7 +40,7 @@ IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
 }
 
 namespace platform {
-namespace testing {
+namespace testkit {
 
 bool SetImagehlpState(ModuleState state) { return state == ModuleState::kPresent; }
 
@@ -61,5 +61,5 @@ bool SetFaultPlan(FaultSite, unsigned long, const std::string&) { return false; 
 
 bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>&) { return false; }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace platform

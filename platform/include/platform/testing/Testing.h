@@ -18,7 +18,7 @@ namespace d3d8 {
 class CRuntimeModel;
 }
 
-namespace testing {
+namespace testkit {
 
 enum class ModuleState { kPresent, kMissing, kWithoutExport };
 
@@ -75,5 +75,5 @@ bool SetFaultPlan(FaultSite site, unsigned long index, const std::string& fileNa
 // The calls of each site since the plan was set.
 bool GetFaultCounts(std::array<unsigned long, kFaultSiteCount>& counts);
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace platform

@@ -7,7 +7,6 @@
 
 namespace vexaSDK {
 namespace DX8 {
-namespace internal {
 
 // Takes over the caller's reference to `object`; null empties `holder`. If
 // the reference object cannot be allocated, the interface is released and
@@ -26,6 +25,5 @@ void HoldInterface(TTL::smart_ptr<T>& holder, T* object) {
   holder.reset(object, true, 1, false, reference);
 }
 
-}  // namespace internal
 }  // namespace DX8
 }  // namespace vexaSDK
