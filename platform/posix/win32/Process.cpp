@@ -325,6 +325,52 @@ HostRun RunHostProgram(const HostProgram& program, DWORD milliseconds) {
   return run;
 }
 
+namespace {
+
+// The host folder a child starts in (empty: ours); false, with the last
+// error set, for one Windows would refuse before it starts anything.
+bool StartFolder(LPCSTR currentDirectory, std::string& directory) {
+  if (currentDirectory != nullptr && !ToHostPath(currentDirectory, directory)) return false;
+  struct stat folder;
+  if (!directory.empty() && (stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))) {
+    SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
+  return true;
+}
+
+// The given environment block or ours, and the command line as it was.
+std::vector<std::string> ChildEnvironmentBlock(LPVOID environment, const std::string& line) {
+  const std::string variable = std::string(kCommandLineVariable) + "=";
+  const std::string handedOver = variable + AnsiToUtf8(line);
+  if (environment == nullptr) return ChildEnvironment({handedOver});
+  std::vector<std::string> hostEnvironment;
+  for (const char* entry = static_cast<const char*>(environment); *entry; entry += std::strlen(entry) + 1) {
+    const std::string text = AnsiToUtf8(entry);
+    if (text.compare(0, variable.size(), variable) != 0) hostEnvironment.push_back(text);
+  }
+  hostEnvironment.push_back(handedOver);
+  return hostEnvironment;
+}
+
+// Starts the program with the arguments (code page 932) in UTF-8; the
+// error of posix_spawn.
+int Spawn(const std::string& program, const std::string& directory, const std::vector<std::string>& arguments,
+          std::vector<std::string> hostEnvironment, pid_t& pid) {
+  std::vector<std::string> hostArguments;
+  for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));
+  std::vector<char*> argv = PointersTo(hostArguments);
+  std::vector<char*> envp = PointersTo(hostEnvironment);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return error;
+}
+
+}  // namespace
+
 }  // namespace platform::posix
 
 using namespace platform::posix;
@@ -347,46 +393,16 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
     return FALSE;
   }
   const std::string line = commandLine ? commandLine : applicationName;
-  std::vector<std::string> arguments = SplitCommandLine(line);
+  const std::vector<std::string> arguments = SplitCommandLine(line);
   const std::string program = FindProgram(applicationName ? applicationName : arguments[0]);
   if (program.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
   std::string directory;
-  if (currentDirectory != nullptr && !ToHostPath(currentDirectory, directory)) return FALSE;
-  // Windows refuses a current folder that is not there before it starts anything.
-  struct stat folder;
-  if (!directory.empty() && (stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))) {
-    SetLastError(ERROR_DIRECTORY);
-    return FALSE;
-  }
-
-  std::vector<std::string> hostArguments;
-  for (const std::string& argument : arguments) hostArguments.push_back(AnsiToUtf8(argument));
-  std::vector<char*> argv = PointersTo(hostArguments);
-
-  // The given environment block or ours, and the command line as it was.
-  const std::string variable = std::string(kCommandLineVariable) + "=";
-  const std::string handedOver = variable + AnsiToUtf8(line);
-  std::vector<std::string> hostEnvironment;
-  if (environment != nullptr) {
-    for (const char* entry = static_cast<const char*>(environment); *entry; entry += std::strlen(entry) + 1) {
-      const std::string text = AnsiToUtf8(entry);
-      if (text.compare(0, variable.size(), variable) != 0) hostEnvironment.push_back(text);
-    }
-    hostEnvironment.push_back(handedOver);
-  } else {
-    hostEnvironment = ChildEnvironment({handedOver});
-  }
-  std::vector<char*> envp = PointersTo(hostEnvironment);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  if (!StartFolder(currentDirectory, directory)) return FALSE;
   pid_t pid = -1;
-  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
+  const int error = Spawn(program, directory, arguments, ChildEnvironmentBlock(environment, line), pid);
   if (error != 0) {
     SetLastError(error == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(error));
     return FALSE;

@@ -39,7 +39,9 @@ inline constexpr std::string_view ModeInfoPresentation(bool windowed) {
 }
 inline std::string ModeInfoHeader(D3DDEVTYPE deviceType, bool windowed) {
   std::string header(kModeInfoPrefix);
-  return header.append(GetDevTypeName(deviceType)).append(ModeInfoPresentation(windowed)).append(kModeInfoSuffix);
+  return header.append(GetDevTypeName(deviceType))
+      .append(ModeInfoPresentation(windowed))
+      .append(kModeInfoSuffix);
 }
 
 enum class CapsFieldKind { kDevType, kDecimal, kFloat, kShaderVersion, kFlags };
