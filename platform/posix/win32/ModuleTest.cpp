@@ -7,6 +7,7 @@
 
 #include "platform/Win32.h"
 #include "platform/posix/testing/HostTesting.h"
+#include "platform/posix/testing/StandIn.h"
 
 namespace platform::posix {
 namespace {
@@ -45,6 +46,20 @@ TEST(PosixModuleTest, ModuleFileNameTruncatesLikeWindows) {
   EXPECT_EQ(5u, GetModuleFileNameA(nullptr, small, sizeof small));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
   EXPECT_EQ(std::string(full, 4), small);
+}
+
+// Modules put in place of the built-in ones unload what was loaded before,
+// even when the new table is the same as the last.
+TEST(PosixModuleTest, ReplacedModulesUnloadTheLoadedOnes) {
+  static const BuiltinModule kEmpty[] = {{"IMAGEHLP.dll", nullptr, 0}};
+  for (const BuiltinModule* table : {static_cast<const BuiltinModule*>(nullptr), kEmpty}) {
+    HMODULE loaded = LoadLibraryA("IMAGEHLP.dll");
+    ASSERT_NE(nullptr, loaded);
+    SetBuiltinModules(table, table != nullptr ? 1 : 0);
+    EXPECT_FALSE(FreeLibrary(loaded)) << "gone with its table";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+    SetBuiltinModules(nullptr, 0);
+  }
 }
 
 }  // namespace
