@@ -24,17 +24,22 @@ JapaneseFolder MakeJapaneseFolder() {
   for (const char* c = temp; *c != '\0'; ++c) {
     if (static_cast<unsigned char>(*c) >= 0x80) return {};  // read the same in every code page
   }
-  const std::string number = std::to_string(GetCurrentProcessId());
-  JapaneseFolder folder{
-      std::wstring(temp, temp + length) + L"\u8868" + std::wstring(number.begin(), number.end()),
-      std::string(temp) + "\x95\x5C" + number};
-  if (!CreateDirectoryW(folder.wide.c_str(), nullptr)) return {};
-  return folder;
+  // Process ids come round again under Wine; a folder left by a run that
+  // was killed must not stop this one.
+  for (DWORD attempt = 0; attempt < 100; ++attempt) {
+    const std::string number = std::to_string(GetTickCount()) + "-" + std::to_string(attempt);
+    JapaneseFolder folder{
+        std::wstring(temp, temp + length) + L"\u8868" + std::wstring(number.begin(), number.end()),
+        std::string(temp) + "\x95\x5C" + number};
+    if (CreateDirectoryW(folder.wide.c_str(), nullptr)) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return {};
 }
 
 TEST(ShellExecuteThroughWideTest, ParametersAndFolderReachTheProgram) {
   const JapaneseFolder folder = MakeJapaneseFolder();
-  if (folder.wide.empty()) GTEST_SKIP() << "no temporary folder with an ASCII path";
+  if (folder.wide.empty()) GTEST_SKIP() << "no new folder in a temporary folder with an ASCII path";
   const std::wstring made = folder.wide + L"\\made.txt";
   const HINSTANCE started = platform::windows::ShellExecuteThroughWide(
       nullptr, "open", "cmd.exe", "/c echo made> made.txt", folder.cp932.c_str(), SW_HIDE);
