@@ -9,7 +9,7 @@
 set -u
 
 here=$(dirname "$0")
-. "$here/../../cmake/TestVerdicts.sh"
+. "$here/../../../cmake/TestVerdicts.sh"
 
 entry() {
   command -v desktop-file-validate >/dev/null 2>&1 || skip "desktop-file-validate is missing (desktop-file-utils)"
@@ -39,7 +39,7 @@ dialog() {
   done
   # On a private X server: started without one, again under cmake/with-xvfb.
   if [ -z "${VEXA_PRIVATE_DISPLAY:-}" ] || [ "$VEXA_PRIVATE_DISPLAY" != "${DISPLAY:-}" ]; then
-    exec sh "$here/../../cmake/with-xvfb" sh "$0" dialog "$probe" "$out"
+    exec sh "$here/../../../cmake/with-xvfb" sh "$0" dialog "$probe" "$out"
   fi
   work=$(mktemp -d "${TMPDIR:-/tmp}/vexaDesktop.$$.XXXXXX") || fail "no temporary folder"
   mkdir -p "$out"
