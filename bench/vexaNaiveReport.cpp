@@ -3,14 +3,13 @@
 
 #include <iomanip>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
 namespace vexaBench {
 namespace {
 
 using namespace vexaSDK::DX8;
-using internal::CapsFieldKind;
 
 void NaiveWriteDisplayMode(std::ostream& out, const CDisplayMode& mode) {
   out << ' ' << mode.Width << " x " << mode.Height << " (" << GetFormatName(mode.Format) << " - "
@@ -39,8 +38,8 @@ void NaiveWriteFormatList(std::ostream& out, const FormatTable& table, const cha
 
 void NaiveWriteDeviceCaps(std::ostream& out, const D3DCAPS8& caps) {
   out << "< DeviceCaps >\n";
-  for (const internal::CapsField& field : internal::kCapsFields) {
-    const DWORD value = internal::ReadCapsDword(caps, field.offset);
+  for (const CapsField& field : kCapsFields) {
+    const DWORD value = ReadCapsDword(caps, field.offset);
     switch (field.kind) {
       case CapsFieldKind::kDevType:
         out << "DeviceType: " << GetDevTypeName(caps.DeviceType) << '\n';
@@ -49,7 +48,7 @@ void NaiveWriteDeviceCaps(std::ostream& out, const D3DCAPS8& caps) {
         out << field.label << ": " << value << '\n';
         break;
       case CapsFieldKind::kFloat:
-        out << field.label << ": " << internal::ReadCapsFloat(caps, field.offset) << '\n';
+        out << field.label << ": " << ReadCapsFloat(caps, field.offset) << '\n';
         break;
       case CapsFieldKind::kShaderVersion:
         out << field.label << ": " << ((value >> 8) & 0xFF) << '.' << (value & 0xFF) << '\n';

@@ -19,7 +19,7 @@
 namespace {
 
 using namespace vexaSDK::DX8;
-using testing::CTestEnumMode;
+using testkit::CTestEnumMode;
 using vexaBench::LargeEnumeration;
 
 // A sink with its room reserved, so that writing pays for bytes, not growth.
@@ -118,7 +118,7 @@ std::string ManyAdapters(int adapters) {
     std::vector<CModeInfo> records;
     for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
       for (const BOOL windowed : {FALSE, TRUE}) {
-        testing::CTestModeInfo record(static_cast<UINT>(a), type, windowed, id);
+        testkit::CTestModeInfo record(static_cast<UINT>(a), type, windowed, id);
         record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8, {D3DFMT_A8R8G8B8, D3DFMT_DXT1, D3DFMT_DXT5});
         record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8).Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
         record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);

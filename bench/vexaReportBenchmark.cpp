@@ -17,7 +17,7 @@
 #include "platform/TextFile.h"
 #include "vexaLargeEnumeration.h"
 #include "vexaNaiveReport.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
 #include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
@@ -26,8 +26,8 @@ namespace {
 
 using namespace vexaSDK::DX8;
 using internal::CReportText;
-using testing::CTestEnumMode;
-using testing::CTestModeInfo;
+using testkit::CTestEnumMode;
+using testkit::CTestModeInfo;
 using vexaBench::BusyCaps;
 using vexaBench::LargeEnumeration;
 
@@ -163,13 +163,13 @@ void AppendReportNumbers(CReportText& text, const CDGEnumMode& enumeration) {
   for (std::size_t i = 0; i < enumeration.Identifiers().size(); ++i) {
     for (std::size_t r = 4 * i; r < 4 * i + 4 && r < enumeration.ModeInfos().size(); ++r) {
       const CModeInfo& record = enumeration.ModeInfos()[r];
-      for (const internal::CapsField& field : internal::kCapsFields) {
-        const DWORD value = internal::ReadCapsDword(record.Caps(), field.offset);
-        if (field.kind == internal::CapsFieldKind::kDecimal) text.Dec(value);
-        if (field.kind == internal::CapsFieldKind::kFloat) {
-          text.Float(internal::ReadCapsFloat(record.Caps(), field.offset));
+      for (const CapsField& field : kCapsFields) {
+        const DWORD value = ReadCapsDword(record.Caps(), field.offset);
+        if (field.kind == CapsFieldKind::kDecimal) text.Dec(value);
+        if (field.kind == CapsFieldKind::kFloat) {
+          text.Float(ReadCapsFloat(record.Caps(), field.offset));
         }
-        if (field.kind == internal::CapsFieldKind::kShaderVersion) text << FormatShaderVersion(value);
+        if (field.kind == CapsFieldKind::kShaderVersion) text << FormatShaderVersion(value);
       }
       for (const CDisplayMode& mode : record.DisplayModes()) {
         text.Dec(mode.Width).Dec(mode.Height).Dec(mode.RefreshRate);

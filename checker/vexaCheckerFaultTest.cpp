@@ -25,7 +25,7 @@
 #include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
@@ -33,17 +33,17 @@
 namespace vexaEnvChecker {
 namespace {
 
-using testing::CRunFolder;
-using testing::HostFileExists;
-using testing::ReadHostFile;
-using testing::WriteHostFile;
+using testkit::CRunFolder;
+using testkit::HostFileExists;
+using testkit::ReadHostFile;
+using testkit::WriteHostFile;
 using platform::d3d8::Call;
 using platform::d3d8::CRuntimeModel;
 using platform::d3d8::Object;
-using platform::testing::FaultSite;
+using platform::testkit::FaultSite;
 
 const std::size_t kCallCount = static_cast<std::size_t>(Call::kCount);
-const std::size_t kSiteCount = platform::testing::kFaultSiteCount;
+const std::size_t kSiteCount = platform::testkit::kFaultSiteCount;
 
 // Names as the test list shows them, in the order of the enumerations.
 const char* const kCallNames[kCallCount] = {
@@ -147,7 +147,7 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
   const int errorOutput = open((results + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (errorOutput < 0 || dup2(errorOutput, 2) < 0) return 126;
   close(errorOutput);
-  vexaSDK::Common::internal::SetLogFilePath(vexaSDK::Common::testing::GetTestLogPath(GetCurrentProcessId()));
+  vexaSDK::Common::testkit::UseOwnTestLog();
   clearenv();
   for (const std::string& entry : folder.Environment()) {
     const std::size_t equals = entry.find('=');
@@ -157,19 +157,19 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
 
   std::istringstream answers("y\ny\n");
   std::ostringstream boxes;
-  platform::testing::SetMessageBoxConsole(&answers, &boxes);
+  platform::testkit::SetMessageBoxConsole(&answers, &boxes);
   const std::shared_ptr<bool> direct3DFailed = std::make_shared<bool>(false);
   std::shared_ptr<CRuntimeModel> model = MakeModel(fault, direct3DFailed);
-  platform::testing::SetDirect3DModel(model);
+  platform::testkit::SetDirect3DModel(model);
   const bool systemFault = fault.index != kNoFault && !fault.call.direct3D;
-  platform::testing::SetFaultPlan(systemFault ? static_cast<FaultSite>(fault.call.kind) : FaultSite::kNone,
+  platform::testkit::SetFaultPlan(systemFault ? static_cast<FaultSite>(fault.call.kind) : FaultSite::kNone,
                                   fault.index, kReportName);
 
   const int result = RunChecker();
 
   std::array<unsigned long, kSiteCount> sites;
-  platform::testing::GetFaultCounts(sites);
-  platform::testing::SetFaultPlan(FaultSite::kNone, 0, std::string());
+  platform::testkit::GetFaultCounts(sites);
+  platform::testkit::SetFaultPlan(FaultSite::kNone, 0, std::string());
   // A stop that failed keeps Direct3D up for a later one, which then
   // releases everything.
   vexaSDK::DX8::CD3D8& owner = vexaSDK::DX8::CD3D8::GetInstance();
@@ -194,12 +194,12 @@ int RunInChild(const Fault& fault, const CRunFolder& folder, const std::string& 
   IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(again);
   {
     const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
-    WriteHostFile(results + "/expected", testing::DeviceInfoFileText(enumeration));
+    WriteHostFile(results + "/expected", testkit::DeviceInfoFileText(enumeration));
   }
   direct3D->Release();
 
-  platform::testing::SetDirect3DModel(nullptr);
-  platform::testing::SetMessageBoxConsole(nullptr, nullptr);
+  platform::testkit::SetDirect3DModel(nullptr);
+  platform::testkit::SetMessageBoxConsole(nullptr, nullptr);
   return result;
 }
 
@@ -238,18 +238,18 @@ std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& fo
   const bool mustEnd = planned && (!fault.call.direct3D || EndsTheRun(fault.call));
   const bool reportThere = HostFileExists(folder.Report());
   const std::string report = reportThere ? ReadHostFile(folder.Report()) : std::string();
-  if (run.boxes == testing::kStartBox + testing::kCompletionBox) {
+  if (run.boxes == testkit::kStartBox + testkit::kCompletionBox) {
     if (mustEnd) return "a failing call the run cannot do without went unnoticed";
     if (!reportThere) return "completed without a report";
-    const std::string wrong = testing::CheckReportStructure(report);
+    const std::string wrong = testkit::CheckReportStructure(report);
     if (!wrong.empty()) return "completed with a broken report: " + wrong;
     std::string section;
-    testing::FindDeviceInfoSection(report, section);
+    testkit::FindDeviceInfoSection(report, section);
     if (section != run.expectedSection) return "the DeviceInfo section is not what the runtime answered";
     if (!folder.MailerRan()) return "the support mail was not offered to the mailer";
     return std::string();
   }
-  if (run.boxes != testing::kStartBox + testing::FailureBox(FailureText(fault.call))) {
+  if (run.boxes != testkit::kStartBox + testkit::FailureBox(FailureText(fault.call))) {
     return "unexpected boxes:\n" + run.boxes;
   }
   if (!mustEnd) return "the run gave up over a call whose item the report only leaves out";
@@ -260,7 +260,7 @@ std::string Judge(const Fault& fault, const CChildRun& run, const CRunFolder& fo
   const bool gaveUpWaiting =
       !fault.call.direct3D && fault.call.kind == static_cast<std::size_t>(FaultSite::kWaitForSingleObject);
   std::string section;
-  if (gaveUpWaiting && !testing::FindDeviceInfoSection(report, section)) return std::string();
+  if (gaveUpWaiting && !testkit::FindDeviceInfoSection(report, section)) return std::string();
   return "the failed run left envInfo.txt behind";
 }
 

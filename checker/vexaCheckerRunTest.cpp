@@ -13,7 +13,7 @@
 #include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/Win32.h"
 #include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
@@ -21,9 +21,9 @@
 namespace vexaEnvChecker {
 namespace {
 
-using testing::HostFileExists;
-using testing::ReadHostFile;
-using testing::WriteHostFile;
+using testkit::HostFileExists;
+using testkit::ReadHostFile;
+using testkit::WriteHostFile;
 using vexaSDK::DX8::CD3D8;
 
 struct ShownBox {
@@ -45,7 +45,7 @@ class CScriptedAnswers : public std::streambuf {
  protected:
   int_type underflow() override {
     ShownBox box = {};
-    platform::testing::GetLastMessageBox(box.owner, box.style);
+    platform::testkit::GetLastMessageBox(box.owner, box.style);
     box.text = screen_.str().substr(seen_);
     seen_ = screen_.str().size();
     box.direct3DUp = CD3D8::GetInstance().IsInitialized();
@@ -69,7 +69,7 @@ class CScriptedAnswers : public std::streambuf {
   std::vector<ShownBox> shown_;
 };
 
-class CheckerRunTest : public vexaSDK::DX8::testing::D3D8TestBase {
+class CheckerRunTest : public vexaSDK::DX8::testkit::D3D8TestBase {
  protected:
   void SetUp() override {
     D3D8TestBase::SetUp();
@@ -78,7 +78,7 @@ class CheckerRunTest : public vexaSDK::DX8::testing::D3D8TestBase {
     setenv("XDG_CONFIG_HOME", (folder_.Home() + "/.config").c_str(), 1);
   }
   void TearDown() override {
-    platform::testing::SetMessageBoxConsole(nullptr, nullptr);
+    platform::testkit::SetMessageBoxConsole(nullptr, nullptr);
     D3D8TestBase::TearDown();
   }
 
@@ -90,7 +90,7 @@ class CheckerRunTest : public vexaSDK::DX8::testing::D3D8TestBase {
     std::ostringstream screen;
     CScriptedAnswers typed(screen, std::move(answers));
     std::istream keyboard(&typed);
-    platform::testing::SetMessageBoxConsole(&keyboard, &screen);
+    platform::testkit::SetMessageBoxConsole(&keyboard, &screen);
     std::thread([&] {
       if (apartment != ~0u) {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, apartment)));
@@ -98,12 +98,12 @@ class CheckerRunTest : public vexaSDK::DX8::testing::D3D8TestBase {
       EXPECT_EQ(0, RunChecker());
       if (apartment != ~0u) CoUninitialize();
     }).join();
-    platform::testing::SetMessageBoxConsole(nullptr, nullptr);
+    platform::testkit::SetMessageBoxConsole(nullptr, nullptr);
     return typed.Shown();
   }
 
   // Only its home is used: the run happens in this process.
-  const testing::CRunFolder folder_{"", ""};
+  const testkit::CRunFolder folder_{"", ""};
 };
 
 TEST_F(CheckerRunTest, EverythingIsDownBeforeTheCompletionQuestion) {
@@ -127,8 +127,8 @@ TEST_F(CheckerRunTest, EverythingIsDownBeforeTheCompletionQuestion) {
 // folder, and has a minute.
 TEST_F(CheckerRunTest, DxdiagIsStartedAsTheSystemExpects) {
   Run({"y", "n"});
-  platform::testing::ProcessStart start;
-  ASSERT_TRUE(platform::testing::GetLastProcessStart(start));
+  platform::testkit::ProcessStart start;
+  ASSERT_TRUE(platform::testkit::GetLastProcessStart(start));
   std::string path = "Z:" + Report();
   for (char& c : path) c = c == '/' ? '\\' : c;
   EXPECT_EQ("dxdiag /t " + path, start.commandLine);
@@ -138,7 +138,7 @@ TEST_F(CheckerRunTest, DxdiagIsStartedAsTheSystemExpects) {
   EXPECT_EQ(FALSE, start.inheritHandles);
   EXPECT_EQ(0u, start.creationFlags);
   DWORD timeout = 0;
-  ASSERT_TRUE(platform::testing::GetLastWaitTimeout(timeout));
+  ASSERT_TRUE(platform::testkit::GetLastWaitTimeout(timeout));
   EXPECT_EQ(60000u, timeout);
 }
 
@@ -156,7 +156,7 @@ TEST_F(CheckerRunTest, FailedStartsAreReportedAfterEverythingIsDown) {
       {"no reference rasteriser", ~0u, false, u8"Direct3Dの初期化に失敗"},
   };
   for (const Case& c : cases) {
-    Serve(vexaSDK::DX8::testing::MakeDeviceModel());
+    Serve(vexaSDK::DX8::testkit::MakeDeviceModel());
     model->adapters[0].ref.available = c.reference;
     WriteHostFile(Report(), "old report\r\n");
     const std::vector<ShownBox> shown = Run({"y", "y", ""}, c.apartment);

@@ -15,8 +15,8 @@
 namespace vexaEnvChecker {
 namespace {
 
-using vexaSDK::DX8::testing::CTestEnumMode;
-using vexaSDK::DX8::testing::CTestModeInfo;
+using vexaSDK::DX8::testkit::CTestEnumMode;
+using vexaSDK::DX8::testkit::CTestModeInfo;
 
 TEST(CheckerTest, SupportMailLinkIsAddressSubjectAndTheWholeBody) {
   const std::string prefix = "mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=";

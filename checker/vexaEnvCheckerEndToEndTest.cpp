@@ -14,31 +14,31 @@
 namespace vexaEnvChecker {
 namespace {
 
-using testing::CRunFolder;
-using testing::CRunResult;
-using testing::HostFileExists;
-using testing::ReadHostFile;
-using testing::WriteHostFile;
+using testkit::CRunFolder;
+using testkit::CRunResult;
+using testkit::HostFileExists;
+using testkit::ReadHostFile;
+using testkit::WriteHostFile;
 
-const std::string& kStart = testing::kStartBox;
-const std::string kOverwrite = testing::NoticeBox("Question",
+const std::string& kStart = testkit::kStartBox;
+const std::string kOverwrite = testkit::NoticeBox("Question",
                                                    u8"既にデスクトップに envInfo.txt が存在します。\n"
                                                    u8"このまま作業を続けるとファイルは上書きされます。\n\n"
                                                    u8"続けてよろしいですか？",
-                                                   testing::kYesNoPrompt);
+                                                   testkit::kYesNoPrompt);
 const std::string kCancelled =
-    testing::NoticeBox("Information", u8"作業を中断しました。", testing::kOkPrompt);
-const std::string& kCompletion = testing::kCompletionBox;
-const std::string kMailerFailure = testing::ErrorBox(
+    testkit::NoticeBox("Information", u8"作業を中断しました。", testkit::kOkPrompt);
+const std::string& kCompletion = testkit::kCompletionBox;
+const std::string kMailerFailure = testkit::ErrorBox(
     u8"標準のメーラーの起動に失敗しました。\n"
     u8"申し訳ございませんが、手動でメールの送信手順を行ってください。");
-std::string Failure(const std::string& reason) { return testing::FailureBox(reason); }
+std::string Failure(const std::string& reason) { return testkit::FailureBox(reason); }
 
-const char* const kHeader = testing::kDeviceInfoHeader;
+const char* const kHeader = testkit::kDeviceInfoHeader;
 
 // A stand-in for dxdiag that writes one line to the host path of its report.
 const std::string kQuickDxdiag =
-    std::string(testing::kDxdiagReportPath) + "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
+    std::string(testkit::kDxdiagReportPath) + "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -57,7 +57,7 @@ class EndToEndTest : public ::testing::Test {
     const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
     if (direct3D != nullptr) direct3D->Release();
     unsetenv("SYSFS_PATH");
-    return testing::DeviceInfoFileText(enumeration);
+    return testkit::DeviceInfoFileText(enumeration);
   }
 
   CRunFolder run_{VEXA_ENV_CHECKER, VEXA_DXDIAG};
@@ -92,7 +92,7 @@ TEST_F(EndToEndTest, YesYesWritesTheReportAndHandsTheLinkOn) {
   EXPECT_EQ(kStart + kCompletion, result.out);
 
   const std::string report = ReadHostFile(run_.Report());
-  EXPECT_EQ("", testing::CheckReportStructure(report));
+  EXPECT_EQ("", testkit::CheckReportStructure(report));
   const std::size_t header = report.find(kHeader);
   ASSERT_NE(std::string::npos, header) << report.substr(0, 400);
   EXPECT_EQ(ExpectedSection(), report.substr(header + 58));

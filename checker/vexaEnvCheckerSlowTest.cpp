@@ -11,15 +11,15 @@
 namespace vexaEnvChecker {
 namespace {
 
-using testing::CRunFolder;
-using testing::CRunResult;
-using testing::HostFileExists;
-using testing::ReadHostFile;
+using testkit::CRunFolder;
+using testkit::CRunResult;
+using testkit::HostFileExists;
+using testkit::ReadHostFile;
 
 TEST(SlowEndToEndTest, DxdiagOutlivingAMinuteIsAFailure) {
   CRunFolder run(VEXA_ENV_CHECKER, "");
   ASSERT_TRUE(run.ok());
-  run.SetDxdiag(std::string(testing::kDxdiagReportPath) +
+  run.SetDxdiag(std::string(testkit::kDxdiagReportPath) +
                 "printf 'begun\\r\\n' > \"$p\"\n"
                 "echo $$ > \"$0.pid\"\n"
                 "exec sleep 90\n");
@@ -31,7 +31,7 @@ TEST(SlowEndToEndTest, DxdiagOutlivingAMinuteIsAFailure) {
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(0, result.exitCode);
   EXPECT_GE(waited, std::chrono::seconds(59));
-  EXPECT_EQ(testing::kStartBox + testing::FailureBox(u8"dxdiagのログ出力に失敗しました。"), result.out);
+  EXPECT_EQ(testkit::kStartBox + testkit::FailureBox(u8"dxdiagのログ出力に失敗しました。"), result.out);
   EXPECT_FALSE(HostFileExists(run.Report())) << "what dxdiag had written is deleted";
   EXPECT_FALSE(pid.empty()) << "the diagnostic program was started";
 }

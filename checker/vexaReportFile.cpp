@@ -5,6 +5,7 @@
 
 #include "platform/TextFile.h"
 #include "vexaSDK/System/vexaPath.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaEnvChecker {
 
@@ -15,7 +16,7 @@ void WriteDeviceInfoSection(const std::string& path, const vexaSDK::DX8::CDGEnum
   // behind what the diagnostic program left, whatever the position.
   platform::CTextFileStream stream(path.c_str(), std::ios::app);
   if (!stream) throw "ログファイルのオープンに失敗しました。";
-  stream << "--------------------\nDeviceInfo\n--------------------\n" << std::endl;
+  stream << vexaSDK::DX8::SectionHeader("\n") << std::flush;
   enumeration.WriteDeviceInfo(stream);
   stream.close();
   // A full disk or a failing close must not end in the completion question.

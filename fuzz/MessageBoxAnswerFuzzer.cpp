@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "fuzz/FuzzCheck.h"
-#include "platform/posix/internal/Console.h"
+#include "platform/posix/testing/StandIn.h"
 
 namespace {
 

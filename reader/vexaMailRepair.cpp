@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaEnvReader {
 namespace {
@@ -76,11 +76,11 @@ Wrap WrapOf(std::string_view line, std::string_view next) {
 }
 
 bool IsFlagGroupStart(std::string_view line) {
-  using vexaSDK::DX8::internal::kCapsFields;
+  using vexaSDK::DX8::kCapsFields;
   if (line.size() < 3 || line.compare(line.size() - 2, 2, " {") != 0) return false;
   const std::string_view label = line.substr(0, line.size() - 2);
   for (const auto& field : kCapsFields) {
-    if (field.kind == vexaSDK::DX8::internal::CapsFieldKind::kFlags && label == field.label) return true;
+    if (field.kind == vexaSDK::DX8::CapsFieldKind::kFlags && label == field.label) return true;
   }
   return false;
 }

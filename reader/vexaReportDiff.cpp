@@ -17,9 +17,9 @@ namespace {
 
 using vexaSDK::DX8::CModeInfo;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFields;
-using vexaSDK::DX8::internal::ReadCapsDword;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFields;
+using vexaSDK::DX8::ReadCapsDword;
 
 // Every text of a report or a file name reaches the terminal escaped.
 

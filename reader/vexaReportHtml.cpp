@@ -10,9 +10,9 @@ namespace {
 
 using vexaSDK::DX8::CModeInfo;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFields;
-using vexaSDK::DX8::internal::ReadCapsDword;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFields;
+using vexaSDK::DX8::ReadCapsDword;
 
 const char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:70em}"

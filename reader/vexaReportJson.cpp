@@ -14,10 +14,10 @@ namespace {
 
 using json = nlohmann::ordered_json;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFields;
-using vexaSDK::DX8::internal::ReadCapsDword;
-using vexaSDK::DX8::internal::ReadCapsFloat;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFields;
+using vexaSDK::DX8::ReadCapsDword;
+using vexaSDK::DX8::ReadCapsFloat;
 
 json Diagnostics(const EnvReport& report) {
   json sections = json::array();

@@ -27,13 +27,13 @@ using vexaSDK::DX8::CDisplayMode;
 using vexaSDK::DX8::FormatPair;
 using vexaSDK::DX8::kFormatTableCount;
 using vexaSDK::DX8::kFormatTableInfo;
-using vexaSDK::DX8::internal::CapsField;
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFields;
+using vexaSDK::DX8::CapsField;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFields;
 using internal::CReadEnumMode;
 using internal::CReadModeInfo;
 
-const std::string_view kHeaderDashes = "--------------------"sv;
+const std::string_view kHeaderDashes = vexaSDK::DX8::kSectionRule;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -368,10 +368,10 @@ class CDeviceInfoParser {
 
   void Parse() {
     while (!AtEnd()) {
-      if (Peek() == "< Device Info >") {
+      if (Peek() == vexaSDK::DX8::kDeviceInfoHeader) {
         EndAdapter();
         ParseAdapter();
-      } else if (StartsWith(Peek(), "***** ")) {
+      } else if (StartsWith(Peek(), vexaSDK::DX8::kModeInfoPrefix)) {
         ParseModeInfo();
       } else if (IsBlank(Peek()) && RestIsBlank()) {
         // Blank lines a mail client or an editor left at the end.
@@ -417,7 +417,7 @@ class CDeviceInfoParser {
   int SkipToBlock(int after) {
     for (; !AtEnd(); ++pos_) {
       const std::string_view line = Peek();
-      if (line == "< Device Info >" || StartsWith(line, "***** ")) break;
+      if (line == vexaSDK::DX8::kDeviceInfoHeader || StartsWith(line, vexaSDK::DX8::kModeInfoPrefix)) break;
       if (!StartsWith(line, "< ")) continue;
       for (int block = after + 1; block < kModeInfoBlockCount; ++block) {
         if (line == BlockHeader(block)) return block;
@@ -441,8 +441,7 @@ class CDeviceInfoParser {
 
   // The writer gives each adapter its own four sections, in this order.
   static std::string SectionHeader(std::size_t index) {
-    return std::string("***** ") + (index < 2 ? "D3DDEVTYPE_HAL" : "D3DDEVTYPE_REF") +
-           (index % 2 != 0 ? " Window" : " FullScreen") + " Mode Info *****";
+    return vexaSDK::DX8::ModeInfoHeader(index < 2 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, index % 2 != 0);
   }
 
   void EndAdapter() {
@@ -557,8 +556,8 @@ class CDeviceInfoParser {
 
   void ParseModeInfo() {
     std::string_view header = Peek();
-    const std::string_view suffix = " Mode Info *****";
-    header.remove_prefix(6);
+    const std::string_view suffix = vexaSDK::DX8::kModeInfoSuffix;
+    header.remove_prefix(vexaSDK::DX8::kModeInfoPrefix.size());
     D3DDEVTYPE type = D3DDEVTYPE_HAL;
     std::size_t blank = std::string_view::npos;
     bool good = adapter_ != kNone;
@@ -742,7 +741,7 @@ class CDeviceInfoParser {
   // a later field; false at the end of the block.
   bool ResyncCaps(std::size_t after, std::size_t& field) {
     for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") && !StartsWith(Peek(), "***** "); ++pos_) {
-      for (std::size_t g = after + 1; g < vexaSDK::DX8::internal::kCapsFieldCount; ++g) {
+      for (std::size_t g = after + 1; g < vexaSDK::DX8::kCapsFieldCount; ++g) {
         const std::string_view label = kCapsFields[g].label;
         const std::string_view rest = StartsWith(Peek(), label) ? Peek().substr(label.size()) : std::string_view();
         if (StartsWith(rest, ": ") || rest == " {") {
@@ -756,7 +755,7 @@ class CDeviceInfoParser {
 
   bool ParseCaps(D3DCAPS8& caps, ModeInfoLines& at) {
     if (!Expect("< DeviceCaps >")) return false;
-    for (std::size_t f = 0; f < vexaSDK::DX8::internal::kCapsFieldCount; ++f) {
+    for (std::size_t f = 0; f < vexaSDK::DX8::kCapsFieldCount; ++f) {
       const CapsField& field = kCapsFields[f];
       at.capsFields[f] = pos_ + 1;
       char* place = reinterpret_cast<char*>(&caps) + field.offset;
@@ -969,8 +968,8 @@ bool ReadText(std::string_view bytes, EnvReport& report, const std::vector<std::
   // directly, so its first dash line may end a line of that text.
   std::size_t title = 1;
   while (title + 1 < lines.size() &&
-         !(TrimRight(lines[title]) == "DeviceInfo" && EndsWith(TrimRight(lines[title - 1]), kHeaderDashes) &&
-           TrimRight(lines[title + 1]) == kHeaderDashes)) {
+         !(TrimRight(lines[title]) == vexaSDK::DX8::kSectionTitle &&
+           EndsWith(TrimRight(lines[title - 1]), kHeaderDashes) && TrimRight(lines[title + 1]) == kHeaderDashes)) {
     ++title;
   }
   const bool found = title + 1 < lines.size();

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "reader/vexaReportEncoding.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaEnvReader {
@@ -72,7 +72,7 @@ struct ModeInfoLines {
   std::size_t depthStencils = 0;
   std::size_t formats[vexaSDK::DX8::kFormatTableCount] = {};
   std::size_t caps = 0;
-  std::size_t capsFields[vexaSDK::DX8::internal::kCapsFieldCount] = {};
+  std::size_t capsFields[vexaSDK::DX8::kCapsFieldCount] = {};
   std::size_t displayModes = 0;
   unsigned broken = 0;      // a bit (1 << ModeInfoBlock) per block with a problem
   std::size_t problem = 0;  // the first problem inside the section

@@ -19,8 +19,8 @@ using vexaSDK::DX8::GetFormatName;
 
 // Indexes of the two shader versions in the capability field table.
 std::size_t CapsFieldIndex(const char* label) {
-  for (std::size_t i = 0; i < vexaSDK::DX8::internal::kCapsFieldCount; ++i) {
-    if (std::strcmp(vexaSDK::DX8::internal::kCapsFields[i].label, label) == 0) return i;
+  for (std::size_t i = 0; i < vexaSDK::DX8::kCapsFieldCount; ++i) {
+    if (std::strcmp(vexaSDK::DX8::kCapsFields[i].label, label) == 0) return i;
   }
   return 0;
 }
@@ -217,15 +217,15 @@ std::string GuidText(const GUID& g) {
   return text;
 }
 
-std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps) {
-  using vexaSDK::DX8::internal::CapsFieldKind;
-  const DWORD value = vexaSDK::DX8::internal::ReadCapsDword(caps, field.offset);
+std::string CapsValueText(const vexaSDK::DX8::CapsField& field, const D3DCAPS8& caps) {
+  using vexaSDK::DX8::CapsFieldKind;
+  const DWORD value = vexaSDK::DX8::ReadCapsDword(caps, field.offset);
   char text[32];
   switch (field.kind) {
     case CapsFieldKind::kDevType:
       return vexaSDK::DX8::GetDevTypeName(static_cast<D3DDEVTYPE>(value));
     case CapsFieldKind::kFloat:
-      std::snprintf(text, sizeof text, "%g", vexaSDK::DX8::internal::ReadCapsFloat(caps, field.offset));
+      std::snprintf(text, sizeof text, "%g", vexaSDK::DX8::ReadCapsFloat(caps, field.offset));
       return text;
     case CapsFieldKind::kShaderVersion:
       return vexaSDK::DX8::FormatShaderVersion(value);

@@ -83,7 +83,7 @@ extern const char kNotRead[];  // "(not read)"
 std::string GuidText(const GUID& guid);
 
 // A capability field other than a flag group as the report writes its value.
-std::string CapsValueText(const vexaSDK::DX8::internal::CapsField& field, const D3DCAPS8& caps);
+std::string CapsValueText(const vexaSDK::DX8::CapsField& field, const D3DCAPS8& caps);
 
 // "a.b.c.d" of a driver version, as the report writes it.
 std::string DriverVersionText(const LARGE_INTEGER& version);

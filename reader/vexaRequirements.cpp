@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "reader/vexaReportSummary.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -16,8 +16,8 @@ namespace vexaEnvReader {
 namespace {
 
 using vexaSDK::DX8::CModeInfo;
-using vexaSDK::DX8::internal::kCapsFieldCount;
-using vexaSDK::DX8::internal::kCapsFields;
+using vexaSDK::DX8::kCapsFieldCount;
+using vexaSDK::DX8::kCapsFields;
 
 const char kNotInReport[] = "(not in the report)";
 const char kNotRead[] = "(not read)";
@@ -201,7 +201,7 @@ class CWeigher {
                      lines_->capsFields[widthField]);
       }
       case RequirementKind::kCapsFlag: {
-        const DWORD word = vexaSDK::DX8::internal::ReadCapsDword(caps, kCapsFields[r.capsField].offset);
+        const DWORD word = vexaSDK::DX8::ReadCapsDword(caps, kCapsFields[r.capsField].offset);
         const bool set = (word & r.value) == r.value;
         return Judge(set, capsWhole, set ? "set" : "not set", lines_->capsFields[r.capsField]);
       }

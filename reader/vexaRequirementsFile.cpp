@@ -10,15 +10,15 @@
 #include <tuple>
 
 #include "reader/vexaRequirements.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
 namespace vexaEnvReader {
 namespace {
 
-using vexaSDK::DX8::internal::CapsFieldKind;
-using vexaSDK::DX8::internal::kCapsFieldCount;
-using vexaSDK::DX8::internal::kCapsFields;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::kCapsFieldCount;
+using vexaSDK::DX8::kCapsFields;
 
 // A desk's file is a page or two; anything far larger is no requirements file.
 const std::size_t kMaxFileSize = 1 << 20;

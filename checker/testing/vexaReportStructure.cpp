@@ -14,7 +14,7 @@
 #include "vexaSDK/System/vexaPath.h"
 
 namespace vexaEnvChecker {
-namespace testing {
+namespace testkit {
 
 const char kDeviceInfoHeader[] = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
 
@@ -113,5 +113,5 @@ std::string DeviceInfoFileText(const vexaSDK::DX8::CDGEnumMode& enumeration) {
   return vexaSDK::System::ReplaceAll(text.str(), "\n", "\r\n");
 }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvChecker

@@ -8,7 +8,7 @@
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaEnvChecker {
-namespace testing {
+namespace testkit {
 
 // The header the tool writes between the diagnostic text and its section:
 // 58 bytes in the file.
@@ -31,5 +31,5 @@ std::string CheckReportStructure(const std::string& report);
 // The device report of `enumeration` as the report file holds it, with CR LF.
 std::string DeviceInfoFileText(const vexaSDK::DX8::CDGEnumMode& enumeration);
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvChecker

@@ -11,7 +11,7 @@
 #include "vexaSDK/System/vexaPath.h"
 
 namespace vexaEnvChecker {
-namespace testing {
+namespace testkit {
 namespace {
 
 const char kDiagnostic[] = "------------------\r\nSystem Information\r\n------------------\r\n";
@@ -105,5 +105,5 @@ TEST(ReportStructureTest, GarbledReportsAreNamedWithTheirLine) {
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvChecker

@@ -25,9 +25,9 @@
 #include "platform/posix/testing/HostFiles.h"
 
 namespace vexaEnvChecker {
-namespace testing {
+namespace testkit {
 
-using platform::posix::testing::ReadHostFile;
+using platform::posix::testkit::ReadHostFile;
 
 inline void WriteHostFile(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -219,7 +219,7 @@ class CRunFolder {
   }
 
  private:
-  platform::posix::testing::CTempFolder folder_{platform::posix::testing::ProcessPrefix("vexaRun")};
+  platform::posix::testkit::CTempFolder folder_{platform::posix::testkit::ProcessPrefix("vexaRun")};
   const std::string root_ = folder_.Path();
   std::vector<std::string> extra_;
   std::vector<std::string> arguments_;
@@ -227,5 +227,5 @@ class CRunFolder {
   bool closedOutput_ = false;
 };
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvChecker

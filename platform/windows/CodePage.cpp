@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Win32.h"
+#include "platform/windows/internal/WideShell.h"
 
 namespace platform {
 namespace {
@@ -67,9 +68,8 @@ int WINAPI MessageBox932(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   return MessageBoxW(owner, wideText.get(), wideCaption.get(), style);
 }
 
-HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
-                                 LPCSTR directory, INT showCommand) {
-  if (ReadsAsIs()) return ShellExecuteA(owner, operation, file, parameters, directory, showCommand);
+HINSTANCE windows::ShellExecuteThroughWide(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                                           LPCSTR directory, INT showCommand) {
   const CWideText wideOperation(operation), wideFile(file), wideParameters(parameters),
       wideDirectory(directory);
   if (!wideOperation.ok() || !wideFile.ok() || !wideParameters.ok() || !wideDirectory.ok()) {
@@ -79,9 +79,14 @@ HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCS
                        showCommand);
 }
 
+HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                                 LPCSTR directory, INT showCommand) {
+  if (ReadsAsIs()) return ShellExecuteA(owner, operation, file, parameters, directory, showCommand);
+  return windows::ShellExecuteThroughWide(owner, operation, file, parameters, directory, showCommand);
+}
+
 std::string Cp932ToUtf8(std::string_view cp932) { return FromWide(CP_UTF8, ToWide(kProgramCodePage, cp932)); }
 
 std::string Utf8ToCp932(std::string_view utf8) { return FromWide(kProgramCodePage, ToWide(CP_UTF8, utf8)); }
-
 
 }  // namespace platform

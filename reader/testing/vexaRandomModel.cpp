@@ -143,8 +143,8 @@ namespace vexaEnvReader {
 namespace testing {
 
 std::string SampleReport(bool newer) {
-  using vexaSDK::DX8::testing::CTestEnumMode;
-  using vexaSDK::DX8::testing::CTestModeInfo;
+  using vexaSDK::DX8::testkit::CTestEnumMode;
+  using vexaSDK::DX8::testkit::CTestModeInfo;
   using namespace vexaSDK::DX8;
   CTestEnumMode enumeration;
   D3DADAPTER_IDENTIFIER8 first = {};

@@ -108,7 +108,7 @@ TEST(InitializerTest, CheckRunsEvenAfterAFailedStart) {
 }
 
 TEST(InitializerTest, ThrowingStartIsLoggedAndReportedFalse) {
-  const testing::CLogReader log;
+  const testkit::CLogReader log;
   Subsystem s;
   s.throwOnStart = true;
   TTL::smart_ptr<IInitializer> init = Make(s, false);
@@ -129,7 +129,7 @@ TEST(InitializerTest, ThrowingEndLeavesFinalizeButNotTheDestructor) {
     EXPECT_TRUE(init.Initialize());
     EXPECT_THROW(init.Finalize(), const char*);
     EXPECT_TRUE(init.IsInitialized()) << "state unchanged by the failed end";
-    const testing::CLogReader log;
+    const testkit::CLogReader log;
   }  // the destructor tries again and logs instead of throwing
   EXPECT_EQ(2, s.ends);
 }

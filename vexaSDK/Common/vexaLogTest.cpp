@@ -15,9 +15,9 @@ namespace vexaSDK {
 namespace Common {
 namespace {
 
-using testing::CLogReader;
-using testing::GetProgramLogPath;
-using testing::KeepTestLog;
+using testkit::CLogReader;
+using testkit::GetProgramLogPath;
+using testkit::KeepTestLog;
 
 // How a text written with WriteLog stands in the text-mode file.
 std::string InFile(const std::string& text) {
@@ -131,7 +131,7 @@ TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
   std::string bytes;
   DWORD exitCode = 1;
   ASSERT_TRUE(
-      testing::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
+      testkit::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
   EXPECT_EQ(0u, exitCode) << "the late entry ended the child cleanly";
   EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }

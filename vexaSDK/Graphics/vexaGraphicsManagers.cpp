@@ -5,7 +5,7 @@
 
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/TTL/vexaSmartPtr.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaInterfacePtr.h"
+#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 
 namespace vexaSDK {
@@ -76,7 +76,7 @@ void StartBlendModes(CD3D8& owner) {
     if (SUCCEEDED(device->EndStateBlock(&token))) blendBlocks[mode] = token;
   }
   owner.ResetRenderStates(false);
-  DX8::internal::HoldInterface(sharedBuffer, owner.CreateVertexBuffer(kSharedVertexCount, kSharedVertexFormat,
+  DX8::HoldInterface(sharedBuffer, owner.CreateVertexBuffer(kSharedVertexCount, kSharedVertexFormat,
                                                                       CD3D8::kBuilderPool, 0));
 }
 

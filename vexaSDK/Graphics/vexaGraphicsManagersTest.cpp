@@ -10,7 +10,7 @@ namespace {
 
 using DX8::CD3D8;
 
-class GraphicsManagersTest : public DX8::testing::D3D8TestBase {};
+class GraphicsManagersTest : public DX8::testkit::D3D8TestBase {};
 
 TEST_F(GraphicsManagersTest, ColourTablesWidenChannels) {
   ASSERT_TRUE(Initialize());

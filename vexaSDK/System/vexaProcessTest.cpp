@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"
@@ -26,7 +26,7 @@ class ProcessTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA(kRoot.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   }
   void TearDown() override {
-    platform::testing::SetImagehlpState(platform::testing::ModuleState::kPresent);
+    platform::testkit::SetImagehlpState(platform::testkit::ModuleState::kPresent);
     Remove(kRoot);
   }
   static void Remove(const std::string& folder) {
@@ -62,10 +62,10 @@ TEST_F(ProcessTest, CreateDirectoryPathMakesEveryMissingFolder) {
 }
 
 TEST_F(ProcessTest, CreateDirectoryPathNeedsImagehlp) {
-  using platform::testing::ModuleState;
+  using platform::testkit::ModuleState;
   const std::string folder = kRoot + "a\\";
   for (ModuleState state : {ModuleState::kMissing, ModuleState::kWithoutExport}) {
-    if (!platform::testing::SetImagehlpState(state))
+    if (!platform::testkit::SetImagehlpState(state))
       GTEST_SKIP() << "the system's own IMAGEHLP.dll is in use";
     EXPECT_FALSE(CreateDirectoryPath(folder, FILE_ATTRIBUTE_NORMAL));
     EXPECT_FALSE(DirectoryExists(folder));
@@ -97,7 +97,7 @@ TEST(ProcessChild, DISABLED_WaitsForGo) {
 }
 
 TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
-  const std::string command = Common::testing::ChildTestCommand("ProcessChild.DISABLED_WaitsForGo");
+  const std::string command = Common::testkit::ChildTestCommand("ProcessChild.DISABLED_WaitsForGo");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -112,7 +112,7 @@ TEST_F(ProcessTest, WaitHonoursItsTimeOut) {
   EXPECT_GE(waited, std::chrono::milliseconds(250));
   platform::CTextFileStream((kRoot + "go").c_str()) << "go";
   DWORD exitCode = 1;
-  EXPECT_TRUE(platform::testing::WaitForExit(process, exitCode));
+  EXPECT_TRUE(platform::testkit::WaitForExit(process, exitCode));
   EXPECT_EQ(0u, exitCode);
   DeleteFileA((kRoot + "go").c_str());
 }
@@ -131,7 +131,7 @@ TEST_F(ProcessTest, LaunchIntoAMissingFolderFails) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   const std::string missing = kRoot + "no such folder\\";
-  EXPECT_FALSE(LaunchProcess("", Common::testing::ChildTestCommand("NoSuchTest"), startup, process, nullptr,
+  EXPECT_FALSE(LaunchProcess("", Common::testkit::ChildTestCommand("NoSuchTest"), startup, process, nullptr,
                              nullptr, FALSE, 0, nullptr, missing.c_str()));
   EXPECT_EQ(static_cast<DWORD>(ERROR_DIRECTORY), GetLastError());
 }

@@ -45,7 +45,7 @@ TEST(CriticalSectionTest, LeaveWithoutEnterThrowsAndKeepsTheSectionUsable) {
 }
 
 TEST(CriticalSectionTest, DestroyedWhileEnteredWritesOneLogEntry) {
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   {
     CCriticalSection section;
     section.Enter();

@@ -1,6 +1,6 @@
 // The one door to the Win32 API. Portable code includes this header and calls
 // Win32 names exactly as on Windows; on other hosts the declarations come from
-// the POSIX personality in internal/posix.
+// the POSIX stand-in (platform/posix).
 #pragma once
 
 #ifdef _WIN32

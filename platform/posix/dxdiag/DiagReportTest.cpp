@@ -9,7 +9,7 @@
 namespace platform::posix {
 namespace {
 
-using testing::CFakeSysfs;
+using testkit::CFakeSysfs;
 
 const char kCards[] =
     " 0 [PCH            ]: HDA-Intel - HDA Intel PCH\n"
@@ -40,7 +40,7 @@ const char kSystemHead[] =
 
 TEST(DiagReportTest, ReportOfAFullMachine) {
   CFakeSysfs tree;
-  testing::AddTwoCards(tree);
+  testkit::AddTwoCards(tree);
   tree.File("etc/os-release",
             "# from the vendor\nNAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n")
       .File("proc/cpuinfo",

@@ -11,7 +11,7 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/testing/HostTesting.h"
@@ -19,13 +19,13 @@
 namespace platform::posix {
 namespace {
 
-using testing::AddQemuCard;
-using testing::CFakeSysfs;
-using testing::FromCrLf;
-using testing::ReadHostFile;
-using testing::RunShell;
-using testing::ShellRun;
-using testing::WithoutNamedLine;
+using testkit::AddQemuCard;
+using testkit::CFakeSysfs;
+using testkit::FromCrLf;
+using testkit::ReadHostFile;
+using testkit::RunShell;
+using testkit::ShellRun;
+using testkit::WithoutNamedLine;
 
 std::string Section(const std::string& report, const std::string& title) {
   const std::string dashes(title.size(), '-');
@@ -53,11 +53,11 @@ const char kQemuDisplay[] =
 // Without a display only the kernel's preferred mode is known; the X server
 // tells the one it shows, with its refresh rate where it has one.
 TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
-  const testing::CXvfb xvfb(VEXA_WITH_XVFB);
+  const testkit::CXvfb xvfb(VEXA_WITH_XVFB);
   if (xvfb.Display().empty()) GTEST_SKIP() << "Xvfb is missing";
   std::optional<DisplayMode> server;
   {
-    const testing::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
+    const testkit::CScopedVariable display("DISPLAY", xvfb.Display().c_str());
     server = XCurrentMode(HardwareSources().xTimeLimitMs);
   }
   ASSERT_TRUE(server.has_value());
@@ -89,7 +89,7 @@ TEST(DxDiagTest, CheckerStartsItWithThePathAsGiven) {
   ASSERT_TRUE(CreateProcessA(ToWindowsPath(VEXA_DXDIAG).c_str(), commandLine, nullptr, nullptr, FALSE, 0,
                              const_cast<char*>(environment.c_str()), nullptr, &startup, &process));
   DWORD exitCode = 1;
-  ASSERT_TRUE(platform::testing::WaitForExit(process, exitCode));
+  ASSERT_TRUE(platform::testkit::WaitForExit(process, exitCode));
   EXPECT_EQ(0u, exitCode);
 
   const std::string report = FromCrLf(ReadHostFile(folder + "/envInfo.txt"));

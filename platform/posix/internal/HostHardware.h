@@ -48,6 +48,10 @@ struct DisplayMode {
 // not answered within `timeLimitMs`; and of the first active CRTC of a DRM
 // card node.
 std::optional<DisplayMode> XCurrentMode(int timeLimitMs);
+// The refresh rate in whole hertz of an X RandR mode: its dot clock over the
+// pixels of a frame, with `flags` its RandR mode flags (an interlaced mode
+// shows half its lines per field, a double-scanned one each line twice).
+unsigned XModeRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal, unsigned long flags);
 std::optional<DisplayMode> DrmCurrentMode(const std::string& devicePath);
 
 struct Resolution {

@@ -18,7 +18,4 @@ struct BuiltinModule {
   std::size_t exportCount;
 };
 
-// Replaces the loadable modules (null restores the defaults); unloads all.
-void SetBuiltinModules(const BuiltinModule* table, std::size_t count);
-
 }  // namespace platform::posix

@@ -1,4 +1,4 @@
-// Shared pieces of the POSIX personality: the code-page and path conversions
+// Shared pieces of the POSIX stand-in: the code-page and path conversions
 // at the boundary with the host, and the mapping of host errors to Win32
 // last-error codes. Only files in platform/posix include this.
 #pragma once
@@ -38,6 +38,9 @@ T FailWithErrno(T result);
 // and its folder with a trailing '/'.
 std::string HostExecutablePath();
 std::string HostExecutableDirectory();
+
+// A blank between words, as command lines and the shell's files have them.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace platform::posix
 

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Testing.h"
 #include "platform/Win32.h"
 
 namespace platform::posix {
@@ -40,10 +39,6 @@ std::string FindOnPath(const std::string& name);
 // Asks done() until it says yes or the milliseconds (INFINITE: no bound) have
 // passed, sleeping a little longer between asks while it says no.
 bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done);
-
-// What the last CreateProcessA and WaitForSingleObject were given, for tests.
-platform::testing::ProcessStart LastProcessStart();
-DWORD LastWaitTimeout();
 
 struct HostProgram {
   // argv[0] is looked up on PATH unless it holds a slash; every argument goes

@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-namespace platform::posix::testing {
+namespace platform::posix::testkit {
 
 // "/tmp/<prefix>XXXXXX", made afresh; removed with all it holds when the
 // object goes, unless Remove() has done that already.
@@ -57,4 +57,4 @@ inline std::string ReadHostFile(const std::string& path) {
   return text.str();
 }
 
-}  // namespace platform::posix::testing
+}  // namespace platform::posix::testkit

@@ -31,7 +31,7 @@
 #include "platform/posix/testing/HostFiles.h"
 
 namespace platform::posix {
-namespace testing {
+namespace testkit {
 
 struct PciFunction {
   const char* pciClass;
@@ -346,5 +346,5 @@ class CScopedVariable {
   bool hadValue_;
 };
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace platform::posix

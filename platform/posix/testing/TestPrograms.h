@@ -14,7 +14,7 @@
 
 #include "platform/posix/testing/HostTesting.h"
 
-namespace platform::posix::testing {
+namespace platform::posix::testkit {
 
 class TestPrograms {
  public:
@@ -75,4 +75,4 @@ class TestPrograms {
   const std::string folder_ = temp_.Path();
 };
 
-}  // namespace platform::posix::testing
+}  // namespace platform::posix::testkit

@@ -8,7 +8,7 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace testing {
+namespace testkit {
 
 class CLogReader {
  public:
@@ -28,6 +28,6 @@ class CLogReader {
   std::size_t start_;
 };
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace Common
 }  // namespace vexaSDK

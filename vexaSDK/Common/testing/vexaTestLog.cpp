@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
@@ -15,7 +15,7 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace testing {
+namespace testkit {
 namespace {
 
 using internal::GetLogFilePath;
@@ -55,6 +55,8 @@ std::string GetProgramLogPath() { return ProgramLogPath(); }
 
 std::string GetTestLogPath(DWORD processId) { return TestLogPath(processId); }
 
+void UseOwnTestLog() { SetLogFilePath(TestLogPath(GetCurrentProcessId())); }
+
 void KeepTestLog() { keepLog = true; }
 
 std::string ChildTestCommand(const std::string& test) {
@@ -70,13 +72,13 @@ bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode) {
   if (!System::LaunchProcess("", command, startup, process, nullptr, nullptr, FALSE, 0, nullptr, nullptr)) {
     return false;
   }
-  const bool ended = platform::testing::WaitForExit(process, exitCode);
+  const bool ended = platform::testkit::WaitForExit(process, exitCode);
   const std::string path = TestLogPath(process.dwProcessId);
   const bool read = platform::ReadFileBytes(path.c_str(), log);
   DeleteFileA(path.c_str());
   return ended && read;
 }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace Common
 }  // namespace vexaSDK

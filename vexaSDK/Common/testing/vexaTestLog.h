@@ -7,13 +7,17 @@
 
 namespace vexaSDK {
 namespace Common {
-namespace testing {
+namespace testkit {
 
 // Where the program's own log would be, had it not chosen a file per process.
 std::string GetProgramLogPath();
 
 // The log file a test process with this id writes, beside the program's own.
 std::string GetTestLogPath(DWORD processId);
+
+// Makes this process, a child forked from a test program, write a log of its
+// own id instead of its parent's.
+void UseOwnTestLog();
 
 // Leaves this process's log behind at exit, for a parent process to read.
 void KeepTestLog();
@@ -27,6 +31,6 @@ std::string ChildTestCommand(const std::string& test);
 // False when the child cannot be started, does not end or left no log.
 bool RunChildTest(const std::string& test, std::string& log, DWORD& exitCode);
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace Common
 }  // namespace vexaSDK

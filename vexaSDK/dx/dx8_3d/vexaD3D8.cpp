@@ -12,7 +12,7 @@
 #include "vexaSDK/Common/vexaMessageBox.h"
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
 #include "vexaSDK/System/vexaFormat.h"
-#include "vexaSDK/dx/dx8_3d/internal/vexaInterfacePtr.h"
+#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 #include "vexaSDK/dx/dx8_3d/vexaFVF.h"
 
 namespace vexaSDK {
@@ -134,7 +134,7 @@ bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& 
     // Terminate after a failure still finds it up and releases all of it.
     IDirect3D8* direct3D = Direct3DCreate8(sdkVersion);
     if (direct3D == nullptr) VEXA_THROW(Common::CException, "Failed ::Direct3DCreate8");
-    internal::HoldInterface(direct3D_, direct3D);
+    HoldInterface(direct3D_, direct3D);
 
     enumMode_.reset(new CDGEnumMode(direct3D_.get()));
     if (!fileName.empty()) {
@@ -149,7 +149,7 @@ bool CD3D8::Initialize(TTL::smart_ptr<ID3DDeviceBuilder>& builder, std::string& 
     IDirect3DDevice8* device = nullptr;
     const DWORD code = builder_->CreateDevice(&device);
     if (!builder_->Succeeded(code)) VEXA_THROW(Common::CException, "Failed ID3DDeviceBuilder::CreateDevice");
-    internal::HoldInterface(device_, device);
+    HoldInterface(device_, device);
 
     const HRESULT hr = device_->GetDeviceCaps(&caps_);
     if (FAILED(hr)) {

@@ -70,7 +70,7 @@ class StepBuilder : public CDeviceBuilder {
 };
 long StepBuilder::liveAtRelease = -1;
 
-class D3D8Test : public testing::D3D8TestBase {
+class D3D8Test : public testkit::D3D8TestBase {
  protected:
   DWORD RenderState(D3DRENDERSTATETYPE state) const {
     DWORD value = 0xDEADBEEF;
@@ -132,9 +132,9 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
        "error : Failed GetDeviceCaps D3DERR_DEVICELOST\r\n"},
   };
   for (const Case& c : cases) {
-    Serve(testing::MakeDeviceModel());
+    Serve(testkit::MakeDeviceModel());
     c.prepare(*model);
-    const Common::testing::CLogReader log;
+    const Common::testkit::CLogReader log;
     EXPECT_FALSE(Initialize()) << c.name;
     const std::string added = log.Added();
     EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << c.name << "\n" << added;
@@ -147,7 +147,7 @@ TEST_F(D3D8Test, FailedStartsAreLoggedAndUndone) {
 }
 
 TEST_F(D3D8Test, MissingDirect3DIsLoggedThenTerminateFindsNothing) {
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   EXPECT_FALSE(Initialize(D3D_SDK_VERSION + 1));
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -217,7 +217,7 @@ TEST_F(D3D8StepTest, TerminateStopsInItsOrder) {
 // held: its Terminate still finds the first start up.
 TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
   ASSERT_TRUE(Initialize());
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   EXPECT_FALSE(Initialize(D3D_SDK_VERSION + 1));
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -233,10 +233,10 @@ TEST_F(D3D8Test, FailedSecondStartReleasesTheFirst) {
 // call ends at its Terminate).
 TEST_F(D3D8Test, SecondStartFailingAnywhereLeavesNothingHeld) {
   for (int failing = 0; failing < static_cast<int>(Call::kCount); ++failing) {
-    Serve(testing::MakeDeviceModel());
+    Serve(testkit::MakeDeviceModel());
     ASSERT_TRUE(Initialize());
     const std::shared_ptr<CRuntimeModel> first = model;
-    Serve(testing::MakeDeviceModel(D3DFMT_R5G6B5));
+    Serve(testkit::MakeDeviceModel(D3DFMT_R5G6B5));
     model->fail = [failing](Call call, UINT, UINT) { return static_cast<int>(call) == failing ? E_FAIL : D3D_OK; };
     const bool up = Initialize();
     model->fail = nullptr;
@@ -254,8 +254,8 @@ TEST_F(D3D8Test, SecondStartFailingAnywhereLeavesNothingHeld) {
 TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
   ASSERT_TRUE(Initialize());
   const std::shared_ptr<CRuntimeModel> first = model;
-  Serve(testing::MakeDeviceModel(D3DFMT_R5G6B5));
-  const Common::testing::CLogReader log;
+  Serve(testkit::MakeDeviceModel(D3DFMT_R5G6B5));
+  const Common::testkit::CLogReader log;
   ASSERT_TRUE(Initialize());
   EXPECT_EQ("", log.Added()) << "no Terminate in between";
   for (const Object object : {Object::kDirect3D, Object::kDevice, Object::kVertexBuffer}) {
@@ -272,7 +272,7 @@ TEST_F(D3D8Test, SecondStartReplacesDirect3DWithoutTerminate) {
 TEST_F(D3D8Test, TerminateWhileDownOnlyLogs) {
   ASSERT_TRUE(Initialize());
   owner.Terminate();
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   owner.Terminate();
   EXPECT_EQ("CD3D8::Terminate already Terminated\r\n", log.Added());
   ExpectAllReleased();
@@ -281,7 +281,7 @@ TEST_F(D3D8Test, TerminateWhileDownOnlyLogs) {
 TEST_F(D3D8Test, FailedStopKeepsDirect3DUntilALaterTerminate) {
   ASSERT_TRUE(Initialize());
   model->fail = [](Call call, UINT, UINT) { return call == Call::kDeleteStateBlock ? E_FAIL : D3D_OK; };
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   owner.Terminate();
   const std::string added = log.Added();
   EXPECT_EQ(0u, added.find("exception CatchHandler vexaD3D8.cpp(")) << added;
@@ -340,7 +340,7 @@ TEST_F(D3D8Test, PreferredTextureFormatsFollowTheDisplayFormat) {
        {D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN}},
   };
   for (const Case& c : cases) {
-    std::shared_ptr<CRuntimeModel> served = testing::MakeDeviceModel(c.desktop);
+    std::shared_ptr<CRuntimeModel> served = testkit::MakeDeviceModel(c.desktop);
     platform::d3d8::DeviceTypeModel& hal = served->adapters[0].hal;
     hal.available = true;
     hal.deviceTypes = {{D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8}, {D3DFMT_R5G6B5, D3DFMT_R5G6B5}};
@@ -445,12 +445,12 @@ TEST_F(D3D8Test, VertexBuffersTakeTheBuildersPoolAndUsage) {
 TEST_F(D3D8Test, MessageBoxesStayOnTopOfAFullScreenDevice) {
   HWND lastOwner;
   UINT lastStyle;
-  if (!platform::testing::GetLastMessageBox(lastOwner, lastStyle)) {
+  if (!platform::testkit::GetLastMessageBox(lastOwner, lastStyle)) {
     GTEST_SKIP() << "the system's own message boxes cannot be watched";
   }
   std::istringstream in;
   std::ostringstream out;
-  platform::testing::SetMessageBoxConsole(&in, &out);
+  platform::testkit::SetMessageBoxConsole(&in, &out);
   const HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x4321));
   struct Case {
     bool up;
@@ -469,12 +469,12 @@ TEST_F(D3D8Test, MessageBoxesStayOnTopOfAFullScreenDevice) {
     // Read when a box is shown, so a full-screen builder needs no such device.
     Builder().PresentParameters.Windowed = c.windowed;
     EXPECT_EQ(IDOK, CD3D8::MessageBoxHook(window, "text", "caption", MB_ICONINFORMATION));
-    platform::testing::GetLastMessageBox(lastOwner, lastStyle);
+    platform::testkit::GetLastMessageBox(lastOwner, lastStyle);
     EXPECT_EQ(window, lastOwner);
     EXPECT_EQ(c.expected, lastStyle) << c.up << c.windowed;
     if (c.up) owner.Terminate();
   }
-  platform::testing::SetMessageBoxConsole(nullptr, nullptr);
+  platform::testkit::SetMessageBoxConsole(nullptr, nullptr);
 }
 
 TEST_F(D3D8Test, PrecisionFollowsTheDevicesBehaviour) {
@@ -514,7 +514,7 @@ TEST_F(D3D8Test, InitialiserStartsAndTerminatesTheOwner) {
   direct3D = CD3D8::CreateD3D8Initializer(TTL::smart_ptr<ID3DDeviceBuilder>(new CDeviceBuilder(nullptr)), "",
                                           D3D_SDK_VERSION);
   EXPECT_FALSE(direct3D->Initialize());
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   direct3D.release();
   EXPECT_EQ("", log.Added()) << "a failed start is not ended again";
 }
@@ -522,10 +522,10 @@ TEST_F(D3D8Test, InitialiserStartsAndTerminatesTheOwner) {
 // Without a model the program meets the system's runtime: the host's default
 // model, or on Windows d3d8.dll, which may lack the reference device.
 TEST_F(D3D8Test, SystemRuntimeWithoutAModel) {
-  platform::testing::SetDirect3DModel(nullptr);
+  platform::testkit::SetDirect3DModel(nullptr);
   HWND lastOwner;
   UINT lastStyle;
-  const bool standIn = platform::testing::GetLastMessageBox(lastOwner, lastStyle);
+  const bool standIn = platform::testkit::GetLastMessageBox(lastOwner, lastStyle);
   IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
   if (direct3D == nullptr && !standIn)
     GTEST_SKIP() << "the system's Direct3D 8 runtime does not start here (no display?)";
@@ -540,8 +540,8 @@ TEST_F(D3D8Test, SystemRuntimeWithoutAModel) {
 // Run in a child process by EndingWhileUpIsLogged: the program ends with the
 // owner up, and the log is opened only after the owner was made.
 TEST(D3D8ExitChild, DISABLED_EndsWhileUp) {
-  Common::testing::KeepTestLog();
-  ASSERT_TRUE(platform::testing::SetDirect3DModel(testing::MakeDeviceModel()));
+  Common::testkit::KeepTestLog();
+  ASSERT_TRUE(platform::testkit::SetDirect3DModel(testkit::MakeDeviceModel()));
   TTL::smart_ptr<ID3DDeviceBuilder> builder(new CDeviceBuilder(GetDesktopWindow()));
   std::string noFile;
   ASSERT_TRUE(CD3D8::GetInstance().Initialize(builder, noFile, D3D_SDK_VERSION));
@@ -551,7 +551,7 @@ TEST(D3D8ExitChild, DISABLED_EndsWhileUp) {
 TEST(D3D8ExitTest, EndingWhileUpIsLogged) {
   std::string bytes;
   DWORD exitCode = 1;
-  ASSERT_TRUE(Common::testing::RunChildTest("D3D8ExitChild.DISABLED_EndsWhileUp", bytes, exitCode));
+  ASSERT_TRUE(Common::testkit::RunChildTest("D3D8ExitChild.DISABLED_EndsWhileUp", bytes, exitCode));
   EXPECT_EQ(0u, exitCode) << "the child's own expectations held";
   EXPECT_EQ("up\r\nCD3D8::Terminate is not called\r\n", bytes);
 }

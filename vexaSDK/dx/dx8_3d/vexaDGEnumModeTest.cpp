@@ -10,7 +10,7 @@ namespace vexaSDK {
 namespace DX8 {
 namespace {
 
-using testing::CTestModeInfo;
+using testkit::CTestModeInfo;
 
 const D3DFORMAT kDXT1 = static_cast<D3DFORMAT>(0x31545844);
 

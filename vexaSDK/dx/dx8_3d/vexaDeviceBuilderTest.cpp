@@ -75,11 +75,11 @@ TEST(DeviceBuilderTest, DefaultsAndReservedOperations) {
   EXPECT_TRUE(asInterface.Succeeded(2)) << "only the lowest bit counts";
 }
 
-class DeviceBuilderDeviceTest : public testing::D3D8TestBase {};
+class DeviceBuilderDeviceTest : public testkit::D3D8TestBase {};
 
 TEST_F(DeviceBuilderDeviceTest, BackBufferTakesTheDesktopFormat) {
   for (const D3DFORMAT desktop : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}) {
-    Serve(testing::MakeDeviceModel(desktop));
+    Serve(testkit::MakeDeviceModel(desktop));
     builder.reset(new CDeviceBuilder(GetDesktopWindow()));
     ASSERT_TRUE(Initialize()) << desktop;
     EXPECT_EQ(desktop, Builder().PresentParameters.BackBufferFormat);

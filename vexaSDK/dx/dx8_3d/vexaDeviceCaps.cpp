@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaSDK {
 namespace DX8 {
@@ -203,11 +203,6 @@ const CapsFlagName kVertexProcessingCaps[] = {
     {0x80, "D3DVTXPCAPS_NO_VSDT_UBYTE4"},
 };
 
-using internal::CapsField;
-using internal::CapsFieldKind;
-using internal::ReadCapsDword;
-using internal::ReadCapsFloat;
-
 void AppendCapsFlags(internal::CReportText& text, DWORD value, const char* label, const CapsFlagName* table,
                      std::size_t count) {
   text << label << " {\n";
@@ -218,8 +213,6 @@ void AppendCapsFlags(internal::CReportText& text, DWORD value, const char* label
 }
 
 }  // namespace
-
-namespace internal {
 
 #define VEXA_DEC(field) \
   { #field, offsetof(D3DCAPS8, field), CapsFieldKind::kDecimal, nullptr, 0 }
@@ -295,6 +288,8 @@ const CapsField kCapsFields[] = {
 static_assert(sizeof kCapsFields / sizeof kCapsFields[0] == kCapsFieldCount,
               "every D3DCAPS8 field is written");
 static_assert(sizeof(D3DCAPS8) == kCapsFieldCount * 4, "D3DCAPS8 is 53 consecutive 32-bit fields");
+
+namespace internal {
 
 void WriteDeviceCaps(CReportText& text, const D3DCAPS8& caps) {
   text << "< DeviceCaps >\n";

@@ -4,6 +4,7 @@
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaSDK {
 namespace DX8 {
@@ -57,7 +58,7 @@ void AppendDepthStencilInfo(CReportText& text, const DepthStencilTable& table) {
 void AppendIdentifier(CReportText& text, const D3DADAPTER_IDENTIFIER8& id) {
   const DWORD high = static_cast<DWORD>(id.DriverVersion.HighPart);
   const DWORD low = id.DriverVersion.LowPart;
-  text << "< Device Info >\n";
+  text << kDeviceInfoHeader << '\n';
   // A driver may fill the whole field without a terminating NUL.
   text << "Device: ";
   text.Field(id.Description, sizeof id.Description) << '\n';
@@ -115,8 +116,8 @@ void CModeInfo::WriteModeInfo(std::ostream& stream) const {
 }
 
 void CModeInfo::WriteModeInfo(CReportText& text) const {
-  text << "***** " << DevTypeName(deviceType_) << (windowed_ ? " Window" : " FullScreen")
-       << " Mode Info *****\n\n";
+  text << kModeInfoPrefix << DevTypeName(deviceType_) << ModeInfoPresentation(windowed_) << kModeInfoSuffix
+       << "\n\n";
   AppendMultiSampleInfo(text, multiSamples_);
   AppendDepthStencilInfo(text, depthStencils_);
   for (int kind = 0; kind < kFormatTableCount; ++kind) {

@@ -12,8 +12,8 @@ namespace vexaSDK {
 namespace DX8 {
 namespace {
 
-using testing::CTestEnumMode;
-using testing::CTestModeInfo;
+using testkit::CTestEnumMode;
+using testkit::CTestModeInfo;
 
 const D3DFORMAT kDXT1 = static_cast<D3DFORMAT>(0x31545844);
 const D3DFORMAT kDXT5 = static_cast<D3DFORMAT>(0x35545844);

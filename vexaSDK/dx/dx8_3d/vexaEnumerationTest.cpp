@@ -60,7 +60,7 @@ TEST(EnumerationTest, UnreadableIdentifierLeavesTheAdapterOutWithOneLogLine) {
   runtime.model->fail = [](Call call, UINT adapter, UINT) {
     return call == Call::kGetAdapterIdentifier && adapter == 1 ? D3DERR_INVALIDCALL : D3D_OK;
   };
-  const Common::testing::CLogReader log;
+  const Common::testkit::CLogReader log;
   const CDGEnumMode enumeration(runtime.d3d);
   ASSERT_EQ(2u, enumeration.Identifiers().size());
   EXPECT_STREQ("C", enumeration.Identifiers()[1].Description);

@@ -321,3 +321,7 @@ HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR
 
 // Provided by the program; the POSIX entry point in platform/posix calls it.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+// Provided by the program too: a program on a host PATH is started with
+// options that the Windows program never gets. Called instead of WinMain
+// when there are any (argc > 1); returns the exit status.
+int HostOptionsMain(int argc, char** argv);

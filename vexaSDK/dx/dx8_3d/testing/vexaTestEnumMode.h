@@ -9,7 +9,7 @@
 
 namespace vexaSDK {
 namespace DX8 {
-namespace testing {
+namespace testkit {
 
 class CTestModeInfo : public CModeInfo {
  public:
@@ -53,6 +53,6 @@ class CTestEnumMode : public CDGEnumMode {
   }
 };
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace DX8
 }  // namespace vexaSDK

@@ -9,13 +9,13 @@
 
 #include "platform/D3D8Model.h"
 #include "platform/Fpu.h"
-#include "platform/Testing.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/vexaMessageBox.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 
 namespace vexaSDK {
 namespace DX8 {
-namespace testing {
+namespace testkit {
 
 // The default model (one adapter, a reference rasteriser, no hardware
 // device) whose devices are the model's own, with the desktop in `desktop`.
@@ -31,12 +31,12 @@ class D3D8TestBase : public ::testing::Test {
   void SetUp() override {
     fpuWord_ = platform::GetFpuControlWord();
     model = MakeDeviceModel();
-    ASSERT_TRUE(platform::testing::SetDirect3DModel(model));
+    ASSERT_TRUE(platform::testkit::SetDirect3DModel(model));
     builder.reset(new CDeviceBuilder(GetDesktopWindow()));
   }
   void TearDown() override {
     if (owner.IsInitialized()) owner.Terminate();
-    platform::testing::SetDirect3DModel(nullptr);
+    platform::testkit::SetDirect3DModel(nullptr);
     platform::ResetFpu(fpuWord_);
     if (Common::MessageBoxEntry* entry = Common::MessageBoxEntry::GetInstance())
       entry->function = &platform::MessageBox932;
@@ -45,7 +45,7 @@ class D3D8TestBase : public ::testing::Test {
   // Serves `other` from now on.
   void Serve(const std::shared_ptr<platform::d3d8::CRuntimeModel>& other) {
     model = other;
-    platform::testing::SetDirect3DModel(model);
+    platform::testkit::SetDirect3DModel(model);
   }
   bool Initialize(DWORD sdkVersion = D3D_SDK_VERSION) {
     std::string noFile;
@@ -62,6 +62,6 @@ class D3D8TestBase : public ::testing::Test {
   WORD fpuWord_ = 0;
 };
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace DX8
 }  // namespace vexaSDK
