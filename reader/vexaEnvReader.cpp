@@ -1,5 +1,6 @@
 // vexaEnvReader: the support desk's reader of envInfo.txt. A console program
 // on both platforms; its output is UTF-8 whatever the report's encoding.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "reader/vexaFleet.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
@@ -22,6 +24,8 @@ const char kUsage[] =
     "       vexaEnvReader --json REPORT...   everything read, one JSON line per report\n"
     "       vexaEnvReader --html REPORT      one self-contained web page\n"
     "       vexaEnvReader --diff A B         what differs between two reports\n"
+    "       vexaEnvReader --fleet [--json|--csv|--html] REPORT...\n"
+    "                                        shares over many reports (and --json files)\n"
     "       vexaEnvReader --help | --version\n"
     "Exit status: 0 when every report was read whole, 1 when one was read with\n"
     "problems or could not be read, 2 on a usage error.\n";
@@ -55,6 +59,11 @@ int Run(int argc, char** argv) {
   if (!args.empty() && args[0] == "--version") {
     std::cout << "vexaEnvReader " VEXA_VERSION "\n";
     return args.size() == 1 ? 0 : 2;
+  }
+  if (std::find(args.begin(), std::find(args.begin(), args.end(), "--"), "--fleet") != args.end()) {
+    std::string why;
+    const int status = RunFleet(args, std::cout, std::cerr, why);
+    return status == 2 && !why.empty() ? Usage(why) : status;
   }
   if (!args.empty() && (args[0] == "--json" || args[0] == "--html" || args[0] == "--diff")) {
     mode = args[0].substr(2);

@@ -134,6 +134,18 @@ json ModeInfo(const vexaSDK::DX8::CModeInfo& info, const ModeInfoLines& at) {
                      {"backBufferFormat", GetFormatName(mode.BackBufferFormat)}});
   }
   record["displayModes"] = std::move(modes);
+  // Which blocks were not read whole, so that what they lack is not taken
+  // for what the machine lacks by whoever reads the line back.
+  json notRead = json::array();
+  for (int block = 0; block < kModeInfoBlockCount; ++block) {
+    if (at.ReadWhole(static_cast<ModeInfoBlock>(block))) continue;
+    notRead.push_back(block == kMultiSampleBlock    ? "multiSampleTypes"
+                      : block == kDepthStencilBlock ? "depthStencilFormats"
+                      : block == kCapsBlock         ? "caps"
+                      : block == kDisplayModeBlock  ? "displayModes"
+                                                    : vexaSDK::DX8::kFormatTableInfo[block - kFirstFormatBlock].label);
+  }
+  record["notRead"] = std::move(notRead);
   return record;
 }
 
@@ -143,6 +155,13 @@ json Adapters(const EnvReport& report) {
   const auto& infos = report.devices->ModeInfos();
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
+    static const char* const kFieldKeys[kIdentifierFieldCount] = {
+        "description", "driver", "driverVersion", "vendorId", "deviceId", "subSysId", "revision", "deviceIdentifier",
+        "whqlLevel"};
+    json notRead = json::array();
+    for (int field = 0; field < kIdentifierFieldCount; ++field) {
+      if (!report.adapterLines[a].Read(static_cast<IdentifierField>(field))) notRead.push_back(kFieldKeys[field]);
+    }
     json records = json::array();
     for (std::size_t r = 0; r < infos.size(); ++r) {
       if (infos[r].Adapter() == a) records.push_back(ModeInfo(infos[r], report.modeInfoLines[r]));
@@ -157,7 +176,8 @@ json Adapters(const EnvReport& report) {
                         {"revision", id.Revision},
                         {"deviceIdentifier", GuidText(id.DeviceIdentifier)},
                         {"whqlLevel", id.WHQLLevel},
-                        {"modeInfos", std::move(records)}});
+                        {"modeInfos", std::move(records)},
+                        {"notRead", std::move(notRead)}});
   }
   return adapters;
 }

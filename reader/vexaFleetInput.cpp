@@ -1,0 +1,417 @@
+// The fleet's input: report files and the desk's JSON Lines files written by
+// --json, one report at a time, each aggregated and released before the next
+// is read; and the run of `vexaEnvReader --fleet`.
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+
+#include "platform/CodePage.h"
+#include "reader/internal/vexaReadEnumMode.h"
+#include "reader/vexaFleet.h"
+#include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
+#include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+
+namespace vexaEnvReader {
+namespace {
+
+using json = nlohmann::json;
+using internal::CReadEnumMode;
+using internal::CReadModeInfo;
+
+// A JSON line longer than this is no report the reader wrote.
+const std::size_t kMaxJsonLine = std::size_t(256) << 20;
+
+const char* const kIdentifierKeys[kIdentifierFieldCount] = {"description", "driver",   "driverVersion",
+                                                            "vendorId",    "deviceId", "subSysId",
+                                                            "revision",    "deviceIdentifier", "whqlLevel"};
+
+void CopyText(const std::string& utf8, char* field, std::size_t capacity) {
+  const std::string text = platform::Utf8ToCp932(utf8);
+  std::memset(field, 0, capacity);
+  std::memcpy(field, text.data(), std::min(text.size(), capacity - 1));
+}
+
+bool Hex(const std::string& text, std::size_t at, std::size_t digits, unsigned long& value) {
+  if (text.size() < at + digits) return false;
+  value = 0;
+  for (std::size_t i = at; i < at + digits; ++i) {
+    const char c = text[i];
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<unsigned long>(digit);
+  }
+  return true;
+}
+
+bool Guid(const std::string& text, GUID& guid) {
+  unsigned long part;
+  if (text.size() != 36 || !Hex(text, 0, 8, part)) return false;
+  guid.Data1 = part;
+  if (!Hex(text, 9, 4, part)) return false;
+  guid.Data2 = static_cast<unsigned short>(part);
+  if (!Hex(text, 14, 4, part)) return false;
+  guid.Data3 = static_cast<unsigned short>(part);
+  static const std::size_t kBytes[8] = {19, 21, 24, 26, 28, 30, 32, 34};
+  for (int i = 0; i < 8; ++i) {
+    if (!Hex(text, kBytes[i], 2, part)) return false;
+    guid.Data4[i] = static_cast<unsigned char>(part);
+  }
+  return true;
+}
+
+bool DriverVersion(const std::string& text, LARGE_INTEGER& version) {
+  unsigned long parts[4];
+  const char* at = text.c_str();
+  for (int i = 0; i < 4; ++i) {
+    char* end;
+    parts[i] = std::strtoul(at, &end, 10);
+    if (end == at || parts[i] > 0xFFFF || *end != (i == 3 ? '\0' : '.')) return false;
+    at = end + 1;
+  }
+  version.HighPart = static_cast<LONG>((parts[0] << 16) | parts[1]);
+  version.LowPart = (parts[2] << 16) | parts[3];
+  return true;
+}
+
+DWORD ShaderVersion(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  if (dot == std::string::npos) return 0;
+  return static_cast<DWORD>((std::strtoul(text.c_str(), nullptr, 10) & 0xFF) << 8 |
+                            (std::strtoul(text.c_str() + dot + 1, nullptr, 10) & 0xFF));
+}
+
+// Names to formats; a name the tables do not know marks the block broken.
+std::vector<D3DFORMAT> Formats(const json& names, bool& broken) {
+  std::vector<D3DFORMAT> formats;
+  for (const json& name : names) {
+    D3DFORMAT format;
+    if (vexaSDK::DX8::GetFormatByName(name.get<std::string>(), format)) formats.push_back(format);
+    else broken = true;
+  }
+  return formats;
+}
+
+D3DFORMAT Format(const json& name, bool& broken) {
+  D3DFORMAT format = D3DFMT_UNKNOWN;
+  if (!vexaSDK::DX8::GetFormatByName(name.get<std::string>(), format)) broken = true;
+  return format;
+}
+
+void Caps(const json& fields, D3DCAPS8& caps, bool& broken) {
+  using namespace vexaSDK::DX8::internal;
+  caps = D3DCAPS8();
+  for (const CapsField& field : kCapsFields) {
+    const auto it = fields.find(field.label);
+    if (it == fields.end()) {
+      broken = true;
+      continue;
+    }
+    DWORD value = 0;
+    switch (field.kind) {
+      case CapsFieldKind::kDevType: {
+        D3DDEVTYPE type;
+        if (vexaSDK::DX8::GetDevTypeByName(it->get<std::string>(), type)) value = static_cast<DWORD>(type);
+        break;
+      }
+      case CapsFieldKind::kDecimal:
+        value = it->get<DWORD>();
+        break;
+      case CapsFieldKind::kFloat: {
+        const float number = it->is_null() ? 0.0f : it->get<float>();
+        std::memcpy(&value, &number, sizeof value);
+        break;
+      }
+      case CapsFieldKind::kShaderVersion:
+        value = ShaderVersion(it->get<std::string>());
+        break;
+      case CapsFieldKind::kFlags:
+        for (const json& name : *it) {
+          const std::string text = name.get<std::string>();
+          for (std::size_t i = 0; i < field.count; ++i) {
+            if (text == field.table[i].name) value |= field.table[i].flag;
+          }
+        }
+        break;
+    }
+    std::memcpy(reinterpret_cast<char*>(&caps) + field.offset, &value, sizeof value);
+  }
+}
+
+// The block names of "notRead" in a mode-info record of the JSON.
+int BlockOf(const std::string& name) {
+  if (name == "multiSampleTypes") return kMultiSampleBlock;
+  if (name == "depthStencilFormats") return kDepthStencilBlock;
+  if (name == "caps") return kCapsBlock;
+  if (name == "displayModes") return kDisplayModeBlock;
+  for (int kind = 0; kind < vexaSDK::DX8::kFormatTableCount; ++kind) {
+    if (name == vexaSDK::DX8::kFormatTableInfo[kind].label) return kFirstFormatBlock + kind;
+  }
+  return -1;
+}
+
+void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFIER8& id, CReadEnumMode& records,
+              std::vector<ModeInfoLines>& lines) {
+  D3DDEVTYPE type = D3DDEVTYPE_HAL;
+  vexaSDK::DX8::GetDevTypeByName(object.at("deviceType").get<std::string>(), type);
+  CReadModeInfo record(static_cast<UINT>(adapter), id, type, object.at("windowed").get<bool>() ? TRUE : FALSE);
+  ModeInfoLines at;
+  at.header = object.at("line").get<std::size_t>();
+  const std::size_t line = at.header != 0 ? at.header : 1;
+  at.multiSamples = at.depthStencils = at.caps = at.displayModes = line;
+  for (std::size_t& format : at.formats) format = line;
+  bool broken = false;
+  for (const json& entry : object.at("multiSampleTypes")) {
+    std::vector<D3DMULTISAMPLE_TYPE> types;
+    for (const json& name : entry.at("types")) {
+      D3DMULTISAMPLE_TYPE sampleType;
+      if (vexaSDK::DX8::GetMultiSampleByName(name.get<std::string>(), sampleType)) types.push_back(sampleType);
+      else broken = true;
+    }
+    record.MultiSamples()[{Format(entry.at("displayFormat"), broken), Format(entry.at("backBufferFormat"), broken)}] = types;
+  }
+  if (broken) at.broken |= 1u << kMultiSampleBlock;
+  broken = false;
+  for (const json& entry : object.at("depthStencilFormats")) {
+    record.DepthStencils()[{Format(entry.at("displayFormat"), broken), Format(entry.at("backBufferFormat"), broken)}] =
+        Formats(entry.at("formats"), broken);
+  }
+  if (broken) at.broken |= 1u << kDepthStencilBlock;
+  const json& tables = object.at("formats");
+  for (int kind = 0; kind < vexaSDK::DX8::kFormatTableCount; ++kind) {
+    broken = false;
+    const auto table = tables.find(vexaSDK::DX8::kFormatTableInfo[kind].label);
+    if (table == tables.end()) {
+      broken = true;
+    } else {
+      for (const json& entry : *table) record.Formats(kind)[Format(entry.at("displayFormat"), broken)] = Formats(entry.at("formats"), broken);
+    }
+    if (broken) at.broken |= 1u << (kFirstFormatBlock + kind);
+  }
+  broken = false;
+  Caps(object.at("caps"), record.Caps(), broken);
+  if (broken) at.broken |= 1u << kCapsBlock;
+  broken = false;
+  for (const json& mode : object.at("displayModes")) {
+    record.DisplayModes().emplace_back(mode.at("width").get<UINT>(), mode.at("height").get<UINT>(),
+                                       mode.at("refreshRate").get<UINT>(), Format(mode.at("format"), broken),
+                                       Format(mode.at("backBufferFormat"), broken));
+  }
+  if (broken) at.broken |= 1u << kDisplayModeBlock;
+  const auto notRead = object.find("notRead");
+  if (notRead != object.end()) {
+    for (const json& name : *notRead) {
+      const int block = BlockOf(name.get<std::string>());
+      if (block >= 0) at.broken |= 1u << block;
+    }
+  }
+  if (at.broken != 0) at.problem = line;
+  records.Add(std::move(record));
+  lines.push_back(at);
+}
+
+// One line of --json back into the report it was written from, as far as the
+// fleet and the requirements read it; false for a line that is no report.
+bool ReportFromJson(const std::string& line, EnvReport& report, std::string& file) {
+  try {
+    const json object = json::parse(line);
+    report = EnvReport();
+    file = object.at("file").get<std::string>();
+    report.lineCount = object.at("lines").get<std::size_t>();
+    const json& problem = object.at("problem");
+    if (!problem.is_null()) report.problem = Problem{problem.at("line").get<std::size_t>(), problem.at("message").get<std::string>()};
+    for (const json& section : object.at("diagnostics")) {
+      DiagSection read;
+      read.line = section.at("line").get<std::size_t>();
+      read.title = section.at("title").get<std::string>();
+      for (const json& entry : section.at("lines")) {
+        DiagLine diag;
+        diag.line = entry.at("line").get<std::size_t>();
+        diag.entry = entry.contains("label");
+        if (diag.entry) diag.label = entry.at("label").get<std::string>();
+        diag.value = entry.at(diag.entry ? "value" : "text").get<std::string>();
+        read.lines.push_back(std::move(diag));
+      }
+      report.diagnostics.push_back(std::move(read));
+    }
+    report.deviceInfoLine = object.at("deviceInfoLine").get<std::size_t>();
+    auto records = std::make_shared<CReadEnumMode>();
+    const json& adapters = object.at("adapters");
+    for (std::size_t a = 0; a < adapters.size(); ++a) {
+      const json& adapter = adapters[a];
+      D3DADAPTER_IDENTIFIER8 id = {};
+      AdapterLines at;
+      at.block = adapter.at("line").get<std::size_t>();
+      for (std::size_t& field : at.fields) field = at.block != 0 ? at.block : 1;
+      CopyText(adapter.at("description").get<std::string>(), id.Description, sizeof id.Description);
+      CopyText(adapter.at("driver").get<std::string>(), id.Driver, sizeof id.Driver);
+      if (!DriverVersion(adapter.at("driverVersion").get<std::string>(), id.DriverVersion)) at.broken |= 1u << kVersionField;
+      id.VendorId = adapter.at("vendorId").get<DWORD>();
+      id.DeviceId = adapter.at("deviceId").get<DWORD>();
+      id.SubSysId = adapter.at("subSysId").get<DWORD>();
+      id.Revision = adapter.at("revision").get<DWORD>();
+      id.WHQLLevel = adapter.at("whqlLevel").get<DWORD>();
+      if (!Guid(adapter.at("deviceIdentifier").get<std::string>(), id.DeviceIdentifier)) at.broken |= 1u << kDeviceIdentifierField;
+      const auto notRead = adapter.find("notRead");
+      if (notRead != adapter.end()) {
+        for (const json& name : *notRead) {
+          for (int f = 0; f < kIdentifierFieldCount; ++f) {
+            if (name.get<std::string>() == kIdentifierKeys[f]) at.broken |= 1u << f;
+          }
+        }
+      }
+      records->Identifiers().push_back(id);
+      report.adapterLines.push_back(at);
+      for (const json& record : adapter.at("modeInfos")) ModeInfo(record, a, id, *records, report.modeInfoLines);
+    }
+    report.devices = std::move(records);
+    // A report read with problems whose line says nothing of where: nothing
+    // in it reads as whole.
+    if (report.problem && object.at("whole").get<bool>() == false) {
+      bool named = false;
+      for (const AdapterLines& at : report.adapterLines) named = named || at.broken != 0;
+      for (const ModeInfoLines& at : report.modeInfoLines) named = named || at.broken != 0;
+      if (!named && !adapters.empty() && !adapters[0].contains("notRead")) {
+        for (AdapterLines& at : report.adapterLines) at.broken = ~0u;
+        for (ModeInfoLines& at : report.modeInfoLines) at.broken = ~0u;
+      }
+    }
+    return true;
+  } catch (const json::exception&) {
+    return false;
+  }
+}
+
+class ReportFile {
+ public:
+  explicit ReportFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+  ~ReportFile() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+  std::FILE* get() const { return file_; }
+
+ private:
+  std::FILE* file_;
+};
+
+// Reads one line (without its end) into `line`; false at the end of the file.
+// A line longer than the limit is read on but kept empty, so it is refused.
+bool ReadLine(std::FILE* file, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(file)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (line.size() < kMaxJsonLine) line += static_cast<char>(c);
+    else tooLong = true;
+  }
+  if (tooLong) line.clear();
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return any;
+}
+
+struct Context {
+  Fleet& fleet;
+  std::ostream& err;
+  bool whole = true;
+};
+
+void Aggregate(Context& context, const std::string& name, const EnvReport& report) {
+  if (report.problem) {
+    context.err << "vexaEnvReader: " << name << ":" << report.problem->line << ": " << report.problem->message << "\n";
+    context.whole = false;
+  }
+  context.fleet.Add(FactsOf(report));
+}
+
+void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, std::string first) {
+  std::string line = std::move(first), name;
+  std::size_t number = 1;
+  bool tooLong = false;
+  do {
+    if (line.find_first_not_of(" \t") != std::string::npos) {
+      EnvReport report;
+      if (!tooLong && ReportFromJson(line, report, name)) {
+        Aggregate(context, path + ":" + std::to_string(number) + " (" + name + ")", report);
+      } else {
+        context.err << "vexaEnvReader: " << path << ":" << number << ": not a report line of --json\n";
+        context.fleet.AddUnreadable();
+        context.whole = false;
+      }
+    }
+    ++number;
+  } while (ReadLine(file, line, tooLong));
+  if (std::ferror(file)) {
+    context.err << "vexaEnvReader: cannot read " << path << "\n";
+    context.whole = false;
+  }
+}
+
+void ReadPath(Context& context, const std::string& path) {
+  ReportFile file(path);
+  std::string bytes;
+  if (file.get() != nullptr) {
+    // The first line tells a JSON Lines file from a report.
+    bool tooLong = false;
+    ReadLine(file.get(), bytes, tooLong);
+    const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    if (!tooLong && !std::ferror(file.get()) && bytes.size() > start && bytes[start] == '{') {
+      ReadJsonLines(context, path, file.get(), bytes.substr(start));
+      return;
+    }
+    std::rewind(file.get());
+    bytes.clear();
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+  }
+  if (file.get() == nullptr || std::ferror(file.get())) {
+    context.err << "vexaEnvReader: cannot read " << path << "\n";
+    context.fleet.AddUnreadable();
+    context.whole = false;
+    return;
+  }
+  Aggregate(context, path, ReadReport(bytes));
+}
+
+}  // namespace
+
+int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::string& usageError) {
+  std::string output;
+  std::vector<std::string> paths;
+  bool options = true;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options && arg == "--") {
+      options = false;
+    } else if (options && arg == "--fleet") {
+    } else if (options && (arg == "--json" || arg == "--csv" || arg == "--html")) {
+      if (!output.empty()) return usageError = "--fleet takes one of --json, --csv and --html", 2;
+      output = arg.substr(2);
+    } else if (options && arg.size() > 1 && arg[0] == '-') {
+      return usageError = "unknown option " + arg, 2;
+    } else {
+      paths.push_back(arg);
+    }
+  }
+  if (paths.empty()) return usageError = "no report given", 2;
+  Fleet fleet;
+  Context context{fleet, err};
+  for (const std::string& path : paths) ReadPath(context, path);
+  const FleetResult result = fleet.Result();
+  if (output == "json") out << FleetToJson(result);
+  else if (output == "csv") out << FleetToCsv(result);
+  else if (output == "html") out << FleetToHtml(result);
+  else out << FleetToText(result);
+  out.flush();
+  if (!out) return 1;
+  return context.whole ? 0 : 1;
+}
+
+}  // namespace vexaEnvReader
