@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <tuple>
 
@@ -315,9 +316,41 @@ std::optional<std::int64_t> ReportTime(const std::string& text) {
   return ((((year * 12 + mon - 1) * 31 + day - 1) * 24 + hour) * 60 + minute) * 60 + second;
 }
 
-ReportFacts FactsOf(const EnvReport& report) {
+std::vector<std::string> VerdictRows() {
+  return {"meets the minimum", "meets the recommended", "below the minimum", "cannot tell"};
+}
+
+std::string LeftOutRow(const Requirement& requirement) {
+  return std::string(LevelText(requirement.level)) + ": " + requirement.text;
+}
+
+ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements) {
   ReportFacts facts;
   FactList list(facts);
+  if (requirements != nullptr) {
+    const Evaluation evaluation = Evaluate(report, *requirements);
+    const std::vector<std::string> verdicts = VerdictRows();
+    switch (evaluation.verdict) {
+      case Verdict::kMeetsRecommended:
+        list.Add(kRequirementCategory, verdicts[1]);
+        list.Add(kRequirementCategory, verdicts[0]);
+        break;
+      case Verdict::kMeetsMinimum:
+        list.Add(kRequirementCategory, verdicts[0]);
+        break;
+      case Verdict::kBelowMinimum:
+        list.Add(kRequirementCategory, verdicts[2]);
+        break;
+      case Verdict::kCannotTell:
+        list.Add(kRequirementCategory, verdicts[3]);
+        break;
+    }
+    for (std::size_t i = 0; i < evaluation.results.size() && i < requirements->requirements.size(); ++i) {
+      const Fact fact{kLeftOutCategory, LeftOutRow(requirements->requirements[i])};
+      if (evaluation.results[i].outcome == Outcome::kFailed) facts.facts.push_back(fact);
+      if (evaluation.results[i].outcome == Outcome::kUnknown) facts.notRead.push_back(fact);
+    }
+  }
   const std::string machine = Entry(report, "Machine name");
   const auto& ids = report.devices->Identifiers();
   const bool adapter = !ids.empty();
@@ -380,6 +413,8 @@ void Fleet::Add(const ReportFacts& report) {
   if (found.second || !kept.time || !machine.time || *machine.time >= *kept.time) kept = std::move(machine);
 }
 
+Fleet::Fleet() { FixRows(kCapabilityCategory, std::vector<std::string>(std::begin(kCapabilityNames), std::end(kCapabilityNames))); }
+
 FleetResult Fleet::Result() const {
   std::vector<std::size_t> has(names_.size()), unknown(names_.size());
   const auto count = [&](const Machine& machine) {
@@ -399,14 +434,15 @@ FleetResult Fleet::Result() const {
     if (has[id] != 0 || unknown[id] != 0) tables[names_[id].category].rows.push_back({names_[id].value, has[id], unknown[id]});
   }
   for (FleetTable& table : tables) {
-    if (table.category == kCapabilityCategory) {
+    const std::vector<std::string>& fixed = fixed_[table.category];
+    if (!fixed.empty()) {
       std::vector<FleetRow> rows;
-      for (const char* name : kCapabilityNames) {
+      for (const std::string& name : fixed) {
         const auto it = std::find_if(table.rows.begin(), table.rows.end(), [&](const FleetRow& row) { return row.value == name; });
         rows.push_back(it != table.rows.end() ? *it : FleetRow{name, 0, 0});
       }
       if (result.machines != 0) table.rows = std::move(rows);
-    } else if (table.category != kRequirementCategory) {
+    } else {
       std::sort(table.rows.begin(), table.rows.end(), [](const FleetRow& a, const FleetRow& b) {
         return a.machines != b.machines ? a.machines > b.machines : a.value < b.value;
       });

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "reader/vexaReportParser.h"
+#include "reader/vexaRequirements.h"
 
 namespace vexaEnvReader {
 
@@ -58,8 +59,14 @@ struct ReportFacts {
   std::vector<Fact> notRead;
 };
 
-// The facts of the first adapter's hardware device and the diagnostic text.
-ReportFacts FactsOf(const EnvReport& report);
+// The facts of the first adapter's hardware device and the diagnostic text;
+// with requirements, the verdict and each requirement the machine fails (or
+// cannot show, as not read).
+ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements = nullptr);
+
+// The rows of the requirement tables, in the order of the file.
+std::vector<std::string> VerdictRows();
+std::string LeftOutRow(const Requirement& requirement);
 
 // "12/7/2026, 11:48:03" and the other ways the date is written, as seconds
 // counted from year 0 (only their order matters); none when it cannot be read.
@@ -88,6 +95,10 @@ struct FleetResult {
 // with the reports.
 class Fleet {
  public:
+  Fleet();
+  // A table whose rows are these, in this order, each shown even without a
+  // machine; other tables list what the machines have, most machines first.
+  void FixRows(FleetCategory category, std::vector<std::string> rows) { fixed_[category] = std::move(rows); }
   // Reports are added in file order: among reports of one machine the newest
   // counts; when their times are equal or either is unknown, the later one.
   void Add(const ReportFacts& report);
@@ -106,6 +117,7 @@ class Fleet {
   std::vector<Fact> names_;
   std::unordered_map<std::string, Machine> machines_;
   std::vector<Machine> anonymous_;
+  std::vector<std::string> fixed_[kFleetCategoryCount];
   std::size_t reports_ = 0, unreadable_ = 0;
 };
 

@@ -319,6 +319,7 @@ bool ReadLine(std::FILE* file, std::string& line, bool& tooLong) {
 struct Context {
   Fleet& fleet;
   std::ostream& err;
+  const Requirements* requirements;
   bool whole = true;
 };
 
@@ -327,7 +328,7 @@ void Aggregate(Context& context, const std::string& name, const EnvReport& repor
     context.err << "vexaEnvReader: " << name << ":" << report.problem->line << ": " << report.problem->message << "\n";
     context.whole = false;
   }
-  context.fleet.Add(FactsOf(report));
+  context.fleet.Add(FactsOf(report, context.requirements));
 }
 
 void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, std::string first) {
@@ -383,7 +384,7 @@ void ReadPath(Context& context, const std::string& path) {
 }  // namespace
 
 int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::string& usageError) {
-  std::string output;
+  std::string output, requirePath;
   std::vector<std::string> paths;
   bool options = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -391,6 +392,9 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (options && arg == "--") {
       options = false;
     } else if (options && arg == "--fleet") {
+    } else if (options && arg == "--require") {
+      if (i + 1 == args.size() || !requirePath.empty()) return usageError = "--require takes one requirements file", 2;
+      requirePath = args[++i];
     } else if (options && (arg == "--json" || arg == "--csv" || arg == "--html")) {
       if (!output.empty()) return usageError = "--fleet takes one of --json, --csv and --html", 2;
       output = arg.substr(2);
@@ -401,8 +405,20 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
   if (paths.empty()) return usageError = "no report given", 2;
+  Requirements requirements;
   Fleet fleet;
-  Context context{fleet, err};
+  if (!requirePath.empty()) {
+    RequirementsError error;
+    if (!ReadRequirementsFile(requirePath, requirements, error)) {
+      err << "vexaEnvReader: " << FormatRequirementsError(requirePath, error) << "\n";
+      return 2;
+    }
+    fleet.FixRows(kRequirementCategory, VerdictRows());
+    std::vector<std::string> rows;
+    for (const Requirement& requirement : requirements.requirements) rows.push_back(LeftOutRow(requirement));
+    fleet.FixRows(kLeftOutCategory, std::move(rows));
+  }
+  Context context{fleet, err, requirePath.empty() ? nullptr : &requirements};
   for (const std::string& path : paths) ReadPath(context, path);
   const FleetResult result = fleet.Result();
   if (output == "json") out << FleetToJson(result);
