@@ -135,6 +135,11 @@ std::string FleetToHtml(const FleetResult& result, std::size_t leading = 15);
 // apostrophe, and one with a comma, quote or line end is quoted.
 std::string CsvCell(const std::string& text);
 
+// One line of --json back into the report it was written from, as far as the
+// fleet and the requirements read it (not the bytes: no `WriteDeviceInfo`
+// round trip); false for a line that is no report.
+bool ReportFromJson(const std::string& line, EnvReport& report, std::string& file);
+
 // `vexaEnvReader --fleet [--json|--csv|--html] [--require FILE] REPORT...`:
 // the program's arguments; its exit status, 2 with `usageError` set on a
 // usage error.

@@ -31,7 +31,8 @@ const char* const kIdentifierKeys[kIdentifierFieldCount] = {"description", "driv
 void CopyText(const std::string& utf8, char* field, std::size_t capacity) {
   const std::string text = platform::Utf8ToCp932(utf8);
   std::memset(field, 0, capacity);
-  std::memcpy(field, text.data(), std::min(text.size(), capacity - 1));
+  // A text that fills the field has no NUL, as in the records the report was written from.
+  std::memcpy(field, text.data(), std::min(text.size(), capacity));
 }
 
 bool Hex(const std::string& text, std::size_t at, std::size_t digits, unsigned long& value) {
@@ -212,8 +213,8 @@ void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFI
   lines.push_back(at);
 }
 
-// One line of --json back into the report it was written from, as far as the
-// fleet and the requirements read it; false for a line that is no report.
+}  // namespace
+
 bool ReportFromJson(const std::string& line, EnvReport& report, std::string& file) {
   try {
     const json object = json::parse(line);
@@ -283,6 +284,8 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
     return false;
   }
 }
+
+namespace {
 
 class ReportFile {
  public:
