@@ -368,9 +368,13 @@ ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements) {
   list.Capability(kDisplayMemory64, megabytes ? std::optional<bool>(*megabytes >= 64) : std::nullopt);
 
   if (!adapter) {
+    // A report read whole without an adapter shows a machine without any;
+    // one cut short may have lost them.
     list.Add(kAdapterCategory, "(no adapter)");
-    list.Capability(kWhql, std::nullopt);
-    list.Capability(kHardwareDevice, report.Whole() ? std::optional<bool>(false) : std::nullopt);
+    for (int which = 0; which < kCapabilityCount; ++which) {
+      if (which == kDisplayMemory64) continue;
+      list.Capability(static_cast<Capability>(which), report.Whole() ? std::optional<bool>(false) : std::nullopt);
+    }
     return facts;
   }
   const D3DADAPTER_IDENTIFIER8& id = ids[0];
