@@ -265,7 +265,8 @@ TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
                                 requirements, error))
       << error.message;
   std::vector<std::string> texts = {testing::SampleReport(), Sent(true, "DESK", "12/7/2026, 09:15:00")};
-  texts.push_back(texts[1].substr(0, texts[1].size() / 2));
+  // Cut inside the first adapter's hardware record, and in its second adapter.
+  texts.push_back(texts[1].substr(0, texts[1].find("MaxTextureWidth")));
   texts.push_back(texts[1].substr(0, texts[1].size() * 3 / 4));
   std::mt19937 random(29);
   for (int i = 0; i < 20; ++i) {
