@@ -146,6 +146,15 @@ TEST_F(EnvReaderTest, FleetOfJsonLinesIsTheFleetOfItsReports) {
   EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --fleet --csv all.jsonl", fromLines));
   EXPECT_EQ(fromReports, fromLines);
   EXPECT_NE(std::string::npos, fromLines.find("\r\nDrivers,ati2dvag.dll 6.14.10.6400,1,100.0,\r\n")) << fromLines;
+  // As an editor may leave it: a byte-order mark, CR LF, a blank line, a
+  // line of something else, no line end at the end.
+  const std::string all = Read("all.jsonl");
+  const std::size_t first = all.find('\n'), second = all.find('\n', first + 1);
+  Write("mixed.jsonl", "\xEF\xBB\xBF" + all.substr(0, first) + "\r\n\r\n{\"file\": 1}\n" +
+                           all.substr(first + 1, second - first - 1));
+  EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --fleet --json mixed.jsonl", fromLines));
+  EXPECT_EQ(0u, fromLines.find("{\"reports\":2,\"unreadable\":1,\"machines\":1,")) << fromLines;
+  EXPECT_EQ("vexaEnvReader: mixed.jsonl:3: not a report line of --json\n", Read("stderr"));
 }
 
 // The fleet's page as Chromium lays it out: every table's rows with their

@@ -301,23 +301,52 @@ class ReportFile {
   std::FILE* file_;
 };
 
-// Reads one line (without its end) into `line`; false at the end of the file.
-// A line longer than the limit is read on but kept empty, so it is refused.
-bool ReadLine(std::FILE* file, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  int c;
-  bool any = false;
-  while ((c = std::fgetc(file)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (line.size() < kMaxJsonLine) line += static_cast<char>(c);
-    else tooLong = true;
+// The lines of a file read in blocks; the first block may be given.
+class LineReader {
+ public:
+  LineReader(std::FILE* file, std::string first, std::size_t at) : file_(file), buffer_(std::move(first)), at_(at) {}
+
+  // The next line without its end; false at the end of the file. A line
+  // longer than the limit is read on but given empty, with `tooLong` set.
+  bool Next(std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    bool any = false;
+    for (;;) {
+      if (at_ == buffer_.size() && !Fill()) break;
+      any = true;
+      const char* begin = buffer_.data() + at_;
+      const std::size_t left = buffer_.size() - at_;
+      const char* end = static_cast<const char*>(std::memchr(begin, '\n', left));
+      const std::size_t take = end != nullptr ? static_cast<std::size_t>(end - begin) : left;
+      tooLong = tooLong || line.size() + take > kMaxJsonLine;
+      if (tooLong) line.clear();
+      else line.append(begin, take);
+      at_ += take;
+      if (end != nullptr) {
+        ++at_;
+        break;
+      }
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return any;
   }
-  if (tooLong) line.clear();
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
-}
+
+  bool Fill() {
+    buffer_.resize(kBlock);
+    buffer_.resize(std::fread(&buffer_[0], 1, kBlock, file_));
+    at_ = 0;
+    return !buffer_.empty();
+  }
+
+  std::string& Buffer() { return buffer_; }
+
+ private:
+  static const std::size_t kBlock = 1 << 16;
+  std::FILE* file_;
+  std::string buffer_;
+  std::size_t at_;
+};
 
 struct Context {
   Fleet& fleet;
@@ -334,23 +363,20 @@ void Aggregate(Context& context, const std::string& name, const EnvReport& repor
   context.fleet.Add(FactsOf(report, context.requirements));
 }
 
-void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, std::string first) {
-  std::string line = std::move(first), name;
-  std::size_t number = 1;
+void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, LineReader& lines) {
+  std::string line, name;
   bool tooLong = false;
-  do {
-    if (line.find_first_not_of(" \t") != std::string::npos) {
-      EnvReport report;
-      if (!tooLong && ReportFromJson(line, report, name)) {
-        Aggregate(context, path + ":" + std::to_string(number) + " (" + name + ")", report);
-      } else {
-        context.err << "vexaEnvReader: " << path << ":" << number << ": not a report line of --json\n";
-        context.fleet.AddUnreadable();
-        context.whole = false;
-      }
+  for (std::size_t number = 1; lines.Next(line, tooLong); ++number) {
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    EnvReport report;
+    if (!tooLong && ReportFromJson(line, report, name)) {
+      Aggregate(context, path + ":" + std::to_string(number) + " (" + name + ")", report);
+    } else {
+      context.err << "vexaEnvReader: " << path << ":" << number << ": not a report line of --json\n";
+      context.fleet.AddUnreadable();
+      context.whole = false;
     }
-    ++number;
-  } while (ReadLine(file, line, tooLong));
+  }
   if (std::ferror(file)) {
     context.err << "vexaEnvReader: cannot read " << path << "\n";
     context.whole = false;
@@ -359,29 +385,28 @@ void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, s
 
 void ReadPath(Context& context, const std::string& path) {
   ReportFile file(path);
-  std::string bytes;
   if (file.get() != nullptr) {
-    // The first line tells a JSON Lines file from a report.
-    bool tooLong = false;
-    ReadLine(file.get(), bytes, tooLong);
+    // The first byte tells a JSON Lines file from a report.
+    LineReader lines(file.get(), std::string(), 0);
+    lines.Fill();
+    std::string& bytes = lines.Buffer();
     const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    if (!tooLong && !std::ferror(file.get()) && bytes.size() > start && bytes[start] == '{') {
-      ReadJsonLines(context, path, file.get(), bytes.substr(start));
+    if (!std::ferror(file.get()) && bytes.size() > start && bytes[start] == '{') {
+      LineReader json(file.get(), bytes, start);
+      ReadJsonLines(context, path, file.get(), json);
       return;
     }
-    std::rewind(file.get());
-    bytes.clear();
     char buffer[65536];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    while (!std::ferror(file.get()) && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    if (!std::ferror(file.get())) {
+      Aggregate(context, path, ReadReport(bytes));
+      return;
+    }
   }
-  if (file.get() == nullptr || std::ferror(file.get())) {
-    context.err << "vexaEnvReader: cannot read " << path << "\n";
-    context.fleet.AddUnreadable();
-    context.whole = false;
-    return;
-  }
-  Aggregate(context, path, ReadReport(bytes));
+  context.err << "vexaEnvReader: cannot read " << path << "\n";
+  context.fleet.AddUnreadable();
+  context.whole = false;
 }
 
 }  // namespace
