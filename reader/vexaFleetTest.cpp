@@ -256,6 +256,27 @@ TEST(FleetTest, PageEscapesReportText) {
   EXPECT_NE(std::string::npos, page.find("<rect x=\"1\" y=\"2\" width=\"200\" height=\"10\""));
 }
 
+// A report without an adapter: read whole, the machine has none of the
+// adapter's capabilities; cut before its adapters, it cannot tell.
+TEST(FleetTest, ReportsWithoutAnAdapter) {
+  struct Case {
+    const char* text;
+    std::size_t has, notRead;  // capabilities
+  } cases[] = {
+      // Display memory, not in the report, is the one not read of the first.
+      {"Time of this report: now\r\n\r\n--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n", 0, 1},
+      {"Time of this report: now\r\n", 0, 15},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ReportFacts facts = FactsOf(ReadReport(c.text));
+    std::size_t has = 0;
+    for (const Fact& fact : facts.facts) has += fact.category == kCapabilityCategory;
+    EXPECT_EQ(c.has, has);
+    EXPECT_EQ(c.notRead, facts.notRead.size());
+  }
+}
+
 // What the fleet takes from a report is the same from its --json line.
 TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
   Requirements requirements;
