@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 
 #include "fuzz/FuzzCheck.h"
+#include "reader/vexaFleet.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
@@ -70,7 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VEXA_FUZZ_CHECK(Rewritten(again) == once);
   }
   const vexaEnvReader::Summary summary = vexaEnvReader::Summarize(report, nullptr);
-  vexaEnvReader::ReportToJson("fuzz", report, summary);
+  // Every line --json writes reads back for --fleet, which copes with it.
+  vexaEnvReader::EnvReport back;
+  std::string file;
+  VEXA_FUZZ_CHECK(vexaEnvReader::ReportFromJson(vexaEnvReader::ReportToJson("fuzz", report, summary), back, file));
+  vexaEnvReader::FactsOf(back);
+  vexaEnvReader::FactsOf(report);
   vexaEnvReader::ReportToHtml("fuzz", report, summary);
   // A report against itself differs in nothing; one read with a problem is
   // named on both sides.
