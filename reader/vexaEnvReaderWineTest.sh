@@ -45,4 +45,8 @@ check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true
 check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt
 grep -q '^  Operating System: + Windows' out.txt || fail "--diff names no operating system of the Wine report"
 check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
+check 0 "Fleet: 2 machines from 2 reports" --fleet host-envInfo.txt wine-envInfo.txt
+check 0 "table,value,machines,share,not read" --fleet --csv host-envInfo.txt wine-envInfo.txt
+[ "$(grep -c "$(printf '\r\r')" out.crlf)" = 0 ] || fail "--fleet --csv writes CR CR LF"
+[ "$(grep -c "$(printf '\r')\$" out.crlf)" = "$(wc -l <out.crlf)" ] || fail "--fleet --csv writes lines without CR LF"
 echo "PASS"

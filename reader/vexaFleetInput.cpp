@@ -3,9 +3,15 @@
 // is read; and the run of `vexaEnvReader --fleet`.
 #include <nlohmann/json.hpp>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <ostream>
 
 #include "platform/CodePage.h"
@@ -450,7 +456,18 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
   for (const std::string& path : paths) ReadPath(context, path);
   const FleetResult result = fleet.Result();
   if (output == "json") out << FleetToJson(result);
-  else if (output == "csv") out << FleetToCsv(result);
+  else if (output == "csv") {
+#ifdef _WIN32
+    // The CSV's own CR LF through the console's text mode would be CR CR LF,
+    // an empty row after each in a spreadsheet.
+    if (&out == &std::cout) {
+      std::cout.flush();
+      std::fflush(stdout);
+      _setmode(_fileno(stdout), _O_BINARY);
+    }
+#endif
+    out << FleetToCsv(result);
+  }
   else if (output == "html") out << FleetToHtml(result);
   else out << FleetToText(result);
   out.flush();
