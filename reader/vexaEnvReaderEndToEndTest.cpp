@@ -109,6 +109,43 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
   }
 }
 
+// With --require: the verdict in each view, and a status per worst verdict.
+TEST_F(EnvReaderTest, RequirementsVerdictsAndStatuses) {
+  Write("meets.toml", "[minimum]\nmemory_mb = 512\n[recommended]\nmax_texture_size = 2048\n");
+  Write("below.toml", "[minimum]\nmax_texture_size = 4096\n");
+  Write("unknown.toml", "[minimum]\ndisplay_memory_mb = 64\n");
+  Write("refused.toml", "[minimum]\nmemory = 512\n");
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* shown;  // in standard output, or in standard error when the output is empty
+  } cases[] = {
+      {"--require meets.toml old.txt", 0, "\nRequirements: meets recommended (2 of 2 met)\n"},
+      // What the cut report could not give is not needed by this file.
+      {"--require meets.toml cut.txt", 0, "\nRequirements: meets recommended (2 of 2 met)\n"},
+      {"--require below.toml new.txt old.txt", 3,
+       "Requirements: below minimum (0 of 1 met)\n  failed minimum textures of 4096 x 4096: 2048 x 2048 (line 86)\n"},
+      {"--require unknown.toml old.txt", 4, "Requirements: cannot tell (0 of 1 met)\n"},
+      {"--require below.toml old.txt missing.txt", 1, "Requirements: below minimum"},
+      {"--require refused.toml old.txt", 2, "vexaEnvReader: refused.toml:2:1: unknown key \"memory\" in [minimum]\n"},
+      {"--require absent.toml old.txt", 2, "vexaEnvReader: absent.toml: cannot be read\n"},
+      {"--json --require meets.toml old.txt", 0,
+       "\"requirements\":{\"badDrivers\":[],\"file\":\"meets.toml\",\"results\":[{\"has\":\"512MB RAM\",\"id\":"
+       "\"minimum.memory_mb\",\"level\":\"minimum\",\"line\":7,\"outcome\":\"met\",\"text\":\"memory at least 512 MB\"}"},
+      {"--require below.toml --html old.txt", 3,
+       "<h2>Requirements</h2>\n<p>below.toml: <strong>below minimum</strong></p>\n<table>\n"},
+      {"--require meets.toml --diff old.txt new.txt", 2, "--require does not go with --diff"},
+      {"--require", 2, "--require takes one requirements file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    std::string out;
+    EXPECT_EQ(c.status, Run(std::string(VEXA_ENV_READER) + " " + c.arguments, out));
+    if (out.empty()) out = Read("stderr");
+    EXPECT_NE(std::string::npos, out.find(c.shown)) << out;
+  }
+}
+
 // The page's text as Chromium lays it out: closed blocks show their titles
 // only; opened, the capability flags stand in their set and unset columns.
 TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The Windows console program under Wine: the report the host tool wrote and
-# the one the Windows program wrote under Wine, read as the desk reads them.
+# the one the Windows program wrote under Wine, read as the desk reads them,
+# and weighed against the example requirements file.
 #   vexaEnvReaderWineTest.sh <vexaEnvReader.exe> <testdata folder> <wine-run> [its options]
 # The emulator comes last, as it may be a command with options of its own.
 program=$1 data=$2
@@ -15,6 +16,7 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 cp "$data/host-envInfo.txt" "$data/wine-envInfo.txt" "$work/"
 head -c 2000 "$data/wine-envInfo.txt" >"$work/cut.txt"
+cp "$data/../../release/vexaEnvReader-requirements.toml" "$work/game.toml"
 cd "$work" || exit 1
 
 # Exit status and how the first line of standard output begins (empty: no
@@ -49,4 +51,7 @@ check 0 "Fleet: 2 machines from 2 reports" --fleet host-envInfo.txt wine-envInfo
 check 0 "table,value,machines,share,not read" --fleet --csv host-envInfo.txt wine-envInfo.txt
 [ "$(grep -c "$(printf '\r\r')" out.crlf)" = 0 ] || fail "--fleet --csv writes CR CR LF"
 [ "$(grep -c "$(printf '\r')\$" out.crlf)" = "$(wc -l <out.crlf)" ] || fail "--fleet --csv writes lines without CR LF"
+check 3 "wine-envInfo.txt" --require game.toml wine-envInfo.txt
+grep -qx '  failed minimum display mode 800 x 600 D3DFMT_R5G6B5: no such mode among 3 (line 550)' out.txt ||
+  fail "--require does not name the display mode the Wine report lacks: $(cat out.txt)"
 echo "PASS"

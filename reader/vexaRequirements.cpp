@@ -44,7 +44,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool Number(std::string_view text, std::size_t& pos, std::uint64_t& value, std::size_t most = 9) {
   const std::size_t start = pos;
   value = 0;
-  while (pos < text.size() && IsDigit(text[pos]) && pos - start < most) value = value * 10 + (text[pos++] - '0');
+  while (pos < text.size() && IsDigit(text[pos]) && pos - start < most)
+    value = value * 10 + (text[pos++] - '0');
   return pos > start && (pos == text.size() || !IsDigit(text[pos]));
 }
 
@@ -52,7 +53,9 @@ bool Number(std::string_view text, std::size_t& pos, std::uint64_t& value, std::
 bool NumericVersion(std::string_view text, std::uint64_t& packed) {
   std::size_t pos = 0;
   std::uint64_t major = 0, minor = 0, build = 0;
-  if (!Number(text, pos, major, 3) || pos == text.size() || text[pos++] != '.' || !Number(text, pos, minor, 3)) return false;
+  if (!Number(text, pos, major, 3) || pos == text.size() || text[pos++] != '.' ||
+      !Number(text, pos, minor, 3))
+    return false;
   if (pos < text.size() && (text[pos++] != '.' || !Number(text, pos, build))) return false;
   if (pos != text.size() || major > 0xFFFF || minor > 0xFFFF) return false;
   packed = Pack(major, minor, build);
@@ -74,8 +77,9 @@ bool ReportedWindows(std::string_view text, std::uint64_t& packed) {
   for (std::size_t open = text.find('('); open != std::string_view::npos; open = text.find('(', open + 1)) {
     std::size_t pos = open + 1;
     std::uint64_t major = 0, minor = 0, build = 0;
-    if (Number(text, pos, major, 3) && pos < text.size() && text[pos] == '.' && Number(text, ++pos, minor, 3) &&
-        text.compare(pos, 8, ", Build ") == 0 && Number(text, pos += 8, build)) {
+    if (Number(text, pos, major, 3) && pos < text.size() && text[pos] == '.' &&
+        Number(text, ++pos, minor, 3) && text.compare(pos, 8, ", Build ") == 0 &&
+        Number(text, pos += 8, build)) {
       packed = Pack(major, minor, build);
       return true;
     }
@@ -114,8 +118,9 @@ bool Megabytes(std::string_view text, std::uint64_t& mb) {
 bool DriverDate(std::string_view text, std::uint64_t& date) {
   std::size_t pos = 0;
   std::uint64_t month = 0, day = 0, year = 0;
-  if (!Number(text, pos, month, 2) || pos >= text.size() || text[pos] != '/' || !Number(text, ++pos, day, 2) ||
-      pos >= text.size() || text[pos] != '/' || !Number(text, ++pos, year, 4)) {
+  if (!Number(text, pos, month, 2) || pos >= text.size() || text[pos] != '/' ||
+      !Number(text, ++pos, day, 2) || pos >= text.size() || text[pos] != '/' ||
+      !Number(text, ++pos, year, 4)) {
     return false;
   }
   if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1980) return false;
@@ -157,8 +162,8 @@ class CWeigher {
       case RequirementKind::kMemory:
         return Diag(report_.FindEntry("Memory"), r.number, Megabytes);
       case RequirementKind::kDisplayMemory:
-        return Diag(DisplayEntry(report_, {"Display Memory", "Dedicated Memory", "Approx. Total Memory"}), r.number,
-                    Megabytes);
+        return Diag(DisplayEntry(report_, {"Display Memory", "Dedicated Memory", "Approx. Total Memory"}),
+                    r.number, Megabytes);
       case RequirementKind::kDriverDate:
         return Diag(DisplayEntry(report_, {"Driver Date/Size", "Driver Date"}), r.number, DriverDate);
       case RequirementKind::kWhqlLevel:
@@ -166,14 +171,19 @@ class CWeigher {
       default:
         break;
     }
-    if (info_ == nullptr) return {Outcome::kUnknown, report_.devices->Identifiers().empty() ? "(no adapter in the report)" : "(no hardware full-screen record in the report)", 0};
+    if (info_ == nullptr)
+      return {Outcome::kUnknown,
+              report_.devices->Identifiers().empty() ? "(no adapter in the report)"
+                                                     : "(no hardware full-screen record in the report)",
+              0};
     const CModeInfo& info = *info_;
     const D3DCAPS8& caps = info.Caps();
     const bool capsWhole = lines_->ReadWhole(kCapsBlock);
     switch (r.kind) {
       case RequirementKind::kHardwareDevice: {
         const bool modes = !info.DisplayModes().empty();
-        return Judge(modes, lines_->ReadWhole(kDisplayModeBlock), modes ? "yes" : "no display modes", lines_->displayModes);
+        return Judge(modes, lines_->ReadWhole(kDisplayModeBlock), modes ? "yes" : "no display modes",
+                     lines_->displayModes);
       }
       case RequirementKind::kVertexShader:
       case RequirementKind::kPixelShader: {
@@ -198,7 +208,8 @@ class CWeigher {
       case RequirementKind::kTextureFormat: {
         bool found = false;
         for (const auto& entry : info.Formats(vexaSDK::DX8::kTextureFormats)) {
-          found = found || std::count(entry.second.begin(), entry.second.end(), static_cast<D3DFORMAT>(r.value)) != 0;
+          found = found ||
+                  std::count(entry.second.begin(), entry.second.end(), static_cast<D3DFORMAT>(r.value)) != 0;
         }
         const auto block = static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats);
         return Judge(found, lines_->ReadWhole(block), found ? "listed" : "not among its texture formats",
@@ -207,7 +218,8 @@ class CWeigher {
       case RequirementKind::kDepthStencilFormat: {
         bool found = false;
         for (const auto& entry : info.DepthStencils()) {
-          found = found || std::count(entry.second.begin(), entry.second.end(), static_cast<D3DFORMAT>(r.value)) != 0;
+          found = found ||
+                  std::count(entry.second.begin(), entry.second.end(), static_cast<D3DFORMAT>(r.value)) != 0;
         }
         return Judge(found, lines_->ReadWhole(kDepthStencilBlock),
                      found ? "listed" : "not among its depth-stencil formats", lines_->depthStencils);
@@ -246,7 +258,8 @@ class CWeigher {
                                 bool (*read)(std::string_view, std::uint64_t&)) {
     if (entry == nullptr) return {Outcome::kUnknown, kNotInReport, 0};
     std::uint64_t value = 0;
-    if (!read(entry->value, value)) return {Outcome::kUnknown, Shown(entry->value) + " (not understood)", entry->line};
+    if (!read(entry->value, value))
+      return {Outcome::kUnknown, Shown(entry->value) + " (not understood)", entry->line};
     return {value >= least ? Outcome::kMet : Outcome::kFailed, Shown(entry->value), entry->line};
   }
 
@@ -255,7 +268,8 @@ class CWeigher {
     const AdapterLines& at = report_.adapterLines[0];
     if (!at.Read(kWHQLLevelField)) return {Outcome::kUnknown, kNotRead, at.fields[kWHQLLevelField]};
     const unsigned long level = report_.devices->Identifiers()[0].WHQLLevel;
-    return {level >= least ? Outcome::kMet : Outcome::kFailed, std::to_string(level), at.fields[kWHQLLevelField]};
+    return {level >= least ? Outcome::kMet : Outcome::kFailed, std::to_string(level),
+            at.fields[kWHQLLevelField]};
   }
 
   RequirementResult Mode(const ModeRequirement& want) const {
@@ -362,18 +376,19 @@ const char* LevelText(RequirementLevel level) {
 std::string FormatEvaluation(const Requirements& requirements, const Evaluation& evaluation) {
   std::size_t met = 0;
   for (const RequirementResult& result : evaluation.results) met += result.outcome == Outcome::kMet;
-  std::string out = "Requirements: " + std::string(VerdictText(evaluation.verdict)) + " (" + std::to_string(met) +
-                    " of " + std::to_string(evaluation.results.size()) + " met)\n";
+  std::string out = "Requirements: " + std::string(VerdictText(evaluation.verdict)) + " (" +
+                    std::to_string(met) + " of " + std::to_string(evaluation.results.size()) + " met)\n";
   for (std::size_t i = 0; i < evaluation.results.size(); ++i) {
     const RequirementResult& result = evaluation.results[i];
     if (result.outcome == Outcome::kMet) continue;
     const Requirement& r = requirements.requirements[i];
-    out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": has " +
+    out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": " +
            result.has + (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {
-    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " + match.has + " (line " +
-           std::to_string(match.line) + "): " + Shown(requirements.badDrivers[match.badDriver].message) + "\n";
+    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " + match.has +
+           " (line " + std::to_string(match.line) +
+           "): " + Shown(requirements.badDrivers[match.badDriver].message) + "\n";
   }
   return out;
 }

@@ -44,8 +44,8 @@ struct ModeRequirement {
 struct Requirement {
   RequirementLevel level = RequirementLevel::kMinimum;
   RequirementKind kind = RequirementKind::kMemory;
-  std::string id;    // the key as the file names it: "minimum.texture_formats.D3DFMT_DXT5"
-  std::string text;  // for people: "texture format D3DFMT_DXT5"
+  std::string id;                    // the key as the file names it: "minimum.texture_formats.D3DFMT_DXT5"
+  std::string text;                  // for people: "texture format D3DFMT_DXT5"
   std::size_t line = 0, column = 0;  // where the file sets it
   std::uint64_t number = 0;
   unsigned long value = 0;
@@ -66,7 +66,7 @@ struct BadDriver {
 };
 
 struct Requirements {
-  std::vector<Requirement> requirements;  // minimum first, then by key and list order
+  std::vector<Requirement> requirements;  // minimum first, then in file order
   std::vector<BadDriver> badDrivers;
 };
 
@@ -123,12 +123,29 @@ const char* VerdictText(Verdict verdict);
 const char* OutcomeText(Outcome outcome);
 const char* LevelText(RequirementLevel level);
 
-// major << 16 | minor << 8 ... : "XP" -> 5.1, "5.1.2600" -> 5.1 build 2600.
+// major << 48 | minor << 32 | build: "XP" and "Windows XP" -> 5.1 build 2600
+// (a name stands for its first release), "5.1" -> 5.1 build 0.
 // False for a text that names no Windows version.
 bool PackWindowsVersion(std::string_view text, std::uint64_t& packed);
 
 // The verdict and each requirement not met, with lines, as the summary shows
 // them; the bad drivers named.
 std::string FormatEvaluation(const Requirements& requirements, const Evaluation& evaluation);
+
+// The "requirements" object of a report's JSON line, as one line of JSON:
+// the file, the verdict, every requirement with its outcome, the bad drivers.
+std::string EvaluationToJson(const std::string& file, const Requirements& requirements,
+                             const Evaluation& evaluation);
+
+// A report's JSON line (one object) with the "requirements" object added last.
+std::string AddEvaluationToJson(const std::string& reportLine, const std::string& evaluationJson);
+
+// The page's "Requirements" part: the verdict, and a table of each
+// requirement not met, then the bad drivers.
+std::string EvaluationToHtml(const std::string& file, const Requirements& requirements,
+                             const Evaluation& evaluation);
+
+// A report's page with that part placed above its diagnostic text.
+std::string AddEvaluationToHtml(const std::string& page, const std::string& part);
 
 }  // namespace vexaEnvReader

@@ -1,10 +1,13 @@
 // Reading a requirements file: the TOML document checked key by key against
 // what the reader can weigh, every name against the framework's own tables,
 // so a mistake is refused with its place instead of weighing nothing.
+#include <toml++/toml.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <toml++/toml.h>
+#include <tuple>
 
 #include "reader/vexaRequirements.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaCapsFields.h"
@@ -38,7 +41,8 @@ std::uint64_t Integer(const toml::node& node, const std::string& key, std::int64
   const auto* value = node.as_integer();
   if (value == nullptr) Refuse(node.source(), key + " takes a whole number");
   if (value->get() < least || value->get() > most) {
-    Refuse(node.source(), key + " takes a number from " + std::to_string(least) + " to " + std::to_string(most));
+    Refuse(node.source(),
+           key + " takes a number from " + std::to_string(least) + " to " + std::to_string(most));
   }
   return static_cast<std::uint64_t>(value->get());
 }
@@ -107,13 +111,15 @@ class CReader {
       if (name == "minimum" || name == "recommended") continue;
       if (name != "bad_driver") Refuse(key.source(), "unknown key " + Quoted(name));
       const auto* list = node.as_array();
-      if (list == nullptr || !list->is_array_of_tables()) Refuse(node.source(), "bad_driver takes [[bad_driver]] tables");
+      if (list == nullptr || !list->is_array_of_tables())
+        Refuse(node.source(), "bad_driver takes [[bad_driver]] tables");
       for (const toml::node& entry : *list) ReadBadDriver(*entry.as_table());
     }
   }
 
  private:
-  Requirement& Add(const toml::node& node, RequirementKind kind, const std::string& id, const std::string& text) {
+  Requirement& Add(const toml::node& node, RequirementKind kind, const std::string& id,
+                   const std::string& text) {
     Requirement r;
     r.level = level_;
     r.kind = kind;
@@ -134,7 +140,8 @@ class CReader {
         std::uint64_t packed = 0;
         const std::string text = String(node, id);
         if (!PackWindowsVersion(text, packed)) {
-          Refuse(node.source(), "unknown Windows version " + Quoted(text) + " (a name such as \"XP\" or a number such as \"5.1.2600\")");
+          Refuse(node.source(), "unknown Windows version " + Quoted(text) +
+                                    " (a name such as \"XP\" or a number such as \"5.1.2600\")");
         }
         Add(node, RequirementKind::kWindows, id, "Windows " + text + " or later").number = packed;
       } else if (name == "memory_mb") {
@@ -142,15 +149,18 @@ class CReader {
         Add(node, RequirementKind::kMemory, id, "memory at least " + std::to_string(mb) + " MB").number = mb;
       } else if (name == "display_memory_mb") {
         const std::uint64_t mb = Integer(node, id, 0, 1ll << 40);
-        Add(node, RequirementKind::kDisplayMemory, id, "display memory at least " + std::to_string(mb) + " MB").number = mb;
+        Add(node, RequirementKind::kDisplayMemory, id,
+            "display memory at least " + std::to_string(mb) + " MB")
+            .number = mb;
       } else if (name == "driver_date") {
         const auto* date = node.as_date();
         if (date == nullptr) Refuse(node.source(), id + " takes a date such as 2004-03-01");
         const toml::date d = date->get();
         char text[16];
-        std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{d.year}, unsigned{d.month}, unsigned{d.day});
-        Add(node, RequirementKind::kDriverDate, id, std::string("a driver dated ") + text + " or later").number =
-            d.year * 10000ull + d.month * 100ull + d.day;
+        std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{d.year}, unsigned{d.month},
+                      unsigned{d.day});
+        Add(node, RequirementKind::kDriverDate, id, std::string("a driver dated ") + text + " or later")
+            .number = d.year * 10000ull + d.month * 100ull + d.day;
       } else if (name == "hardware_device") {
         const auto* flag = node.as_boolean();
         if (flag == nullptr) Refuse(node.source(), id + " takes true or false");
@@ -171,16 +181,18 @@ class CReader {
           if (!vexaSDK::DX8::GetFormatByName(format, value) || value == D3DFMT_UNKNOWN) {
             Refuse(item.source(), "unknown format " + Quoted(format));
           }
-          Add(item, texture ? RequirementKind::kTextureFormat : RequirementKind::kDepthStencilFormat, id + "." + format,
-              std::string(texture ? "texture" : "depth-stencil") + " format " + format)
+          Add(item, texture ? RequirementKind::kTextureFormat : RequirementKind::kDepthStencilFormat,
+              id + "." + format, std::string(texture ? "texture" : "depth-stencil") + " format " + format)
               .value = value;
         }
       } else if (name == "multisample_types") {
         for (const toml::node& item : Array(node, id)) {
           const std::string type = String(item, id);
           D3DMULTISAMPLE_TYPE value = D3DMULTISAMPLE_NONE;
-          if (!vexaSDK::DX8::GetMultiSampleByName(type, value)) Refuse(item.source(), "unknown multisample type " + Quoted(type));
-          Add(item, RequirementKind::kMultiSampleType, id + "." + type, "multisample type " + type).value = value;
+          if (!vexaSDK::DX8::GetMultiSampleByName(type, value))
+            Refuse(item.source(), "unknown multisample type " + Quoted(type));
+          Add(item, RequirementKind::kMultiSampleType, id + "." + type, "multisample type " + type).value =
+              value;
         }
       } else if (name == "max_texture_size") {
         const std::uint64_t size = Integer(node, id, 1, 1ll << 31);
@@ -188,7 +200,8 @@ class CReader {
         Add(node, RequirementKind::kMaxTextureSize, id, "textures of " + n + " x " + n).number = size;
       } else if (name == "whql_level") {
         const std::uint64_t level = Integer(node, id, 0, 0xFFFFFFFFll);
-        Add(node, RequirementKind::kWhqlLevel, id, "WHQL level at least " + std::to_string(level)).number = level;
+        Add(node, RequirementKind::kWhqlLevel, id, "WHQL level at least " + std::to_string(level)).number =
+            level;
       } else if (name == "display_mode") {
         ReadMode(Table(node, id), id);
       } else if (name == "caps") {
@@ -232,14 +245,17 @@ class CReader {
     for (const auto& [key, node] : table) {
       const std::string name(key.str());
       std::size_t f = 0;
-      while (f < kCapsFieldCount && (kCapsFields[f].kind != CapsFieldKind::kFlags || name != kCapsFields[f].label)) ++f;
+      while (f < kCapsFieldCount &&
+             (kCapsFields[f].kind != CapsFieldKind::kFlags || name != kCapsFields[f].label))
+        ++f;
       if (f == kCapsFieldCount) Refuse(key.source(), "unknown capability flag field " + Quoted(name));
       for (const toml::node& item : Array(node, id + "." + name)) {
         const std::string flag = String(item, id + "." + name);
         std::size_t n = 0;
         while (n < kCapsFields[f].count && flag != kCapsFields[f].table[n].name) ++n;
         if (n == kCapsFields[f].count) Refuse(item.source(), "unknown flag " + Quoted(flag) + " of " + name);
-        Requirement& r = Add(item, RequirementKind::kCapsFlag, id + "." + name + "." + flag, name + " " + flag);
+        Requirement& r =
+            Add(item, RequirementKind::kCapsFlag, id + "." + name + "." + flag, name + " " + flag);
         r.capsField = f;
         r.value = kCapsFields[f].table[n].flag;
       }
@@ -262,7 +278,8 @@ class CReader {
         bad.anyDevice = false;
       } else if (name == "from_version" || name == "to_version") {
         std::uint64_t packed = 0;
-        if (!ParseDriverVersion(String(node, name), packed)) Refuse(node.source(), name + " takes a version such as \"6.14.10.4403\"");
+        if (!ParseDriverVersion(String(node, name), packed))
+          Refuse(node.source(), name + " takes a version such as \"6.14.10.4403\"");
         (name == "from_version" ? bad.fromVersion : bad.toVersion) = packed;
       } else if (name == "message") {
         bad.message = String(node, name);
@@ -272,7 +289,8 @@ class CReader {
     }
     if (!vendor) Refuse(table.source(), "[[bad_driver]] needs a vendor_id");
     if (bad.message.empty()) Refuse(table.source(), "[[bad_driver]] needs a message");
-    if (bad.fromVersion > bad.toVersion) Refuse(table.source(), "[[bad_driver]] from_version is above to_version");
+    if (bad.fromVersion > bad.toVersion)
+      Refuse(table.source(), "[[bad_driver]] from_version is above to_version");
     out_.badDrivers.push_back(bad);
   }
 
@@ -301,6 +319,11 @@ bool ParseRequirements(std::string_view text, Requirements& out, RequirementsErr
     error = refused.error;
     return false;
   }
+  // The desk reads them in the order it wrote them, minimum first.
+  std::stable_sort(read.requirements.begin(), read.requirements.end(),
+                   [](const Requirement& a, const Requirement& b) {
+                     return std::tie(a.level, a.line, a.column) < std::tie(b.level, b.line, b.column);
+                   });
   out = std::move(read);
   return true;
 }

@@ -6,7 +6,11 @@
 #                         path (nothing written) and the Yes path (the private
 #                         dxdiag found beside the real program)
 #   zip DIR VERSION TREE  the .zip: the stripped 32-bit GUI program and the
-#                         user's text in code page 932 with CR LF line ends
+#                         user's text in UTF-8 with a byte-order mark, CR LF
+#   deskzip DIR VERSION TREE
+#                         the support desk's .zip: the stripped 64-bit console
+#                         reader, the example requirements file, the desk's
+#                         text and the manual as text, the same way
 # In both, no program names a path of TREE, the source and build tree the
 # packages were made from. Exit status 77 means the package or a tool to look
 # into it is missing.
@@ -22,7 +26,7 @@ need() {
 kind=$1
 dir=$2
 version=$3
-tree=${4:?usage: $0 deb|zip DIR VERSION TREE}
+tree=${4:?usage: $0 deb|zip|deskzip DIR VERSION TREE}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexaPackage.$$.XXXXXX") || fail "no temporary folder"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
@@ -97,6 +101,8 @@ deb() {
 ./usr/share/doc/vexaenvchecker
 ./usr/share/doc/vexaenvchecker/changelog.gz
 ./usr/share/doc/vexaenvchecker/copyright
+./usr/share/doc/vexaenvchecker/examples
+./usr/share/doc/vexaenvchecker/examples/vexaEnvReader-requirements.toml
 ./usr/share/icons
 ./usr/share/icons/hicolor
 ./usr/share/icons/hicolor/scalable
@@ -227,16 +233,67 @@ zip() {
   [ -z "$(debug_sections "$exe")" ] || fail "the program keeps $(debug_sections "$exe" | tr '\n' ' ')"
   no_tree_path "$exe"
 
-  readme=$work/unpacked/$top/README.txt
-  iconv -f CP932 -t UTF-8 "$readme" >"$work/readme" || fail "README.txt is not code page 932"
-  [ "$(head -n 1 "$work/readme")" = "$(printf 'vexaEnvChecker %s\r' "$version")" ] || fail "README.txt's first line"
-  [ "$(grep -c "$(printf '\r')\$" "$work/readme")" -eq "$(wc -l <"$work/readme")" ] || fail "README.txt has bare LF"
-  grep -q 'vexaEnvChecker.exe をダブルクリック' "$work/readme" || fail "README.txt lacks its Japanese text"
+  windows_text "$work/unpacked/$top/README.txt" "vexaEnvChecker $version"
+  grep -q 'vexaEnvChecker.exe をダブルクリック' "$work/text" || fail "README.txt lacks its Japanese text"
+  echo "ok: $package"
+}
+
+# A text for Notepad on any Windows: a byte-order mark, then UTF-8 with CR LF
+# line ends; its first line given. Leaves the text without the mark in
+# $work/text.
+windows_text() {
+  name=$(basename "$1")
+  [ "$(head -c 3 "$1" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$name does not begin with the UTF-8 byte-order mark"
+  tail -c +4 "$1" >"$work/text"
+  iconv -f UTF-8 -t UTF-8 "$work/text" >/dev/null 2>&1 || fail "$name is not UTF-8"
+  [ "$(head -n 1 "$work/text")" = "$(printf '%s\r' "$2")" ] || fail "$name's first line: $(head -n 1 "$work/text")"
+  [ "$(grep -c "$(printf '\r')\$" "$work/text")" -eq "$(wc -l <"$work/text")" ] || fail "$name has bare LF"
+}
+
+deskzip() {
+  need iconv od
+  if command -v x86_64-w64-mingw32-objdump >/dev/null 2>&1; then
+    objdump() { x86_64-w64-mingw32-objdump "$@"; }
+  else
+    need objdump
+  fi
+  package=$dir/vexaEnvReader-$version-win64.zip
+  [ -f "$package" ] || skip "no $(basename "$package") in $dir (scripts/package makes it)"
+  top=vexaEnvReader-$version-win64
+  mkdir "$work/unpacked"
+  (cd "$work/unpacked" && cmake -E tar xf "$package") || fail "cannot unpack $package"
+  (cd "$work/unpacked" && find . -type f | LC_ALL=C sort) >"$work/files"
+  for file in README.txt vexaEnvReader-manual.txt vexaEnvReader-requirements.toml vexaEnvReader.exe; do
+    printf './%s/%s\n' "$top" "$file"
+  done >"$work/expected"
+  diff "$work/expected" "$work/files" || fail "the archive's files differ"
+
+  exe=$work/unpacked/$top/vexaEnvReader.exe
+  objdump -p "$exe" >"$work/headers" 2>&1 || fail "objdump cannot read the program: $(cat "$work/headers")"
+  grep -q 'file format pei-x86-64' "$work/headers" || fail "not a 64-bit Windows program"
+  grep -q '^Subsystem.*(Windows CUI)' "$work/headers" || fail "not a console program"
+  [ -z "$(debug_sections "$exe")" ] || fail "the program keeps $(debug_sections "$exe" | tr '\n' ' ')"
+  # Linked alone: nothing but the system's own DLLs.
+  dlls=$(objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' |
+    grep -v -e '^kernel32\.dll$' -e '^msvcrt\.dll$' -e '^user32\.dll$' -e '^advapi32\.dll$' -e '^shell32\.dll$' \
+      -e '^ole32\.dll$' -e '^api-ms-win-')
+  [ -z "$dlls" ] || fail "the program needs $(echo "$dlls" | tr '\n' ' ')"
+  no_tree_path "$exe"
+
+  cmp "$work/unpacked/$top/vexaEnvReader-requirements.toml" "$tree/release/vexaEnvReader-requirements.toml" ||
+    fail "the example requirements file differs from release/"
+  windows_text "$work/unpacked/$top/README.txt" "vexaEnvReader $version for Windows (64-bit)"
+  grep -q -- '--require game.toml envInfo.txt' "$work/text" || fail "README.txt does not show --require"
+  windows_text "$work/unpacked/$top/vexaEnvReader-manual.txt" \
+    "$(MANWIDTH=80 man -l "$tree/release/man/vexaEnvReader.1" 2>/dev/null | head -n 1)"
+  ! grep -q "$(printf '\033\\|\010')" "$work/text" || fail "the manual keeps escape sequences or overstriking"
+  grep -q -- '--require' "$work/text" || fail "the manual does not describe --require"
   echo "ok: $package"
 }
 
 case "$kind" in
   deb) deb ;;
   zip) zip ;;
-  *) fail "usage: $0 deb|zip DIR VERSION TREE" ;;
+  deskzip) deskzip ;;
+  *) fail "usage: $0 deb|zip|deskzip DIR VERSION TREE" ;;
 esac
