@@ -2,13 +2,12 @@
 // text, JSON and CSV outputs (the page is in vexaFleetHtml.cpp).
 #include "reader/vexaFleet.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <tuple>
 
@@ -70,9 +69,20 @@ const char* const kCapabilityNames[kCapabilityCount] = {
 };
 
 const char* const kCategoryTitles[kFleetCategoryCount] = {
-    "Capabilities",   "Requirements",   "Left out by",      "Vertex shader version", "Pixel shader version",
-    "Texture formats", "Depth-stencil formats", "Multisample types", "Maximum texture size",
-    "Display memory", "Display modes",  "Adapters",         "Drivers",               "Windows versions",
+    "Capabilities",
+    "Requirements",
+    "Left out by",
+    "Vertex shader version",
+    "Pixel shader version",
+    "Texture formats",
+    "Depth-stencil formats",
+    "Multisample types",
+    "Maximum texture size",
+    "Display memory",
+    "Display modes",
+    "Adapters",
+    "Drivers",
+    "Windows versions",
 };
 
 struct Record {
@@ -82,7 +92,8 @@ struct Record {
 
 const Record* Find(const std::vector<Record>& records, bool windowed) {
   for (const Record& record : records) {
-    if (record.info->DeviceType() == D3DDEVTYPE_HAL && (record.info->Windowed() != FALSE) == windowed) return &record;
+    if (record.info->DeviceType() == D3DDEVTYPE_HAL && (record.info->Windowed() != FALSE) == windowed)
+      return &record;
   }
   return nullptr;
 }
@@ -98,7 +109,8 @@ bool HasFlag(const D3DCAPS8& caps, const char* field, const char* name) {
   for (const CapsField& f : kCapsFields) {
     if (f.kind != CapsFieldKind::kFlags || std::strcmp(f.label, field) != 0) continue;
     for (std::size_t i = 0; i < f.count; ++i) {
-      if (std::strcmp(f.table[i].name, name) == 0) return (ReadCapsDword(caps, f.offset) & f.table[i].flag) == f.table[i].flag;
+      if (std::strcmp(f.table[i].name, name) == 0)
+        return (ReadCapsDword(caps, f.offset) & f.table[i].flag) == f.table[i].flag;
     }
   }
   return false;
@@ -132,20 +144,25 @@ std::optional<double> Megabytes(const std::string& text) {
   std::size_t at = 0;
   while (at < text.size() && text[at] == ' ') ++at;
   std::size_t end = at;
-  while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.')) ++end;
+  while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.'))
+    ++end;
   if (end == at || end - at > 12) return std::nullopt;
   double value = std::strtod(text.substr(at, end - at).c_str(), nullptr);
   while (end < text.size() && text[end] == ' ') ++end;
   const std::string unit = text.substr(end, 2);
-  if (unit == "GB") value *= 1024;
-  else if (unit != "MB") return std::nullopt;
+  if (unit == "GB")
+    value *= 1024;
+  else if (unit != "MB")
+    return std::nullopt;
   return value;
 }
 
 std::string MemoryClass(double megabytes) {
   if (megabytes < 32) return "under 32 MB";
   for (double size = 32; size <= 256; size *= 2) {
-    if (megabytes < size * 2) return std::to_string(static_cast<int>(size)) + " MB to " + std::to_string(static_cast<int>(size * 2)) + " MB";
+    if (megabytes < size * 2)
+      return std::to_string(static_cast<int>(size)) + " MB to " + std::to_string(static_cast<int>(size * 2)) +
+             " MB";
   }
   return "512 MB or more";
 }
@@ -165,7 +182,9 @@ std::string Entry(const EnvReport& report, const char* label) {
 class FactList {
  public:
   explicit FactList(ReportFacts& facts) : facts_(facts) {}
-  void Add(FleetCategory category, std::string value) { facts_.facts.push_back({category, std::move(value)}); }
+  void Add(FleetCategory category, std::string value) {
+    facts_.facts.push_back({category, std::move(value)});
+  }
   // A capability the report shows (true), lacks (false) or cannot tell.
   void Capability(Capability which, std::optional<bool> known) {
     if (known == true) Add(kCapabilityCategory, kCapabilityNames[which]);
@@ -191,25 +210,38 @@ void HardwareFacts(const EnvReport& report, FactList& list) {
   const Record* full = Find(records, false);
   const Record* window = Find(records, true);
   std::optional<bool> hardware;
-  if (HasModes(full) || HasModes(window)) hardware = true;
-  else if (ReadWhole(full, kDisplayModeBlock) && ReadWhole(window, kDisplayModeBlock)) hardware = false;
+  if (HasModes(full) || HasModes(window))
+    hardware = true;
+  else if (ReadWhole(full, kDisplayModeBlock) && ReadWhole(window, kDisplayModeBlock))
+    hardware = false;
   list.Capability(kHardwareDevice, hardware);
   const Record* record = hardware == false ? nullptr : HasModes(full) || window == nullptr ? full : window;
 
   const bool capsRead = ReadWhole(record, kCapsBlock);
   const D3DCAPS8* caps = record != nullptr ? &record->info->Caps() : nullptr;
-  const auto fromCaps = [&](auto test) { return hardware == false ? std::optional<bool>(false) : capsRead ? std::optional<bool>(test(*caps)) : std::nullopt; };
-  const DWORD vertex = caps ? caps->VertexShaderVersion & 0xFFFF : 0, pixel = caps ? caps->PixelShaderVersion & 0xFFFF : 0;
-  list.Capability(kHardwareVertexProcessing, fromCaps([](const D3DCAPS8& c) { return HasFlag(c, "DevCaps", "D3DDEVCAPS_HWTRANSFORMANDLIGHT"); }));
+  const auto fromCaps = [&](auto test) {
+    return hardware == false ? std::optional<bool>(false)
+           : capsRead        ? std::optional<bool>(test(*caps))
+                             : std::nullopt;
+  };
+  const DWORD vertex = caps ? caps->VertexShaderVersion & 0xFFFF : 0,
+              pixel = caps ? caps->PixelShaderVersion & 0xFFFF : 0;
+  list.Capability(kHardwareVertexProcessing, fromCaps([](const D3DCAPS8& c) {
+                    return HasFlag(c, "DevCaps", "D3DDEVCAPS_HWTRANSFORMANDLIGHT");
+                  }));
   list.Capability(kVertexShader11, fromCaps([&](const D3DCAPS8&) { return vertex >= 0x101; }));
   list.Capability(kPixelShader11, fromCaps([&](const D3DCAPS8&) { return pixel >= 0x101; }));
   list.Capability(kPixelShader14, fromCaps([&](const D3DCAPS8&) { return pixel >= 0x104; }));
-  list.Capability(kCubeTextures, fromCaps([](const D3DCAPS8& c) { return HasFlag(c, "TextureCaps", "D3DPTEXTURECAPS_CUBEMAP"); }));
+  list.Capability(kCubeTextures, fromCaps([](const D3DCAPS8& c) {
+                    return HasFlag(c, "TextureCaps", "D3DPTEXTURECAPS_CUBEMAP");
+                  }));
   const auto text = [&](FleetCategory category, bool read, const std::string& value) {
     list.Add(category, hardware == false ? kNoHardware : read ? value : kNotRead);
   };
-  text(kVertexShaderCategory, capsRead, caps ? vexaSDK::DX8::FormatShaderVersion(caps->VertexShaderVersion) : "");
-  text(kPixelShaderCategory, capsRead, caps ? vexaSDK::DX8::FormatShaderVersion(caps->PixelShaderVersion) : "");
+  text(kVertexShaderCategory, capsRead,
+       caps ? vexaSDK::DX8::FormatShaderVersion(caps->VertexShaderVersion) : "");
+  text(kPixelShaderCategory, capsRead,
+       caps ? vexaSDK::DX8::FormatShaderVersion(caps->PixelShaderVersion) : "");
   text(kMaxTextureCategory, capsRead,
        caps ? std::to_string(caps->MaxTextureWidth) + " x " + std::to_string(caps->MaxTextureHeight) : "");
 
@@ -221,7 +253,8 @@ void HardwareFacts(const EnvReport& report, FactList& list) {
     return hardware == false || read;
   };
   std::set<std::string> textures, depths, samples, modes;
-  bool dxt1 = false, dxt3 = false, dxt5 = false, depth24 = false, multiSampling = false, mode32 = false, mode1024 = false;
+  bool dxt1 = false, dxt3 = false, dxt5 = false, depth24 = false, multiSampling = false, mode32 = false,
+       mode1024 = false;
   if (record != nullptr) {
     for (const auto& entry : record->info->Formats(vexaSDK::DX8::kTextureFormats)) {
       for (const D3DFORMAT format : entry.second) {
@@ -246,17 +279,21 @@ void HardwareFacts(const EnvReport& report, FactList& list) {
     for (const auto& mode : record->info->DisplayModes()) {
       const unsigned bits = FormatBits(mode.Format);
       modes.insert(std::to_string(mode.Width) + " x " + std::to_string(mode.Height) +
-                   (bits != 0 ? " at " + std::to_string(bits) + " bits" : std::string(" ") + GetFormatName(mode.Format)));
+                   (bits != 0 ? " at " + std::to_string(bits) + " bits"
+                              : std::string(" ") + GetFormatName(mode.Format)));
       mode32 = mode32 || bits == 32;
       mode1024 = mode1024 || (bits == 32 && mode.Width == 1024 && mode.Height == 768);
     }
   }
-  const bool texturesRead = table(kTextureFormatCategory, static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats), textures);
+  const bool texturesRead =
+      table(kTextureFormatCategory,
+            static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats), textures);
   list.Capability(kDxt1, Known(dxt1, texturesRead));
   list.Capability(kDxt3, Known(dxt3, texturesRead));
   list.Capability(kDxt5, Known(dxt5, texturesRead));
   list.Capability(kDepth24, Known(depth24, table(kDepthStencilCategory, kDepthStencilBlock, depths)));
-  list.Capability(kMultiSampling, Known(multiSampling, table(kMultiSampleCategory, kMultiSampleBlock, samples)));
+  list.Capability(kMultiSampling,
+                  Known(multiSampling, table(kMultiSampleCategory, kMultiSampleBlock, samples)));
   const bool modesRead = table(kDisplayModeCategory, kDisplayModeBlock, modes);
   list.Capability(kMode32, Known(mode32, modesRead));
   list.Capability(kMode1024x768x32, Known(mode1024, modesRead));
@@ -298,7 +335,8 @@ std::optional<std::int64_t> ReportTime(const std::string& text) {
   }
   std::int64_t year, mon, day, hour, minute, second;
   if (month != 0 && numbers.size() >= 5) {
-    std::tie(mon, day, year, hour, minute, second) = std::make_tuple(month, numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]);
+    std::tie(mon, day, year, hour, minute, second) =
+        std::make_tuple(month, numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]);
   } else if (month == 0 && numbers.size() >= 6 && numbers[0] > 31) {
     std::tie(year, mon, day) = std::make_tuple(numbers[0], numbers[1], numbers[2]);
     std::tie(hour, minute, second) = std::make_tuple(numbers[3], numbers[4], numbers[5]);
@@ -355,7 +393,8 @@ ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements) {
   const auto& ids = report.devices->Identifiers();
   const bool adapter = !ids.empty();
   const AdapterLines* at = adapter ? &report.adapterLines[0] : nullptr;
-  const std::string guid = adapter && at->Read(kDeviceIdentifierField) ? GuidText(ids[0].DeviceIdentifier) : "";
+  const std::string guid =
+      adapter && at->Read(kDeviceIdentifierField) ? GuidText(ids[0].DeviceIdentifier) : "";
   if (!guid.empty() || !machine.empty()) facts.identity = guid + "\n" + machine;
   if (const DiagLine* time = report.FindEntry("Time of this report")) facts.time = ReportTime(time->value);
 
@@ -373,15 +412,18 @@ ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements) {
     list.Add(kAdapterCategory, "(no adapter)");
     for (int which = 0; which < kCapabilityCount; ++which) {
       if (which == kDisplayMemory64) continue;
-      list.Capability(static_cast<Capability>(which), report.Whole() ? std::optional<bool>(false) : std::nullopt);
+      list.Capability(static_cast<Capability>(which),
+                      report.Whole() ? std::optional<bool>(false) : std::nullopt);
     }
     return facts;
   }
   const D3DADAPTER_IDENTIFIER8& id = ids[0];
-  list.Add(kAdapterCategory, at->Read(kDeviceField) ? IdentifierText(id.Description, sizeof id.Description) : kNotRead);
-  list.Add(kDriverCategory, at->Read(kDriverField) && at->Read(kVersionField)
-                                ? IdentifierText(id.Driver, sizeof id.Driver) + " " + DriverVersionText(id.DriverVersion)
-                                : kNotRead);
+  list.Add(kAdapterCategory,
+           at->Read(kDeviceField) ? IdentifierText(id.Description, sizeof id.Description) : kNotRead);
+  list.Add(kDriverCategory,
+           at->Read(kDriverField) && at->Read(kVersionField)
+               ? IdentifierText(id.Driver, sizeof id.Driver) + " " + DriverVersionText(id.DriverVersion)
+               : kNotRead);
   list.Capability(kWhql, at->Read(kWHQLLevelField) ? std::optional<bool>(id.WHQLLevel != 0) : std::nullopt);
   HardwareFacts(report, list);
   return facts;
@@ -417,7 +459,10 @@ void Fleet::Add(const ReportFacts& report) {
   if (found.second || !kept.time || !machine.time || *machine.time >= *kept.time) kept = std::move(machine);
 }
 
-Fleet::Fleet() { FixRows(kCapabilityCategory, std::vector<std::string>(std::begin(kCapabilityNames), std::end(kCapabilityNames))); }
+Fleet::Fleet() {
+  FixRows(kCapabilityCategory,
+          std::vector<std::string>(std::begin(kCapabilityNames), std::end(kCapabilityNames)));
+}
 
 FleetResult Fleet::Result() const {
   std::vector<std::size_t> has(names_.size()), unknown(names_.size());
@@ -435,14 +480,16 @@ FleetResult Fleet::Result() const {
   std::vector<FleetTable> tables(kFleetCategoryCount);
   for (int c = 0; c < kFleetCategoryCount; ++c) tables[c].category = static_cast<FleetCategory>(c);
   for (std::size_t id = 0; id < names_.size(); ++id) {
-    if (has[id] != 0 || unknown[id] != 0) tables[names_[id].category].rows.push_back({names_[id].value, has[id], unknown[id]});
+    if (has[id] != 0 || unknown[id] != 0)
+      tables[names_[id].category].rows.push_back({names_[id].value, has[id], unknown[id]});
   }
   for (FleetTable& table : tables) {
     const std::vector<std::string>& fixed = fixed_[table.category];
     if (!fixed.empty()) {
       std::vector<FleetRow> rows;
       for (const std::string& name : fixed) {
-        const auto it = std::find_if(table.rows.begin(), table.rows.end(), [&](const FleetRow& row) { return row.value == name; });
+        const auto it = std::find_if(table.rows.begin(), table.rows.end(),
+                                     [&](const FleetRow& row) { return row.value == name; });
         rows.push_back(it != table.rows.end() ? *it : FleetRow{name, 0, 0});
       }
       if (result.machines != 0) table.rows = std::move(rows);
@@ -460,7 +507,8 @@ namespace {
 
 std::string Share(std::size_t part, std::size_t whole) {
   char text[16];
-  std::snprintf(text, sizeof text, "%.1f", whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  std::snprintf(text, sizeof text, "%.1f",
+                whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
   return text;
 }
 
@@ -469,7 +517,9 @@ bool Capped(FleetCategory category) {
          category == kDisplayModeCategory;
 }
 
-bool HasNotRead(FleetCategory category) { return category == kCapabilityCategory || category == kLeftOutCategory; }
+bool HasNotRead(FleetCategory category) {
+  return category == kCapabilityCategory || category == kLeftOutCategory;
+}
 
 // Report text on a terminal: no control character gets to move the cursor.
 std::string Printable(const std::string& text) {
@@ -481,8 +531,9 @@ std::string Printable(const std::string& text) {
 }
 
 std::string Heading(const FleetResult& result) {
-  std::string text = std::to_string(result.machines) + (result.machines == 1 ? " machine" : " machines") + " from " +
-                     std::to_string(result.reports) + (result.reports == 1 ? " report" : " reports");
+  std::string text = std::to_string(result.machines) + (result.machines == 1 ? " machine" : " machines") +
+                     " from " + std::to_string(result.reports) +
+                     (result.reports == 1 ? " report" : " reports");
   if (result.unreadable != 0) text += ", " + std::to_string(result.unreadable) + " not readable";
   return text;
 }
@@ -496,12 +547,14 @@ std::string FleetToText(const FleetResult& result, std::size_t leading) {
     std::size_t shown = 0;
     for (const FleetRow& row : table.rows) {
       if (leading != 0 && Capped(table.category) && shown == leading) {
-        out += "  and " + std::to_string(table.rows.size() - shown) + " more (--csv and --json list every one)\n";
+        out += "  and " + std::to_string(table.rows.size() - shown) +
+               " more (--csv and --json list every one)\n";
         break;
       }
       ++shown;
       char figures[48];
-      std::snprintf(figures, sizeof figures, "%8zu %6s%%  ", row.machines, Share(row.machines, result.machines).c_str());
+      std::snprintf(figures, sizeof figures, "%8zu %6s%%  ", row.machines,
+                    Share(row.machines, result.machines).c_str());
       out += figures + Printable(row.value);
       if (row.notRead != 0) out += " (" + std::to_string(row.notRead) + " not read)";
       out += "\n";
@@ -516,14 +569,18 @@ std::string FleetToJson(const FleetResult& result) {
   for (const FleetTable& table : result.tables) {
     json rows = json::array();
     for (const FleetRow& row : table.rows) {
-      json item = {{"value", row.value}, {"machines", row.machines}, {"share", std::stod(Share(row.machines, result.machines))}};
+      json item = {{"value", row.value},
+                   {"machines", row.machines},
+                   {"share", std::stod(Share(row.machines, result.machines))}};
       if (HasNotRead(table.category)) item["notRead"] = row.notRead;
       rows.push_back(std::move(item));
     }
     tables.push_back({{"title", FleetCategoryTitle(table.category)}, {"rows", std::move(rows)}});
   }
-  const json object = {{"reports", result.reports},   {"unreadable", result.unreadable},
-                       {"machines", result.machines}, {"identity", kFleetIdentity},
+  const json object = {{"reports", result.reports},
+                       {"unreadable", result.unreadable},
+                       {"machines", result.machines},
+                       {"identity", kFleetIdentity},
                        {"tables", std::move(tables)}};
   return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
@@ -544,8 +601,8 @@ std::string FleetToCsv(const FleetResult& result) {
   std::string out = "table,value,machines,share,not read\r\n";
   for (const FleetTable& table : result.tables) {
     for (const FleetRow& row : table.rows) {
-      out += CsvCell(FleetCategoryTitle(table.category)) + "," + CsvCell(row.value) + "," + std::to_string(row.machines) +
-             "," + Share(row.machines, result.machines) + "," +
+      out += CsvCell(FleetCategoryTitle(table.category)) + "," + CsvCell(row.value) + "," +
+             std::to_string(row.machines) + "," + Share(row.machines, result.machines) + "," +
              (HasNotRead(table.category) ? std::to_string(row.notRead) : std::string()) + "\r\n";
     }
   }

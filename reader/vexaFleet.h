@@ -143,6 +143,7 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
 // `vexaEnvReader --fleet [--json|--csv|--html] [--require FILE] REPORT...`:
 // the program's arguments; its exit status, 2 with `usageError` set on a
 // usage error.
-int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::string& usageError);
+int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             std::string& usageError);
 
 }  // namespace vexaEnvReader

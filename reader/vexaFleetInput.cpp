@@ -32,9 +32,9 @@ using internal::CReadModeInfo;
 // a longer one could take ten times its size.
 const std::size_t kMaxJsonLine = std::size_t(16) << 20;
 
-const char* const kIdentifierKeys[kIdentifierFieldCount] = {"description", "driver",   "driverVersion",
-                                                            "vendorId",    "deviceId", "subSysId",
-                                                            "revision",    "deviceIdentifier", "whqlLevel"};
+const char* const kIdentifierKeys[kIdentifierFieldCount] = {
+    "description", "driver",   "driverVersion",    "vendorId", "deviceId",
+    "subSysId",    "revision", "deviceIdentifier", "whqlLevel"};
 
 void CopyText(const std::string& utf8, char* field, std::size_t capacity) {
   const std::string text = platform::Utf8ToCp932(utf8);
@@ -48,7 +48,10 @@ bool Hex(const std::string& text, std::size_t at, std::size_t digits, unsigned l
   value = 0;
   for (std::size_t i = at; i < at + digits; ++i) {
     const char c = text[i];
-    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                             : -1;
     if (digit < 0) return false;
     value = value * 16 + static_cast<unsigned long>(digit);
   }
@@ -97,8 +100,10 @@ std::vector<D3DFORMAT> Formats(const json& names, bool& broken) {
   std::vector<D3DFORMAT> formats;
   for (const json& name : names) {
     D3DFORMAT format;
-    if (vexaSDK::DX8::GetFormatByName(name.get<std::string>(), format)) formats.push_back(format);
-    else broken = true;
+    if (vexaSDK::DX8::GetFormatByName(name.get<std::string>(), format))
+      formats.push_back(format);
+    else
+      broken = true;
   }
   return formats;
 }
@@ -161,11 +166,12 @@ int BlockOf(const std::string& name) {
   return -1;
 }
 
-void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFIER8& id, CReadEnumMode& records,
-              std::vector<ModeInfoLines>& lines) {
+void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFIER8& id,
+              CReadEnumMode& records, std::vector<ModeInfoLines>& lines) {
   D3DDEVTYPE type = D3DDEVTYPE_HAL;
   vexaSDK::DX8::GetDevTypeByName(object.at("deviceType").get<std::string>(), type);
-  CReadModeInfo record(static_cast<UINT>(adapter), id, type, object.at("windowed").get<bool>() ? TRUE : FALSE);
+  CReadModeInfo record(static_cast<UINT>(adapter), id, type,
+                       object.at("windowed").get<bool>() ? TRUE : FALSE);
   ModeInfoLines at;
   at.header = object.at("line").get<std::size_t>();
   const std::size_t line = at.header != 0 ? at.header : 1;
@@ -176,15 +182,19 @@ void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFI
     std::vector<D3DMULTISAMPLE_TYPE> types;
     for (const json& name : entry.at("types")) {
       D3DMULTISAMPLE_TYPE sampleType;
-      if (vexaSDK::DX8::GetMultiSampleByName(name.get<std::string>(), sampleType)) types.push_back(sampleType);
-      else broken = true;
+      if (vexaSDK::DX8::GetMultiSampleByName(name.get<std::string>(), sampleType))
+        types.push_back(sampleType);
+      else
+        broken = true;
     }
-    record.MultiSamples()[{Format(entry.at("displayFormat"), broken), Format(entry.at("backBufferFormat"), broken)}] = types;
+    record.MultiSamples()[{Format(entry.at("displayFormat"), broken),
+                           Format(entry.at("backBufferFormat"), broken)}] = types;
   }
   if (broken) at.broken |= 1u << kMultiSampleBlock;
   broken = false;
   for (const json& entry : object.at("depthStencilFormats")) {
-    record.DepthStencils()[{Format(entry.at("displayFormat"), broken), Format(entry.at("backBufferFormat"), broken)}] =
+    record.DepthStencils()[{Format(entry.at("displayFormat"), broken),
+                            Format(entry.at("backBufferFormat"), broken)}] =
         Formats(entry.at("formats"), broken);
   }
   if (broken) at.broken |= 1u << kDepthStencilBlock;
@@ -195,7 +205,9 @@ void ModeInfo(const json& object, std::size_t adapter, const D3DADAPTER_IDENTIFI
     if (table == tables.end()) {
       broken = true;
     } else {
-      for (const json& entry : *table) record.Formats(kind)[Format(entry.at("displayFormat"), broken)] = Formats(entry.at("formats"), broken);
+      for (const json& entry : *table)
+        record.Formats(kind)[Format(entry.at("displayFormat"), broken)] =
+            Formats(entry.at("formats"), broken);
     }
     if (broken) at.broken |= 1u << (kFirstFormatBlock + kind);
   }
@@ -230,7 +242,9 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
     file = object.at("file").get<std::string>();
     report.lineCount = object.at("lines").get<std::size_t>();
     const json& problem = object.at("problem");
-    if (!problem.is_null()) report.problem = Problem{problem.at("line").get<std::size_t>(), problem.at("message").get<std::string>()};
+    if (!problem.is_null())
+      report.problem =
+          Problem{problem.at("line").get<std::size_t>(), problem.at("message").get<std::string>()};
     for (const json& section : object.at("diagnostics")) {
       DiagSection read;
       read.line = section.at("line").get<std::size_t>();
@@ -256,13 +270,15 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
       for (std::size_t& field : at.fields) field = at.block != 0 ? at.block : 1;
       CopyText(adapter.at("description").get<std::string>(), id.Description, sizeof id.Description);
       CopyText(adapter.at("driver").get<std::string>(), id.Driver, sizeof id.Driver);
-      if (!DriverVersion(adapter.at("driverVersion").get<std::string>(), id.DriverVersion)) at.broken |= 1u << kVersionField;
+      if (!DriverVersion(adapter.at("driverVersion").get<std::string>(), id.DriverVersion))
+        at.broken |= 1u << kVersionField;
       id.VendorId = adapter.at("vendorId").get<DWORD>();
       id.DeviceId = adapter.at("deviceId").get<DWORD>();
       id.SubSysId = adapter.at("subSysId").get<DWORD>();
       id.Revision = adapter.at("revision").get<DWORD>();
       id.WHQLLevel = adapter.at("whqlLevel").get<DWORD>();
-      if (!Guid(adapter.at("deviceIdentifier").get<std::string>(), id.DeviceIdentifier)) at.broken |= 1u << kDeviceIdentifierField;
+      if (!Guid(adapter.at("deviceIdentifier").get<std::string>(), id.DeviceIdentifier))
+        at.broken |= 1u << kDeviceIdentifierField;
       const auto notRead = adapter.find("notRead");
       if (notRead != adapter.end()) {
         for (const json& name : *notRead) {
@@ -273,7 +289,8 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
       }
       records->Identifiers().push_back(id);
       report.adapterLines.push_back(at);
-      for (const json& record : adapter.at("modeInfos")) ModeInfo(record, a, id, *records, report.modeInfoLines);
+      for (const json& record : adapter.at("modeInfos"))
+        ModeInfo(record, a, id, *records, report.modeInfoLines);
     }
     report.devices = std::move(records);
     // A report read with problems whose line says nothing of where: nothing
@@ -312,7 +329,8 @@ class ReportFile {
 // The lines of a file read in blocks; the first block may be given.
 class LineReader {
  public:
-  LineReader(std::FILE* file, std::string first, std::size_t at) : file_(file), buffer_(std::move(first)), at_(at) {}
+  LineReader(std::FILE* file, std::string first, std::size_t at)
+      : file_(file), buffer_(std::move(first)), at_(at) {}
 
   // The next line without its end; false at the end of the file. A line
   // longer than the limit is read on but given empty, with `tooLong` set.
@@ -328,8 +346,10 @@ class LineReader {
       const char* end = static_cast<const char*>(std::memchr(begin, '\n', left));
       const std::size_t take = end != nullptr ? static_cast<std::size_t>(end - begin) : left;
       tooLong = tooLong || line.size() + take > kMaxJsonLine;
-      if (tooLong) line.clear();
-      else line.append(begin, take);
+      if (tooLong)
+        line.clear();
+      else
+        line.append(begin, take);
       at_ += take;
       if (end != nullptr) {
         ++at_;
@@ -365,7 +385,8 @@ struct Context {
 
 void Aggregate(Context& context, const std::string& name, const EnvReport& report) {
   if (report.problem) {
-    context.err << "vexaEnvReader: " << name << ":" << report.problem->line << ": " << report.problem->message << "\n";
+    context.err << "vexaEnvReader: " << name << ":" << report.problem->line << ": " << report.problem->message
+                << "\n";
     context.whole = false;
   }
   context.fleet.Add(FactsOf(report, context.requirements));
@@ -406,7 +427,8 @@ void ReadPath(Context& context, const std::string& path) {
     }
     char buffer[65536];
     std::size_t got;
-    while (!std::ferror(file.get()) && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    while (!std::ferror(file.get()) && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+      bytes.append(buffer, got);
     if (!std::ferror(file.get())) {
       Aggregate(context, path, ReadReport(bytes));
       return;
@@ -419,7 +441,8 @@ void ReadPath(Context& context, const std::string& path) {
 
 }  // namespace
 
-int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::string& usageError) {
+int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             std::string& usageError) {
   std::string output, requirePath;
   std::vector<std::string> paths;
   bool options = true;
@@ -429,7 +452,8 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
       options = false;
     } else if (options && arg == "--fleet") {
     } else if (options && arg == "--require") {
-      if (i + 1 == args.size() || !requirePath.empty()) return usageError = "--require takes one requirements file", 2;
+      if (i + 1 == args.size() || !requirePath.empty())
+        return usageError = "--require takes one requirements file", 2;
       requirePath = args[++i];
     } else if (options && (arg == "--json" || arg == "--csv" || arg == "--html")) {
       if (!output.empty()) return usageError = "--fleet takes one of --json, --csv and --html", 2;
@@ -457,7 +481,8 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
   Context context{fleet, err, requirePath.empty() ? nullptr : &requirements};
   for (const std::string& path : paths) ReadPath(context, path);
   const FleetResult result = fleet.Result();
-  if (output == "json") out << FleetToJson(result);
+  if (output == "json")
+    out << FleetToJson(result);
   else if (output == "csv") {
 #ifdef _WIN32
     // The CSV's own CR LF through the console's text mode would be CR CR LF,
@@ -469,9 +494,10 @@ int RunFleet(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
 #endif
     out << FleetToCsv(result);
-  }
-  else if (output == "html") out << FleetToHtml(result);
-  else out << FleetToText(result);
+  } else if (output == "html")
+    out << FleetToHtml(result);
+  else
+    out << FleetToText(result);
   out.flush();
   if (!out) return 1;
   return context.whole ? 0 : 1;

@@ -17,7 +17,8 @@ namespace {
 std::string Sent(bool newer, const std::string& machine, const std::string& time) {
   std::string text = testing::SampleReport(newer);
   const std::string old = "Time of this report: 12/7/2026, 09:15:00";
-  text.replace(text.find(old), old.size(), "Time of this report: " + time + "\r\n       Machine name: " + machine);
+  text.replace(text.find(old), old.size(),
+               "Time of this report: " + time + "\r\n       Machine name: " + machine);
   return text;
 }
 
@@ -42,7 +43,8 @@ TEST(FleetTest, OneMachineCountsOnceByItsNewestReport) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Fleet fleet;
-    for (const Sent& sent : c.reports) fleet.Add({sent.identity, sent.time, {{kAdapterCategory, sent.adapter}}, {}});
+    for (const Sent& sent : c.reports)
+      fleet.Add({sent.identity, sent.time, {{kAdapterCategory, sent.adapter}}, {}});
     const FleetResult result = fleet.Result();
     std::string counted;
     for (const FleetTable& table : result.tables) {
@@ -114,13 +116,15 @@ FleetResult KnownSet(const Requirements* requirements) {
 TEST(FleetTest, SharesOfAKnownSetAsText) {
   Requirements requirements;
   RequirementsError error;
-  ASSERT_TRUE(ParseRequirements("[minimum]\nvertex_shader = \"1.1\"\ntexture_formats = [\"D3DFMT_DXT1\"]\n"
-                                "[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\nmax_texture_size = 4096\n",
-                                requirements, error))
+  ASSERT_TRUE(
+      ParseRequirements("[minimum]\nvertex_shader = \"1.1\"\ntexture_formats = [\"D3DFMT_DXT1\"]\n"
+                        "[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\nmax_texture_size = 4096\n",
+                        requirements, error))
       << error.message;
   EXPECT_EQ(
       "Fleet: 3 machines from 5 reports\n"
-      "A machine is the first adapter's device identifier with the machine name; of several reports from one machine the newest (by its \"Time of this report\", else the later file) counts.\n"
+      "A machine is the first adapter's device identifier with the machine name; of several reports from one "
+      "machine the newest (by its \"Time of this report\", else the later file) counts.\n"
       "\n"
       "Capabilities\n"
       "       2   66.7%  Hardware device (1 not read)\n"
@@ -252,7 +256,8 @@ TEST(FleetTest, PageEscapesReportText) {
   fleet.Add({"a", 1, {{kAdapterCategory, "<script>alert('x')</script>&\"\x1b[2J"}}, {}});
   const std::string page = FleetToHtml(fleet.Result());
   EXPECT_EQ(std::string::npos, page.find("<script"));
-  EXPECT_NE(std::string::npos, page.find("<td>&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;&quot;?[2J</td>"));
+  EXPECT_NE(std::string::npos,
+            page.find("<td>&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;&quot;?[2J</td>"));
   EXPECT_NE(std::string::npos, page.find("<rect x=\"1\" y=\"2\" width=\"200\" height=\"10\""));
 }
 
@@ -264,7 +269,8 @@ TEST(FleetTest, ReportsWithoutAnAdapter) {
     std::size_t has, notRead;  // capabilities
   } cases[] = {
       // Display memory, not in the report, is the one not read of the first.
-      {"Time of this report: now\r\n\r\n--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n", 0, 1},
+      {"Time of this report: now\r\n\r\n--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n",
+       0, 1},
       {"Time of this report: now\r\n", 0, 15},
   };
   for (const Case& c : cases) {
@@ -281,9 +287,10 @@ TEST(FleetTest, ReportsWithoutAnAdapter) {
 TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
   Requirements requirements;
   RequirementsError error;
-  ASSERT_TRUE(ParseRequirements("[minimum]\nmemory_mb = 256\npixel_shader = \"1.1\"\n[minimum.caps]\n"
-                                "TextureCaps = [\"D3DPTEXTURECAPS_CUBEMAP\"]\n[recommended]\nmax_texture_size = 2048\n",
-                                requirements, error))
+  ASSERT_TRUE(ParseRequirements(
+      "[minimum]\nmemory_mb = 256\npixel_shader = \"1.1\"\n[minimum.caps]\n"
+      "TextureCaps = [\"D3DPTEXTURECAPS_CUBEMAP\"]\n[recommended]\nmax_texture_size = 2048\n",
+      requirements, error))
       << error.message;
   std::vector<std::string> texts = {testing::SampleReport(), Sent(true, "DESK", "12/7/2026, 09:15:00")};
   // Cut inside the first adapter's hardware record, and in its second adapter.
@@ -291,13 +298,14 @@ TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
   texts.push_back(texts[1].substr(0, texts[1].size() * 3 / 4));
   std::mt19937 random(29);
   for (int i = 0; i < 20; ++i) {
-    texts.push_back(testing::WrittenReport("Time of this report: 12/7/2026, 09:15:00\n       Machine name: M\n",
-                                           testing::RandomModel(random)));
+    texts.push_back(testing::WrittenReport(
+        "Time of this report: 12/7/2026, 09:15:00\n       Machine name: M\n", testing::RandomModel(random)));
   }
   const auto dump = [](const ReportFacts& facts) {
     std::string text = facts.identity + "|" + (facts.time ? std::to_string(*facts.time) : "?") + "\n";
     for (const Fact& fact : facts.facts) text += std::to_string(fact.category) + " " + fact.value + "\n";
-    for (const Fact& fact : facts.notRead) text += "? " + std::to_string(fact.category) + " " + fact.value + "\n";
+    for (const Fact& fact : facts.notRead)
+      text += "? " + std::to_string(fact.category) + " " + fact.value + "\n";
     return text;
   };
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -311,7 +319,8 @@ TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
   }
   EnvReport back;
   std::string file;
-  for (const char* line : {"{}", "{\"file\": 1}", "[1]", "{\"file\":\"x\""}) EXPECT_FALSE(ReportFromJson(line, back, file));
+  for (const char* line : {"{}", "{\"file\": 1}", "[1]", "{\"file\":\"x\""})
+    EXPECT_FALSE(ReportFromJson(line, back, file));
 }
 
 }  // namespace

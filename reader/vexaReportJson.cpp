@@ -142,8 +142,9 @@ json ModeInfo(const vexaSDK::DX8::CModeInfo& info, const ModeInfoLines& at) {
     notRead.push_back(block == kMultiSampleBlock    ? "multiSampleTypes"
                       : block == kDepthStencilBlock ? "depthStencilFormats"
                       : block == kCapsBlock         ? "caps"
-                      : block == kDisplayModeBlock  ? "displayModes"
-                                                    : vexaSDK::DX8::kFormatTableInfo[block - kFirstFormatBlock].label);
+                      : block == kDisplayModeBlock
+                          ? "displayModes"
+                          : vexaSDK::DX8::kFormatTableInfo[block - kFirstFormatBlock].label);
   }
   record["notRead"] = std::move(notRead);
   return record;
@@ -156,11 +157,12 @@ json Adapters(const EnvReport& report) {
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
     static const char* const kFieldKeys[kIdentifierFieldCount] = {
-        "description", "driver", "driverVersion", "vendorId", "deviceId", "subSysId", "revision", "deviceIdentifier",
-        "whqlLevel"};
+        "description", "driver",   "driverVersion",    "vendorId", "deviceId",
+        "subSysId",    "revision", "deviceIdentifier", "whqlLevel"};
     json notRead = json::array();
     for (int field = 0; field < kIdentifierFieldCount; ++field) {
-      if (!report.adapterLines[a].Read(static_cast<IdentifierField>(field))) notRead.push_back(kFieldKeys[field]);
+      if (!report.adapterLines[a].Read(static_cast<IdentifierField>(field)))
+        notRead.push_back(kFieldKeys[field]);
     }
     json records = json::array();
     for (std::size_t r = 0; r < infos.size(); ++r) {
