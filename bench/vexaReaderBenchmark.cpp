@@ -1,8 +1,9 @@
 // Speed of vexaEnvReader against the writers: reading a report of about 1.3 MB
 // against writing its "DeviceInfo" section with WriteDeviceInfo, 1,000
 // reports of the usual size (the host's default model, about 1,100 lines)
-// read and turned into JSON Lines, and reports of many adapters read and
-// seen in every view at two sizes, whose times must grow as the sizes do.
+// read and turned into JSON Lines, reports of many adapters read and seen
+// in every view at two sizes, whose times must grow as the sizes do, and a
+// report taken into the fleet beside reading it alone.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "platform/D3D8Model.h"
+#include "reader/vexaFleet.h"
 #include "reader/vexaReportJson.h"
 #include "reader/vexaReportParser.h"
 #include "reader/vexaReportSummary.h"
+#include "vexaFleetReports.h"
 #include "vexaLargeEnumeration.h"
 
 namespace {
@@ -146,5 +149,42 @@ void BM_ManyBlocks(benchmark::State& state) {
   state.counters["outputBytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_ManyBlocks)->Arg(1025)->Arg(2050)->Unit(benchmark::kMillisecond);
+
+// The reports of 1,000 players, each a new string as a file read would give.
+const std::vector<std::string>& FleetReports() {
+  static const std::vector<std::string> reports = [] {
+    const std::vector<std::string> parts = vexaBench::FleetDeviceParts(29, 100);
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < 1000; ++i) texts.push_back(vexaBench::FleetReport(i, 700, parts));
+    return texts;
+  }();
+  return reports;
+}
+
+void BM_ReadOneReport(benchmark::State& state) {
+  const std::vector<std::string>& reports = FleetReports();
+  std::size_t i = 0, bytes = 0;
+  for (auto _ : state) {
+    const std::string& text = reports[i++ % reports.size()];
+    const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(text);
+    benchmark::DoNotOptimize(read.devices.get());
+    bytes += text.size();
+  }
+  state.counters["reportBytes"] = static_cast<double>(bytes) / static_cast<double>(i);
+}
+BENCHMARK(BM_ReadOneReport)->Unit(benchmark::kMicrosecond);
+
+// The same reports read, their facts taken and added to one fleet, which
+// keeps growing over the iterations as a desk's run does.
+void BM_FleetOneReport(benchmark::State& state) {
+  const std::vector<std::string>& reports = FleetReports();
+  vexaEnvReader::Fleet fleet;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    fleet.Add(vexaEnvReader::FactsOf(vexaEnvReader::ReadReport(reports[i++ % reports.size()])));
+  }
+  benchmark::DoNotOptimize(fleet.Result().machines);
+}
+BENCHMARK(BM_FleetOneReport)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

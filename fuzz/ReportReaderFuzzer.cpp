@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
+#include "reader/vexaFleet.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
@@ -81,7 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const vexaEnvReader::Summary summary = vexaEnvReader::Summarize(report, nullptr);
-  vexaEnvReader::ReportToJson("fuzz", report, summary);
+  // Every line --json writes reads back for --fleet, which copes with it.
+  vexaEnvReader::EnvReport back;
+  std::string file;
+  VEXA_FUZZ_CHECK(vexaEnvReader::ReportFromJson(vexaEnvReader::ReportToJson("fuzz", report, summary), back, file));
+  vexaEnvReader::FactsOf(back);
+  vexaEnvReader::FactsOf(report);
   vexaEnvReader::ReportToHtml("fuzz", report, summary);
   // A report against itself differs in nothing; one read with a problem is
   // named on both sides.

@@ -1,6 +1,7 @@
 // vexaEnvReader: the support desk's reader of envInfo.txt. A console program
 // on both platforms; its output is UTF-8 whatever the report's encoding
 // (wide characters on a Windows console).
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/ReadFile.h"
+#include "reader/vexaFleet.h"
 #include "reader/vexaReportDiff.h"
 #include "reader/vexaReportHtml.h"
 #include "reader/vexaReportJson.h"
@@ -30,6 +32,9 @@ const char kUsage[] =
     "       vexaEnvReader --require FILE [--json | --html] [OPTION]... REPORT...\n"
     "                                        each report weighed against a game's\n"
     "                                        requirements file (TOML)\n"
+    "       vexaEnvReader --fleet [--json | --csv | --html] [--require FILE] REPORT...\n"
+    "                                        shares of machines over many reports\n"
+    "                                        (and --json files)\n"
     "       vexaEnvReader --help | --version\n"
     "Options: --encoding NAME  read the reports in NAME (cp1252, shift_jis, utf-8, utf-16...)\n"
     "                          rather than the detected encoding\n"
@@ -40,7 +45,7 @@ const char kUsage[] =
     "With --require: 0 when every report meets the minimum, 3 when one is below\n"
     "the minimum, else 4 when for one it cannot tell (a part the verdict needs\n"
     "was not read), 1 when a report could not be read at all, 2 on a usage error\n"
-    "or a requirements file refused.\n";
+    "or a requirements file refused. --fleet keeps 0, 1 and 2, with --require too.\n";
 
 // A failed write to standard output ends the run: status 1 and one line on
 // standard error (which may fail too: nothing else is left to say it).
@@ -84,6 +89,7 @@ std::string SizeText(std::size_t size) {
 
 struct Options {
   std::string mode = "summary";
+  bool fleet = false;
   std::optional<GivenEncoding> encoding;
   std::size_t maxSize = 64u << 20;
   std::string requirePath;
@@ -128,8 +134,10 @@ int ParseArguments(const std::vector<std::string>& args, Options& options) {
     }
     if (arg.size() < 2 || arg[0] != '-') {
       options.reports.push_back(arg);
-    } else if (arg == "--json" || arg == "--html" || arg == "--diff") {
-      if (modeGiven) return Usage("one of --json, --html and --diff at most");
+    } else if (arg == "--fleet") {
+      options.fleet = true;
+    } else if (arg == "--json" || arg == "--html" || arg == "--diff" || arg == "--csv") {
+      if (modeGiven) return Usage("one of --json, --html, --csv and --diff at most");
       modeGiven = true;
       options.mode = arg.substr(2);
     } else if (arg == "--encoding" || arg == "--max-size" || arg == "--require") {
@@ -150,6 +158,11 @@ int ParseArguments(const std::vector<std::string>& args, Options& options) {
     }
   }
   if (options.reports.empty()) return Usage("no report given");
+  if (options.fleet) {
+    if (options.mode == "diff") return Usage("--fleet takes one of --json, --csv and --html");
+    return 0;
+  }
+  if (options.mode == "csv") return Usage("--csv goes with --fleet");
   if (options.mode == "diff" && options.reports.size() != 2) return Usage("--diff compares two reports");
   if (options.mode == "html" && options.reports.size() != 1) return Usage("--html takes one report");
   if (options.mode == "diff" && !options.requirePath.empty()) return Usage("--require does not go with --diff");
@@ -168,6 +181,17 @@ int Run(int argc, char** argv) {
   }
   Options options;
   if (const int usage = ParseArguments(args, options)) return usage;
+  if (options.fleet) {
+    FleetRun run;
+    run.output = options.mode == "summary" ? "" : options.mode;
+    run.requirePath = options.requirePath;
+    run.encoding = options.encoding ? &*options.encoding : nullptr;
+    run.maxSize = options.maxSize;
+    run.paths = options.reports;
+    const int status = RunFleet(run, Out, Err);
+    if (!platform::FlushStandardOutput()) throw OutputFailed();
+    return status;
+  }
   Requirements requirements;
   if (!options.requirePath.empty()) {
     RequirementsError error;

@@ -26,6 +26,8 @@ class EnvReaderTest : public ::testing::Test {
     Write("new.txt", vexaEnvReader::testing::SampleReport(true));
     const std::string whole = vexaEnvReader::testing::SampleReport();
     Write("cut.txt", whole.substr(0, whole.size() / 2));
+    Write("game.toml", "[minimum]\nvertex_shader = \"1.1\"\n[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\n");
+    Write("bad.toml", "[minimum]\nvertex_shaders = \"1.1\"\n");
   }
   void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
 
@@ -43,6 +45,28 @@ class EnvReaderTest : public ::testing::Test {
     const int status = std::system(("cd '" + folder_ + "' && " + command + " >stdout 2>stderr").c_str());
     out = Read("stdout");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // The text Chromium lays `page` out as, its blocks opened or not: a copy of
+  // the page with a probe that replaces it with its own laid-out text.
+  std::string LaidOut(const std::string& page, const char* open) {
+    std::string probe =
+        "<script>document.querySelectorAll('details').forEach(d => d.open = OPEN);"
+        "const text = document.body.innerText; const pre = document.createElement('pre');"
+        "pre.textContent = text; document.body.replaceChildren(pre);</script></body>";
+    probe.replace(probe.find("OPEN"), 4, open);
+    std::string probed = page;
+    probed.replace(probed.rfind("</body>"), 7, probe);
+    // The page's own policy forbids any script, the probe's too.
+    const std::size_t policy = probed.find("<meta http-equiv=\"Content-Security-Policy\"");
+    if (policy != std::string::npos) probed.erase(policy, probed.find('>', policy) + 1 - policy);
+    Write("probe.html", probed);
+    std::string dom;
+    EXPECT_EQ(0, Run("chromium --headless --no-sandbox --disable-gpu --user-data-dir=\"$PWD/profile\" "
+                     "--dump-dom \"file://$PWD/probe.html\"",
+                     dom));
+    const std::size_t start = dom.find("<pre>"), end = dom.find("</pre>");
+    return start == std::string::npos || end == std::string::npos ? dom : dom.substr(start + 5, end - start - 5);
   }
 
   std::string folder_;
@@ -67,6 +91,15 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
       {"--diff old.txt", 2, "", 0},
       {"--html old.txt new.txt", 2, "", 0},
       {"--frobnicate old.txt", 2, "", 0},
+      {"--fleet old.txt new.txt", 0, "Fleet: 1 machine from 2 reports\n", 0},
+      {"--fleet --json old.txt cut.txt missing.txt", 1, "{\"reports\":2,\"unreadable\":1,\"machines\":1,", 1},
+      {"--fleet --require game.toml --csv old.txt", 0, "table,value,machines,share,not read\r\n", 0},
+      {"--fleet --require bad.toml old.txt", 2, "", 0},
+      {"--fleet --csv --html old.txt", 2, "", 0},
+      {"--fleet", 2, "", 0},
+      // The reader's own limit and options hold for the fleet's report files too.
+      {"--fleet --max-size 1K --json old.txt new.txt", 1, "{\"reports\":0,\"unreadable\":2,\"machines\":0,", 1},
+      {"--csv old.txt", 2, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -172,24 +205,7 @@ TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
   if (Run("command -v chromium", out) != 0) GTEST_SKIP() << "chromium is not installed (scripts/setup)";
   ASSERT_EQ(0, Run(std::string(VEXA_ENV_READER) + " --html old.txt", out));
   ASSERT_EQ(std::string::npos, out.find("<script")) << "the page needs no script";
-  // A copy of the page with a probe that replaces it with its own laid-out text.
-  const std::string probe =
-      "<script>document.querySelectorAll('details').forEach(d => d.open = OPEN);"
-      "const text = document.body.innerText; const pre = document.createElement('pre');"
-      "pre.textContent = text; document.body.replaceChildren(pre);</script></body>";
-  const auto laidOut = [&](const char* open) {
-    std::string page = out;
-    std::string script = probe;
-    script.replace(script.find("OPEN"), 4, open);
-    page.replace(page.rfind("</body>"), 7, script);
-    Write("probe.html", page);
-    std::string dom;
-    EXPECT_EQ(0, Run("chromium --headless --no-sandbox --disable-gpu --user-data-dir=\"$PWD/profile\" "
-                     "--dump-dom \"file://$PWD/probe.html\"",
-                     dom));
-    const std::size_t start = dom.find("<pre>"), end = dom.find("</pre>");
-    return start == std::string::npos || end == std::string::npos ? dom : dom.substr(start + 5, end - start - 5);
-  };
+  const auto laidOut = [&](const char* open) { return LaidOut(out, open); };
   const std::string closed = laidOut("false");
   for (const char* shown :
        {"old.txt\nSummary\nReport time\t12/7/2026, 09:15:00\n", "Adapter 1: RADEON 9800 PRO\nDriver\tati2dvag.dll 6.14.10.6400\n",
@@ -207,6 +223,56 @@ TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
   Write("page.html", out);
   Run("chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir=\"$PWD/profile\" "
       "--window-size=1000,1100 --screenshot=\"" VEXA_SCREENSHOT "\" \"file://$PWD/page.html\"",
+      out);
+}
+
+// A JSON Lines file of the reports gives the fleet of the reports.
+TEST_F(EnvReaderTest, FleetOfJsonLinesIsTheFleetOfItsReports) {
+  std::string fromReports, fromLines;
+  EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --json old.txt new.txt cut.txt >all.jsonl; " VEXA_ENV_READER
+                   " --fleet --csv old.txt new.txt cut.txt",
+                   fromReports));
+  EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --fleet --csv all.jsonl", fromLines));
+  EXPECT_EQ(fromReports, fromLines);
+  EXPECT_NE(std::string::npos, fromLines.find("\r\nDrivers,ati2dvag.dll 6.14.10.6400,1,100.0,\r\n")) << fromLines;
+  // As an editor may leave it: a byte-order mark, CR LF, a blank line, a
+  // line of something else, no line end at the end.
+  const std::string all = Read("all.jsonl");
+  const std::size_t first = all.find('\n'), second = all.find('\n', first + 1);
+  Write("mixed.jsonl", "\xEF\xBB\xBF" + all.substr(0, first) + "\r\n\r\n{\"file\": 1}\n" +
+                           all.substr(first + 1, second - first - 1));
+  EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --fleet --json mixed.jsonl", fromLines));
+  EXPECT_EQ(0u, fromLines.find("{\"reports\":2,\"unreadable\":1,\"machines\":1,")) << fromLines;
+  EXPECT_EQ("vexaEnvReader: mixed.jsonl:3: not a report line of --json\n", Read("stderr"));
+}
+
+// The fleet's page as Chromium lays it out: every table's rows with their
+// figures; the report's text escaped, not markup.
+TEST_F(EnvReaderTest, FleetPageAsTheBrowserLaysItOut) {
+  std::string out;
+  if (Run("command -v chromium", out) != 0) GTEST_SKIP() << "chromium is not installed (scripts/setup)";
+  std::string other = vexaEnvReader::testing::SampleReport(true);
+  const std::string time = "Time of this report: 12/7/2026, 09:15:00";
+  other.replace(other.find(time), time.size(), time + "\r\nMachine name: DESK");
+  const std::string name = "Device: RADEON 9800 PRO";
+  other.replace(other.find(name), name.size(), "Device: <b>RADEON</b> & Co");
+  Write("other.txt", other);
+  ASSERT_EQ(0, Run(std::string(VEXA_ENV_READER) + " --fleet --require game.toml --html old.txt other.txt", out));
+  ASSERT_EQ(std::string::npos, out.find("<script")) << "the page needs no script";
+  const std::string text = LaidOut(out, "false");
+  for (const char* shown :
+       {"Fleet\n\n2 machines from 2 reports. A machine is the first adapter's device identifier",
+        "Capabilities\n\tMachines\tShare\tNot read\t\nHardware device\t2\t100.0%\t0\t\n",
+        "\nDXT5 textures\t1\t50.0%\t0\t\n", "Requirements\n\tMachines\tShare\t\nmeets the minimum\t2\t100.0%\t\n",
+        "\nrecommended: texture format D3DFMT_DXT5\t1\t50.0%\t0\t\n", "\n2048 x 2048\t1\t50.0%\t\n",
+        // The serialised text escapes again what the page escaped once.
+        "Adapters\n\tMachines\tShare\t\n&lt;b&gt;RADEON&lt;/b&gt; &amp; Co\t1\t50.0%\t\n",
+        "Windows versions\n\tMachines\tShare\t\nWindows XP Professional\t2\t100.0%\t"}) {
+    EXPECT_NE(std::string::npos, text.find(shown)) << shown << "\nin\n" << text;
+  }
+  Write("fleet.html", out);
+  Run("chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir=\"$PWD/profile\" "
+      "--window-size=900,1100 --screenshot=\"" VEXA_FLEET_SCREENSHOT "\" \"file://$PWD/fleet.html\"",
       out);
 }
 

@@ -55,6 +55,10 @@ check 0 '{"file":"host-envInfo.txt","encoding":"cp932","lines":1142,"whole":true
 check 0 "--- host-envInfo.txt" --diff host-envInfo.txt wine-envInfo.txt
 grep -q '^  Operating System: + Windows' out.txt || fail "--diff names no operating system of the Wine report"
 check 0 "<!DOCTYPE html>" --html wine-envInfo.txt
+check 0 "Fleet: 2 machines from 2 reports" --fleet host-envInfo.txt wine-envInfo.txt
+check 0 "table,value,machines,share,not read" --fleet --csv host-envInfo.txt wine-envInfo.txt
+[ "$(grep -c "$(printf '\r\r')" out.crlf)" = 0 ] || fail "--fleet --csv writes CR CR LF"
+[ "$(grep -c "$(printf '\r')\$" out.crlf)" = "$(wc -l <out.crlf)" ] || fail "--fleet --csv writes lines without CR LF"
 check 3 "wine-envInfo.txt" --require game.toml wine-envInfo.txt
 grep -qx '  failed minimum display mode 800 x 600 D3DFMT_R5G6B5: no such mode among 3 (line 550)' out.txt ||
   fail "--require does not name the display mode the Wine report lacks: $(cat out.txt)"

@@ -120,6 +120,19 @@ json ModeInfo(const vexaSDK::DX8::CModeInfo& info, const ModeInfoLines& at) {
                      {"backBufferFormat", GetFormatName(mode.BackBufferFormat)}});
   }
   record["displayModes"] = std::move(modes);
+  // Which blocks were not read whole, so that what they lack is not taken
+  // for what the machine lacks by whoever reads the line back.
+  json notRead = json::array();
+  for (int block = 0; block < kModeInfoBlockCount; ++block) {
+    if (at.ReadWhole(static_cast<ModeInfoBlock>(block))) continue;
+    notRead.push_back(block == kMultiSampleBlock    ? "multiSampleTypes"
+                      : block == kDepthStencilBlock ? "depthStencilFormats"
+                      : block == kCapsBlock         ? "caps"
+                      : block == kDisplayModeBlock
+                          ? "displayModes"
+                          : vexaSDK::DX8::kFormatTableInfo[block - kFirstFormatBlock].label);
+  }
+  record["notRead"] = std::move(notRead);
   return record;
 }
 
@@ -136,6 +149,13 @@ void WriteAdapters(const EnvReport& report, const JsonSink& write) {
   for (std::size_t a = 0; a < ids.size(); ++a) {
     const D3DADAPTER_IDENTIFIER8& id = ids[a];
     const AdapterLines& at = report.adapterLines[a];
+    static const char* const kFieldKeys[kIdentifierFieldCount] = {
+        "description", "driver",   "driverVersion",    "vendorId", "deviceId",
+        "subSysId",    "revision", "deviceIdentifier", "whqlLevel"};
+    json notRead = json::array();
+    for (int field = 0; field < kIdentifierFieldCount; ++field) {
+      if (!at.Read(static_cast<IdentifierField>(field))) notRead.push_back(kFieldKeys[field]);
+    }
     // A field not read is null, never the zero it was left at.
     const auto read = [&at](IdentifierField field, json value) { return at.Read(field) ? value : json(nullptr); };
     json adapter = {{"line", at.block},
@@ -148,6 +168,7 @@ void WriteAdapters(const EnvReport& report, const JsonSink& write) {
                     {"revision", read(kRevisionField, id.Revision)},
                     {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
                     {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
+                    {"notRead", std::move(notRead)},
                     {"modeInfos", json::array()}};
     std::string head = Dump(adapter);
     head.resize(head.size() - 3);  // the empty array and the object's end

@@ -20,7 +20,6 @@ using vexaSDK::DX8::kCapsFieldCount;
 using vexaSDK::DX8::kCapsFields;
 
 const char kNotInReport[] = "(not in the report)";
-const char kNotRead[] = "(not read)";
 
 struct WindowsName {
   const char* name;

@@ -3,6 +3,8 @@
 // page; a redirected stream gets UTF-8.
 #include "platform/ReadFile.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -68,6 +70,11 @@ bool WriteStandard(bool error, const std::string& utf8) {
     done += written;
   }
   return true;
+}
+
+void StandardOutputBinary() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }

@@ -14,8 +14,9 @@ from pathlib import Path
 from benchparts.common import RELEASE, ROOT, BenchmarkError, Row, duration, failed, log, skipped, timed_run, verdict
 
 
-def run_benchmarks(program, args):
-    """Median CPU time (ns) and counters of every benchmark of one program."""
+def run_benchmarks(program, args, only=None):
+    """Median CPU time (ns) and counters of every benchmark of one program
+    (those whose names match the regular expression `only`)."""
     path = RELEASE / "bench" / program
     if not path.exists():
         raise BenchmarkError(f"{program} is not built (cmake --build --preset release)")
@@ -25,7 +26,7 @@ def run_benchmarks(program, args):
         f"--benchmark_repetitions={args.repetitions}",
         "--benchmark_enable_random_interleaving=true",
         f"--benchmark_min_time={args.min_time}",
-    ]
+    ] + ([f"--benchmark_filter={only}"] if only else [])
     log(f"running {program}")
     done = subprocess.run(command, cwd=RELEASE, capture_output=True, text=True)
     try:
@@ -128,7 +129,7 @@ def format_figures(args, notes):
 
 
 def reader_figures(args, notes):
-    results = run_benchmarks("vexaReaderBenchmark", args)
+    results = run_benchmarks("vexaReaderBenchmark", args, "^BM_(WriteDeviceInfo1MB|ReadReport1MB|JsonLines1000)")
     figures = results[0]
     read, write = pair(results, "BM_ReadReport1MB", "BM_WriteDeviceInfo1MB")
     size = figures["BM_ReadReport1MB"]["counters"].get("bytes", 0)
@@ -185,6 +186,62 @@ def reader_figures(args, notes):
                  "a record; the 100,000-block report is 2,050 small adapters of four records; the report files "
                  "are links to the host tool's report (the stand-in's default model), with the PCI name database "
                  "looked up for each.")
+    return rows
+
+
+def fleet_figures(args, notes):
+    """vexaEnvReader --fleet over 10,000 report files: wall time and peak
+    resident memory of the whole process (GNU time), and in process the time
+    a report takes into the fleet beside the time to read it alone."""
+    results = run_benchmarks("vexaReaderBenchmark", args, "^BM_(ReadOne|FleetOne)Report$")
+    fleet, read = pair(results, "BM_FleetOneReport", "BM_ReadOneReport")
+    size = results[0]["BM_ReadOneReport"]["counters"].get("reportBytes", 0)
+    rows = [Row(f"vexaEnvReader --fleet: one report ({size / 1024:.0f} KiB) read and taken into the fleet vs. read alone",
+                duration(fleet), duration(read), f"{fleet / read:.2f}x", "—", "—")]
+    program = RELEASE / "reader" / "vexaEnvReader"
+    writer = RELEASE / "bench" / "vexaFleetReports"
+    wall_figure = "vexaEnvReader --fleet over 10,000 report files, whole process (wall time) vs. 10 s"
+    memory_figure = "vexaEnvReader --fleet over 10,000 report files, peak resident memory vs. 200 MB"
+    gnu_time = Path("/usr/bin/time")
+    if not program.exists() or not writer.exists() or not gnu_time.exists():
+        reason = "GNU time is not installed" if program.exists() and writer.exists() else "not built"
+        return rows + [skipped(wall_figure, "≤ 1x", reason), skipped(memory_figure, "≤ 1x", reason)]
+    with tempfile.TemporaryDirectory(prefix=f"vexaBench.{os.getpid()}.") as folder:
+        subprocess.run([str(writer), folder, "10000"], check=True)
+        files = sorted(str(path) for path in Path(folder).glob("envInfo*.txt"))
+        walls, peaks = [], []
+        for _ in range(3):
+            start = time.perf_counter()
+            done = subprocess.run([str(gnu_time), "-v", str(program), "--fleet"] + files, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, text=True)
+            walls.append(time.perf_counter() - start)
+            if done.returncode != 0 or "from 10000 reports" not in done.stdout:
+                return rows + [failed(wall_figure, "≤ 1x", f"exit status {done.returncode}")]
+            for line in done.stderr.splitlines():
+                if "Maximum resident set size" in line:
+                    peaks.append(int(line.split(":")[1]) * 1024)
+        # The same reports as the desk's one JSON Lines file of them.
+        lines = Path(folder) / "all.jsonl"
+        with open(lines, "wb") as out:
+            subprocess.run([str(program), "--json"] + files, stdout=out, stderr=subprocess.DEVNULL)
+        start = time.perf_counter()
+        done = subprocess.run([str(gnu_time), "-v", str(program), "--fleet", str(lines)], stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True)
+        lines_wall = time.perf_counter() - start
+        lines_size = lines.stat().st_size
+    wall, peak = statistics.median(walls), max(peaks)
+    rows.append(Row(wall_figure, duration(wall * 1e9), "10 s", f"{wall / 10:.3f}x", "≤ 1x", verdict(wall <= 10)))
+    rows.append(Row(memory_figure, f"{peak / 1e6:.1f} MB", "200 MB", f"{peak / 200e6:.3f}x", "≤ 1x",
+                    verdict(peak <= 200e6)))
+    lines_figure = f"vexaEnvReader --fleet over their JSON Lines file ({lines_size / 1e6:.0f} MB), whole process vs. 10 s"
+    if done.returncode != 0 or "from 10000 reports" not in done.stdout:
+        rows.append(failed(lines_figure, "≤ 1x", f"exit status {done.returncode}"))
+    else:
+        rows.append(Row(lines_figure, duration(lines_wall * 1e9), "10 s", f"{lines_wall / 10:.3f}x", "≤ 1x",
+                        verdict(lines_wall <= 10)))
+    notes.append("vexaEnvReader --fleet: 10,000 reports of 7,001 machines (3 in 10 a second report of a machine), "
+                 "half with the stand-in's default model or Wine's runtime as device part, half with one of 100 "
+                 "random runtime models, behind diagnostic texts of four Windows layouts (bench/vexaFleetReports).")
     return rows
 
 

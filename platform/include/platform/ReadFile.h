@@ -23,6 +23,10 @@ std::string PathToUtf8(const std::string& path);
 // it, else the UTF-8 bytes. False when the write failed.
 bool WriteStandard(bool error, const std::string& utf8);
 
+// From now on standard output takes the bytes as they are, with no line-end
+// translation where the C library makes one (Windows' text mode).
+void StandardOutputBinary();
+
 // Flushes standard output; false when what was written could not be.
 bool FlushStandardOutput();
 

@@ -54,6 +54,8 @@ bool WriteStandard(bool error, const std::string& utf8) {
   return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
 }
 
+void StandardOutputBinary() {}
+
 bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
 
 }  // namespace platform
