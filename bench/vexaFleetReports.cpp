@@ -43,7 +43,7 @@ const Layout kLayouts[] = {
 
 std::vector<std::string> FleetDeviceParts(unsigned seed, std::size_t randomModels) {
   std::vector<std::string> parts;
-  parts.push_back(Part(vexaEnvReader::testing::WrittenReport("", platform::d3d8::MakeDefaultModel())));
+  parts.push_back(Part(vexaEnvReader::testkit::WrittenReport("", platform::d3d8::MakeDefaultModel())));
   std::ifstream wine(VEXA_READER_TESTDATA "/wine-envInfo.txt", std::ios::binary);
   std::ostringstream text;
   text << wine.rdbuf();
@@ -51,7 +51,7 @@ std::vector<std::string> FleetDeviceParts(unsigned seed, std::size_t randomModel
   std::mt19937 random(seed);
   for (std::size_t i = 0; i < randomModels; ++i) {
     parts.push_back(
-        Part(vexaEnvReader::testing::WrittenReport("", vexaEnvReader::testing::RandomModel(random, 2))));
+        Part(vexaEnvReader::testkit::WrittenReport("", vexaEnvReader::testkit::RandomModel(random, 2))));
   }
   return parts;
 }

@@ -338,7 +338,7 @@ class CFaultRun {
 // Runs are mostly waits for the diagnostic program, so a few go at once.
 const std::size_t kRunsAtOnce = 4;
 
-class FaultTest : public ::testing::TestWithParam<CallKind> {};
+class FaultTest : public testing::TestWithParam<CallKind> {};
 
 TEST_P(FaultTest, EveryCallFailsOnceAndTheRunStillEndsWell) {
   const CallKind call = GetParam();
@@ -388,8 +388,8 @@ std::vector<CallKind> AllKinds() {
   return kinds;
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, FaultTest, ::testing::ValuesIn(AllKinds()),
-                         [](const ::testing::TestParamInfo<CallKind>& info) { return info.param.Name(); });
+INSTANTIATE_TEST_SUITE_P(Calls, FaultTest, testing::ValuesIn(AllKinds()),
+                         [](const testing::TestParamInfo<CallKind>& info) { return info.param.Name(); });
 
 }  // namespace
 }  // namespace vexaEnvChecker

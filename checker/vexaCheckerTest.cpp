@@ -31,7 +31,7 @@ TEST(CheckerTest, SupportMailLinkIsAddressSubjectAndTheWholeBody) {
   EXPECT_STREQ("support@qoru.example", kSupportAddress);
 }
 
-class ReportFileTest : public ::testing::Test {
+class ReportFileTest : public testing::Test {
  protected:
   // A file of this test process's own, in the working folder.
   const std::string path_ =

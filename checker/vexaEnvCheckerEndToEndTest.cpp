@@ -40,7 +40,7 @@ const char* const kHeader = testkit::kDeviceInfoHeader;
 const std::string kQuickDxdiag =
     std::string(testkit::kDxdiagReportPath) + "printf 'quick diagnostic report\\r\\n' > \"$p\"\n";
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(run_.ok());

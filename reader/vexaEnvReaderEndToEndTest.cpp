@@ -15,16 +15,16 @@
 namespace {
 
 // A private folder with the sample reports in it, removed at the end.
-class EnvReaderTest : public ::testing::Test {
+class EnvReaderTest : public testing::Test {
  protected:
   void SetUp() override {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexaEnvReaderTest.XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
     folder_ = pattern;
-    Write("old.txt", vexaEnvReader::testing::SampleReport());
-    Write("new.txt", vexaEnvReader::testing::SampleReport(true));
-    const std::string whole = vexaEnvReader::testing::SampleReport();
+    Write("old.txt", vexaEnvReader::testkit::SampleReport());
+    Write("new.txt", vexaEnvReader::testkit::SampleReport(true));
+    const std::string whole = vexaEnvReader::testkit::SampleReport();
     Write("cut.txt", whole.substr(0, whole.size() / 2));
     Write("game.toml", "[minimum]\nvertex_shader = \"1.1\"\n[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\n");
     Write("bad.toml", "[minimum]\nvertex_shaders = \"1.1\"\n");
@@ -112,7 +112,7 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
   }
   // Every record recovered from mail damage: status 0, and a line that says
   // the file is not as the tool wrote it.
-  std::string mailed = vexaEnvReader::testing::SampleReport();
+  std::string mailed = vexaEnvReader::testkit::SampleReport();
   mailed.erase(std::remove(mailed.begin(), mailed.end(), '\r'), mailed.end());
   Write("mailed.txt", mailed);
   std::string out;
@@ -163,8 +163,8 @@ TEST_F(EnvReaderTest, RequirementsVerdictsAndStatuses) {
 // reports: too large, endless, never written to; and of output that could not
 // be written. "--" makes any name a report's.
 TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
-  Write("--json", vexaEnvReader::testing::SampleReport());
-  const std::string whole = vexaEnvReader::testing::SampleReport();
+  Write("--json", vexaEnvReader::testkit::SampleReport());
+  const std::string whole = vexaEnvReader::testkit::SampleReport();
   Write("bad\n\x1b]0;x\a.txt", whole.substr(0, whole.size() / 2));
   std::string out;
   ASSERT_EQ(0, Run("mkfifo fifo zeros && { timeout 30 sh -c 'head -c 200000 /dev/zero >zeros' & }", out));
@@ -251,7 +251,7 @@ TEST_F(EnvReaderTest, FleetOfJsonLinesIsTheFleetOfItsReports) {
 TEST_F(EnvReaderTest, FleetPageAsTheBrowserLaysItOut) {
   std::string out;
   if (Run("command -v chromium", out) != 0) GTEST_SKIP() << "chromium is not installed (scripts/setup)";
-  std::string other = vexaEnvReader::testing::SampleReport(true);
+  std::string other = vexaEnvReader::testkit::SampleReport(true);
   const std::string time = "Time of this report: 12/7/2026, 09:15:00";
   other.replace(other.find(time), time.size(), time + "\r\nMachine name: DESK");
   const std::string name = "Device: RADEON 9800 PRO";

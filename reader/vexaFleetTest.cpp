@@ -15,7 +15,7 @@ namespace {
 
 // The sample report as sent by `machine` at `time`.
 std::string Sent(bool newer, const std::string& machine, const std::string& time) {
-  std::string text = testing::SampleReport(newer);
+  std::string text = testkit::SampleReport(newer);
   const std::string old = "Time of this report: 12/7/2026, 09:15:00";
   text.replace(text.find(old), old.size(),
                "Time of this report: " + time + "\r\n       Machine name: " + machine);
@@ -292,14 +292,14 @@ TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
       "TextureCaps = [\"D3DPTEXTURECAPS_CUBEMAP\"]\n[recommended]\nmax_texture_size = 2048\n",
       requirements, error))
       << error.message;
-  std::vector<std::string> texts = {testing::SampleReport(), Sent(true, "DESK", "12/7/2026, 09:15:00")};
+  std::vector<std::string> texts = {testkit::SampleReport(), Sent(true, "DESK", "12/7/2026, 09:15:00")};
   // Cut inside the first adapter's hardware record, and in its second adapter.
   texts.push_back(texts[1].substr(0, texts[1].find("MaxTextureWidth")));
   texts.push_back(texts[1].substr(0, texts[1].size() * 3 / 4));
   std::mt19937 random(29);
   for (int i = 0; i < 20; ++i) {
-    texts.push_back(testing::WrittenReport(
-        "Time of this report: 12/7/2026, 09:15:00\n       Machine name: M\n", testing::RandomModel(random)));
+    texts.push_back(testkit::WrittenReport(
+        "Time of this report: 12/7/2026, 09:15:00\n       Machine name: M\n", testkit::RandomModel(random)));
   }
   const auto dump = [](const ReportFacts& facts) {
     std::string text = facts.identity + "|" + (facts.time ? std::to_string(*facts.time) : "?") + "\n";

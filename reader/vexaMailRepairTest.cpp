@@ -35,7 +35,7 @@ std::string ReplacedAll(std::string text, const std::string& from, const std::st
 
 // Long values of the diagnostic text and a long adapter name, as mail wraps them.
 std::string CleanReport() {
-  std::string report = testing::SampleReport();
+  std::string report = testkit::SampleReport();
   report = Replaced(report, "Windows XP Professional (5.1, Build 2600)", kOs);
   report = Replaced(report, "Pentium 4 (1 CPU), ~2.4GHz", kProcessor);
   report = Replaced(report, "             Memory: 512MB RAM\r\n",
@@ -144,7 +144,7 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
     const EnvReport read = ReadReport(c.bytes);
     EXPECT_FALSE(read.problem) << read.problem->line << ": " << read.problem->message;
     EXPECT_EQ(c.repairs, RepairText(read.repairs));
-    EXPECT_EQ(DeviceInfoOf(c.original ? *c.original : clean), testing::WithCrLf(testing::WrittenDeviceInfo(*read.devices)));
+    EXPECT_EQ(DeviceInfoOf(c.original ? *c.original : clean), testkit::WithCrLf(testkit::WrittenDeviceInfo(*read.devices)));
     for (const auto& [label, value] : {std::pair<const char*, const char*>{"Operating System", kOs},
                                        {"Processor", kProcessor}, {"Page File", kPageFile}}) {
       ASSERT_NE(nullptr, read.FindEntry(label)) << label;
@@ -189,7 +189,7 @@ TEST(MailRepairTest, UncertainCutsAreProblems) {
   // escape no encoder writes, is no quoted-printable.
   for (const char* memory : {"= 512MB RAM", "512MB =41 RAM"}) {
     SCOPED_TRACE(memory);
-    const EnvReport equals = ReadReport(Replaced(testing::SampleReport(), "512MB RAM", memory));
+    const EnvReport equals = ReadReport(Replaced(testkit::SampleReport(), "512MB RAM", memory));
     EXPECT_FALSE(equals.problem);
     EXPECT_EQ(0u, equals.repairs);
     EXPECT_EQ(memory, equals.FindEntry("Memory")->value);

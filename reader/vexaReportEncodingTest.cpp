@@ -63,14 +63,14 @@ TEST(ReportEncodingTest, EachLanguageReadsInItsOwnCodePage) {
     EXPECT_EQ(c.machine, Entry(report, "Machine name"));
     EXPECT_EQ(c.deviceType, Entry(report, "Device Type"));
     EXPECT_EQ(c.adapter, json["adapters"][0]["description"]);
-    EXPECT_EQ(DeviceInfoOf(Sample(c.original)), testing::WithCrLf(testing::WrittenDeviceInfo(*report.devices)));
+    EXPECT_EQ(DeviceInfoOf(Sample(c.original)), testkit::WithCrLf(testkit::WrittenDeviceInfo(*report.devices)));
   }
 }
 
 // An English report whose only letter beyond ASCII is the adapter's "®":
 // any Western code page has it, and 1252 is named.
 TEST(ReportEncodingTest, ALoneSignIsCodePage1252) {
-  std::string report = testing::SampleReport();
+  std::string report = testkit::SampleReport();
   report.replace(report.find("RADEON 9800 PRO"), 6, "RADEON\xAE");
   const EnvReport read = ReadReport(report);
   EXPECT_EQ("cp1252", EncodingName(read.encoding, read.codePage));

@@ -15,8 +15,8 @@
 namespace vexaEnvReader {
 namespace {
 
-using testing::WithCrLf;
-using testing::WrittenDeviceInfo;
+using testkit::WithCrLf;
+using testkit::WrittenDeviceInfo;
 
 const char kHeader[] = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
 
@@ -49,8 +49,8 @@ TEST(ReportParserTest, RoundTripOverRandomEnumerations) {
   std::mt19937 random(20261207);
   for (int run = 0; run < 300; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    const auto model = testing::RandomModel(random);
-    const std::string report = testing::WrittenReport("Time of this report: now\n", model);
+    const auto model = testkit::RandomModel(random);
+    const std::string report = testkit::WrittenReport("Time of this report: now\n", model);
     ExpectRoundTrip(report, DeviceInfoOf(report));
     if (HasFailure()) return;
   }
@@ -104,16 +104,16 @@ TEST(ReportParserTest, ResavedReportsGiveTheSameRecords) {
   const char description[] = "\x83\x72\x83\x66\x83\x49";  // ビデオ in code page 932
   const std::string utf8Description = u8"ビデオ";
   std::mt19937 random(7);
-  auto model = testing::RandomModel(random);
-  while (model->adapters.empty()) model = testing::RandomModel(random);
+  auto model = testkit::RandomModel(random);
+  while (model->adapters.empty()) model = testkit::RandomModel(random);
   std::strcpy(model->adapters[0].identifier.Description, description);
-  const std::string original = testing::WrittenReport("Machine name: 機械\n", model);
+  const std::string original = testkit::WrittenReport("Machine name: 機械\n", model);
   std::string lf = original;
   lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
   std::string utf8 = lf;
   utf8.replace(utf8.find(description), std::strlen(description), utf8Description);
   utf8.replace(utf8.find("機械"), std::strlen("機械"), u8"機械");
-  const std::string katakana = "Machine name: PC\xC3\xBD\r\n" + testing::SampleReport();  // ﾃｽ, or ý in UTF-8
+  const std::string katakana = "Machine name: PC\xC3\xBD\r\n" + testkit::SampleReport();  // ﾃｽ, or ý in UTF-8
   struct Case {
     const char* name;
     std::string bytes;
@@ -222,14 +222,14 @@ std::size_t DisplayModes(const EnvReport& report) {
 // not be written back the same is a problem too.
 TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
   std::mt19937 random(3);
-  auto model = testing::RandomModel(random, 1);
-  while (model->adapters.size() != 1) model = testing::RandomModel(random, 1);
+  auto model = testkit::RandomModel(random, 1);
+  while (model->adapters.size() != 1) model = testkit::RandomModel(random, 1);
   model->adapters[0].hal.available = model->adapters[0].ref.available = true;
   model->adapters[0].hal.caps.Caps = 0x20000;
   model->adapters[0].hal.caps.Caps2 = 0xA0000;
   model->adapters[0].identifier.VendorId = 0x10DE;
   model->adapters[0].hal.caps.MaxTextureWidth = 2048;
-  const std::string good = testing::WrittenReport("", model);
+  const std::string good = testkit::WrittenReport("", model);
   const std::size_t modes = DisplayModes(ReadReport(good));
   const std::string sections = good.substr(good.find("***** "));
   const std::size_t mode = good.find("< DisplayMode Info >\r\n") + 22;

@@ -24,7 +24,7 @@ platform::PciNames FakeDatabase(unsigned vendor, unsigned device) {
 }
 
 TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
-  const EnvReport report = ReadReport(testing::SampleReport());
+  const EnvReport report = ReadReport(testkit::SampleReport());
   ASSERT_TRUE(report.Whole());
   const std::string text = FormatSummary("envInfo.txt", report, Summarize(report, FakeDatabase));
   const std::size_t notes = text.find("\nNotes\n") + 7;
@@ -59,7 +59,7 @@ TEST(ReportSummaryTest, SummaryWithNotesAndTheirLines) {
                 "Notes\n"),
             text.substr(0, notes));
   // Each note names the line of the fact it rests on.
-  const std::string lines = testing::SampleReport();
+  const std::string lines = testkit::SampleReport();
   const auto lineOf = [&lines](const std::string& text, std::size_t from = 0) {
     const std::size_t at = lines.find(text, from);
     return std::to_string(std::count(lines.begin(), lines.begin() + at, '\n') + 1);
@@ -78,7 +78,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // Cut or garbled, a report gives notes only on what it shows: no note claims
 // something is missing from a part that was not read whole.
 TEST(ReportSummaryTest, NotesRestOnlyOnWhatWasRead) {
-  const std::string sample = testing::SampleReport();
+  const std::string sample = testkit::SampleReport();
   const std::size_t second = sample.find("Device: Basic Display");
   const auto lineOf = [&sample](const std::string& what, std::size_t from = 0) {
     return "  line " + std::to_string(std::count(sample.begin(), sample.begin() + sample.find(what, from), '\n') + 1);
@@ -124,7 +124,7 @@ TEST(ReportSummaryTest, NotesRestOnlyOnWhatWasRead) {
 
 TEST(ReportSummaryTest, JsonHoldsWhatWasRead) {
   // Floats as the shortest text that reads back to them, not widened.
-  const std::string floats = Replaced(Replaced(testing::SampleReport(), "MaxPixelShaderValue: 0", "MaxPixelShaderValue: 3.40282e+38"),
+  const std::string floats = Replaced(Replaced(testkit::SampleReport(), "MaxPixelShaderValue: 0", "MaxPixelShaderValue: 3.40282e+38"),
                                       "MaxPointSize: 0", "MaxPointSize: 0.1");
   const EnvReport report = ReadReport(floats);
   const std::string line = ReportToJson("a.txt", report, Summarize(report, FakeDatabase));
@@ -163,9 +163,9 @@ std::size_t RecordsOfFirstAdapter(const EnvReport& report) {
 }
 
 TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
-  const EnvReport older = ReadReport(testing::SampleReport());
+  const EnvReport older = ReadReport(testkit::SampleReport());
   const std::string guid = "DeviceIdentifier: 00000000-0000-0000-0000-000000000000";
-  const EnvReport newer = ReadReport(Replaced(testing::SampleReport(true), guid, "DeviceIdentifier: D7B71E3E-4062-11CF-634E-A1051BC2DA35"));
+  const EnvReport newer = ReadReport(Replaced(testkit::SampleReport(true), guid, "DeviceIdentifier: D7B71E3E-4062-11CF-634E-A1051BC2DA35"));
   const std::string hal =
       "    MaxTextureWidth: - 2048\n"
       "    MaxTextureWidth: + 4096\n"
@@ -185,14 +185,14 @@ TEST(ReportSummaryTest, DiffShowsWhatWasGainedAndLost) {
             DiffReports("old", older, "new", newer));
   EXPECT_EQ("--- a\n+++ b\nNo differences.\n", DiffReports("a", older, "b", older));
   // An adapter only one side has is gained or lost.
-  const std::string sample = testing::SampleReport();
+  const std::string sample = testkit::SampleReport();
   const EnvReport one = ReadReport(sample.substr(0, sample.find("< Device Info >\r\nDevice: Basic Display")));
   ASSERT_EQ(1u, one.devices->Identifiers().size());
   EXPECT_EQ("--- one\n+++ two\n+ Adapter 2 (Basic Display)\n", DiffReports("one", one, "two", older));
   EXPECT_EQ("--- two\n+++ one\n- Adapter 2 (Basic Display)\n", DiffReports("two", older, "one", one));
   // A report with a second set of sections for one adapter: each record pairs
   // with its own kind in the same place.
-  std::string twice = testing::SampleReport();
+  std::string twice = testkit::SampleReport();
   const std::size_t first = twice.find("***** "), second = twice.find("< Device Info >", first);
   twice.insert(second, Replaced(twice.substr(first, second - first), "MaxTextureWidth: 2048", "MaxTextureWidth: 1"));
   const EnvReport doubled = ReadReport(twice);
@@ -227,7 +227,7 @@ TEST(ReportSummaryTest, SummariesOfOtherMachines) {
 // "No hardware device" heads the summary only where the report shows it.
 TEST(ReportSummaryTest, NoHardwareDeviceHeadsTheSummary) {
   const std::string header = "--------------------\r\nDeviceInfo\r\n--------------------\r\n\r\n";
-  const std::string sample = testing::SampleReport();
+  const std::string sample = testkit::SampleReport();
   const std::string basic = Load("ja-basic-display-envInfo.txt");
   struct Case {
     const char* name;
@@ -260,7 +260,7 @@ TEST(ReportSummaryTest, NoHardwareDeviceHeadsTheSummary) {
 // A field the report did not give is not read, never zero: in the summary,
 // the page, the JSON and the comparison.
 TEST(ReportSummaryTest, UnreadFieldsAreNotZero) {
-  const std::string sample = testing::SampleReport();
+  const std::string sample = testkit::SampleReport();
   const EnvReport report = ReadReport(Replaced(sample, "Version: 6.14.10.6400", "Version: 6.14.10"));
   const Summary summary = Summarize(report, FakeDatabase);
   const std::string text = FormatSummary("r", report, summary);
@@ -289,7 +289,7 @@ TEST(ReportSummaryTest, UnreadFieldsAreNotZero) {
 // Display devices beside the adapters, in one section or two, matched by
 // name or by vendor and device id.
 TEST(ReportSummaryTest, DisplayDevicesBesideTheAdapters) {
-  const std::string sample = testing::SampleReport();
+  const std::string sample = testkit::SampleReport();
   const std::string devices =
       "---------------\r\nDisplay Devices\r\n---------------\r\n"
       "          Card name: radeon  9800 PRO\r\n"

@@ -18,7 +18,7 @@ struct Edit {
 
 // The sample report with each edit made at the first place its text stands.
 EnvReport Edited(const std::vector<Edit>& edits) {
-  std::string text = testing::SampleReport();
+  std::string text = testkit::SampleReport();
   for (const Edit& edit : edits) {
     const std::size_t at = text.find(edit.find);
     EXPECT_NE(at, std::string::npos) << edit.find;

@@ -39,7 +39,7 @@ TEST(TerminalTextTest, ControlCharactersBecomeVisible) {
 // A report whose adapter name and processor carry every sequence, under a
 // file name with a line end in it.
 TEST(TerminalTextTest, SummaryAndComparisonShowNoControlCharacter) {
-  const std::string clean = testing::SampleReport();
+  const std::string clean = testkit::SampleReport();
   std::string hostile = clean;
   const std::string name = std::string("RADEON") + kClear + kTitle + "\a";
   hostile.replace(hostile.find("RADEON 9800 PRO"), 15, name);

@@ -26,7 +26,7 @@ std::string ProgramPath() {
   return path;
 }
 
-class VersionInfoTest : public ::testing::Test {
+class VersionInfoTest : public testing::Test {
  protected:
   void SetUp() override {
     DWORD ignored = 0;
@@ -83,7 +83,7 @@ TEST_F(VersionInfoTest, TextsSitUnderTheJapaneseTranslation) {
 
 // The manifest as the loader reads it: an activation context made from the
 // program's resource 1.
-class ManifestTest : public ::testing::Test {
+class ManifestTest : public testing::Test {
  protected:
   void SetUp() override {
     ACTCTXA description = {};

@@ -4,7 +4,7 @@
 #include <sstream>
 
 namespace vexaEnvReader {
-namespace testing {
+namespace testkit {
 namespace {
 
 using platform::d3d8::AdapterModel;
@@ -134,13 +134,13 @@ std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<p
   return WrittenReport(diagnostic, enumeration);
 }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvReader
 
 #include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 
 namespace vexaEnvReader {
-namespace testing {
+namespace testkit {
 
 std::string SampleReport(bool newer) {
   using vexaSDK::DX8::testkit::CTestEnumMode;
@@ -200,5 +200,5 @@ std::string SampleReport(bool newer) {
       enumeration);
 }
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvReader

@@ -10,7 +10,7 @@
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
 
 namespace vexaEnvReader {
-namespace testing {
+namespace testkit {
 
 // Up to `maxAdapters` adapters with identifiers (texts with code page 932
 // Japanese among them), display modes of named formats, and device types
@@ -30,11 +30,11 @@ std::string WrittenReport(const std::string& diagnostic, const vexaSDK::DX8::CDG
 // "\n" to "\r\n", as the report file's text mode writes it.
 std::string WithCrLf(const std::string& text);
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvReader
 
 namespace vexaEnvReader {
-namespace testing {
+namespace testkit {
 
 // Two adapters a support desk tells apart at a glance: a WHQL-signed
 // hardware adapter with compressed formats and shaders 1.1, and a driver
@@ -43,5 +43,5 @@ namespace testing {
 // one more flag and one more display mode, and takes DXT5 away.
 std::string SampleReport(bool newer = false);
 
-}  // namespace testing
+}  // namespace testkit
 }  // namespace vexaEnvReader

@@ -19,7 +19,7 @@ namespace {
 const std::string kRoot =
     FormatText("vexa_process_test_%lu\\", static_cast<unsigned long>(GetCurrentProcessId()));
 
-class ProcessTest : public ::testing::Test {
+class ProcessTest : public testing::Test {
  protected:
   void SetUp() override {
     Remove(kRoot);

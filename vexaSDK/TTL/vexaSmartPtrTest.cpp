@@ -27,7 +27,7 @@ struct FakeInterface {
   unsigned long Release() { return static_cast<unsigned long>(++releases); }
 };
 
-class SmartPtrTest : public ::testing::Test {
+class SmartPtrTest : public testing::Test {
  protected:
   void SetUp() override { Counted::alive = 0; }
 };

@@ -166,7 +166,7 @@ TEST(DialogArgumentsTest, EachBoxKindHasItsButtonsAndIcon) {
   }
 }
 
-class DialogRunTest : public ::testing::Test {
+class DialogRunTest : public testing::Test {
  protected:
   TestPrograms programs_;
 };

@@ -206,7 +206,7 @@ inline void AddQemuCard(CFakeSysfs& tree) {
 
 // A fresh folder of this process for each test, as a host path and as the
 // program sees it.
-class CTempFolderTest : public ::testing::Test {
+class CTempFolderTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.ok());

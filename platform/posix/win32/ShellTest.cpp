@@ -39,7 +39,7 @@ const std::size_t kBodyAnsiBytes = 358;
 
 UINT_PTR Result(HINSTANCE instance) { return reinterpret_cast<UINT_PTR>(instance); }
 
-class ShellOpenTest : public ::testing::Test {
+class ShellOpenTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(programs_.folder().empty());
@@ -55,11 +55,11 @@ TEST_F(ShellOpenTest, LinkReachesXdgOpenAsOneUtf8Argument) {
   const std::string body = std::string(kLinkAnsi).substr(std::string(kLinkAnsi).find("&body=") + 6);
   ASSERT_EQ(kBodyAnsiBytes, body.size()) << "the link is compiled to code page 932";
 
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   const HINSTANCE result = ShellExecuteA(nullptr, "open", kLinkAnsi, nullptr, nullptr, SW_SHOWNORMAL);
-  const std::string output = ::testing::internal::GetCapturedStdout();
-  const std::string errors = ::testing::internal::GetCapturedStderr();
+  const std::string output = testing::internal::GetCapturedStdout();
+  const std::string errors = testing::internal::GetCapturedStderr();
 
   EXPECT_GT(Result(result), 32u);
   // Spaces stay, "%0d%0a" stays six characters, nothing else is encoded.

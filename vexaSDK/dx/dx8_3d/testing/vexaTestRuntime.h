@@ -26,7 +26,7 @@ inline std::shared_ptr<platform::d3d8::CRuntimeModel> MakeDeviceModel(D3DFORMAT 
   return model;
 }
 
-class D3D8TestBase : public ::testing::Test {
+class D3D8TestBase : public testing::Test {
  protected:
   void SetUp() override {
     fpuWord_ = platform::GetFpuControlWord();
