@@ -24,8 +24,7 @@ const char kCommandFormat[] = "dxdiag /t %s";
 const char kReportPath[] = "C:\\Documents and Settings\\yamada\\デスクトップ\\envInfo.txt";
 
 // The support mail link: subject and a body of 358 bytes in code page 932.
-const char kMailFormat[] =
-    "mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=%s";
+const char kMailFormat[] = "mailto:support@qoru.example?subject=[Qoru] サポート From vexaEnvChecker&body=%s";
 const char kMailBody[] =
     "注：デスクトップに出力された envInfo.txt をこのメールに添付してください。%0d%0a"
     "　　必ずファイルが添付されている事を確認してから送信ボタンを押してください。%0d%0a%0d%0a"

@@ -49,7 +49,8 @@ inline CTestEnumMode LargeEnumeration(UINT modes = 300) {
     id.WHQLLevel = 1;
     std::vector<vexaSDK::DX8::CModeInfo> records;
     for (int r = 0; r < 4; ++r) {
-      vexaSDK::DX8::testkit::CTestModeInfo record(adapter, r < 2 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, r % 2, id);
+      vexaSDK::DX8::testkit::CTestModeInfo record(adapter, r < 2 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, r % 2,
+                                                  id);
       record.Caps(BusyCaps());
       for (D3DFORMAT display : displays) {
         for (D3DFORMAT back : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {

@@ -3,8 +3,8 @@
 
 #include <iomanip>
 
-#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaBench {
 namespace {

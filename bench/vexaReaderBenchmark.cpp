@@ -94,7 +94,8 @@ void BM_JsonLines1000(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < 1000; ++i) {
       const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(report);
-      bytes = vexaEnvReader::ReportToJson("envInfo.txt", read, vexaEnvReader::Summarize(read, nullptr)).size();
+      bytes =
+          vexaEnvReader::ReportToJson("envInfo.txt", read, vexaEnvReader::Summarize(read, nullptr)).size();
     }
   }
   state.counters["reportBytes"] = static_cast<double>(report.size());
@@ -122,8 +123,10 @@ std::string ManyAdapters(int adapters) {
     for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
       for (const BOOL windowed : {FALSE, TRUE}) {
         testkit::CTestModeInfo record(static_cast<UINT>(a), type, windowed, id);
-        record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8, {D3DFMT_A8R8G8B8, D3DFMT_DXT1, D3DFMT_DXT5});
-        record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8).Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
+        record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8,
+                                  {D3DFMT_A8R8G8B8, D3DFMT_DXT1, D3DFMT_DXT5});
+        record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8)
+            .Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
         record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);
         records.push_back(record);
       }

@@ -17,10 +17,10 @@
 #include "platform/TextFile.h"
 #include "vexaLargeEnumeration.h"
 #include "vexaNaiveReport.h"
-#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/internal/vexaReportText.h"
 #include "vexaSDK/dx/dx8_3d/testing/vexaTestEnumMode.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace {
 
@@ -64,7 +64,6 @@ class MemorySink : public std::streambuf {
   std::vector<std::size_t> flushes_;
   bool keepFlushes_ = false;
 };
-
 
 const std::size_t kSinkCapacity = 1 << 22;
 

@@ -33,14 +33,14 @@
 namespace vexaEnvChecker {
 namespace {
 
-using testkit::CRunFolder;
-using testkit::HostFileExists;
-using testkit::ReadHostFile;
-using testkit::WriteHostFile;
 using platform::d3d8::Call;
 using platform::d3d8::CRuntimeModel;
 using platform::d3d8::Object;
 using platform::testkit::FaultSite;
+using testkit::CRunFolder;
+using testkit::HostFileExists;
+using testkit::ReadHostFile;
+using testkit::WriteHostFile;
 
 const std::size_t kCallCount = static_cast<std::size_t>(Call::kCount);
 const std::size_t kSiteCount = platform::testkit::kFaultSiteCount;

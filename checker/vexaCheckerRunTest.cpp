@@ -13,8 +13,8 @@
 #include "checker/testing/vexaRunHarness.h"
 #include "checker/vexaCheckerRun.h"
 #include "platform/D3D8Model.h"
-#include "platform/testing/Testing.h"
 #include "platform/Win32.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/dx/dx8_3d/testing/vexaTestRuntime.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
 

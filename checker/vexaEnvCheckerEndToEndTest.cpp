@@ -22,10 +22,10 @@ using testkit::WriteHostFile;
 
 const std::string& kStart = testkit::kStartBox;
 const std::string kOverwrite = testkit::NoticeBox("Question",
-                                                   u8"既にデスクトップに envInfo.txt が存在します。\n"
-                                                   u8"このまま作業を続けるとファイルは上書きされます。\n\n"
-                                                   u8"続けてよろしいですか？",
-                                                   testkit::kYesNoPrompt);
+                                                  u8"既にデスクトップに envInfo.txt が存在します。\n"
+                                                  u8"このまま作業を続けるとファイルは上書きされます。\n\n"
+                                                  u8"続けてよろしいですか？",
+                                                  testkit::kYesNoPrompt);
 const std::string kCancelled =
     testkit::NoticeBox("Information", u8"作業を中断しました。", testkit::kOkPrompt);
 const std::string& kCompletion = testkit::kCompletionBox;

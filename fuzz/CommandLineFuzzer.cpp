@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!SurvivesHost(argument)) return 0;
   }
   std::vector<std::string> hostArguments;
-  for (const std::string& argument : arguments) hostArguments.push_back(platform::posix::AnsiToUtf8(argument));
+  for (const std::string& argument : arguments)
+    hostArguments.push_back(platform::posix::AnsiToUtf8(argument));
   std::vector<char*> argv;
   for (std::string& argument : hostArguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);

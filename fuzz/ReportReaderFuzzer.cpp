@@ -30,7 +30,8 @@ std::string Rewritten(const vexaEnvReader::EnvReport& report) {
 // Lines without the blank ones at the end, which a mail client may add and
 // an editor may take away.
 std::vector<std::string_view> WithoutBlankEnd(std::vector<std::string_view> lines) {
-  while (!lines.empty() && lines.back().find_first_not_of(" \t\r") == std::string_view::npos) lines.pop_back();
+  while (!lines.empty() && lines.back().find_first_not_of(" \t\r") == std::string_view::npos)
+    lines.pop_back();
   return lines;
 }
 
@@ -42,7 +43,8 @@ bool WrittenAsRead(const std::string& bytes, const vexaEnvReader::EnvReport& rep
   std::ostringstream text;
   report.devices->WriteDeviceInfo(text);
   std::string written = text.str();
-  if (report.encoding != vexaEnvReader::Encoding::kCp932 && report.encoding != vexaEnvReader::Encoding::kAnsi) {
+  if (report.encoding != vexaEnvReader::Encoding::kCp932 &&
+      report.encoding != vexaEnvReader::Encoding::kAnsi) {
     written = vexaEnvReader::AnsiToUtf8(report.codePage, written);
   }
   std::vector<std::string_view> rewritten;
@@ -54,8 +56,8 @@ bool WrittenAsRead(const std::string& bytes, const vexaEnvReader::EnvReport& rep
   }
   const std::size_t first = report.deviceInfoLine + 2;  // after the dash line and the empty line
   if (first > lines.size()) return false;
-  return WithoutBlankEnd(std::vector<std::string_view>(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end())) ==
-         WithoutBlankEnd(rewritten);
+  return WithoutBlankEnd(std::vector<std::string_view>(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                                                       lines.end())) == WithoutBlankEnd(rewritten);
 }
 
 }  // namespace
@@ -63,8 +65,10 @@ bool WrittenAsRead(const std::string& bytes, const vexaEnvReader::EnvReport& rep
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes = vexaFuzz::Text(data, size);
   const vexaEnvReader::EnvReport report = vexaEnvReader::ReadReport(bytes);
-  if (report.problem) VEXA_FUZZ_CHECK(report.problem->line >= 1 && report.problem->line <= report.lineCount + 1);
-  for (const vexaEnvReader::AdapterLines& at : report.adapterLines) VEXA_FUZZ_CHECK(at.block >= 1 && at.block <= report.lineCount);
+  if (report.problem)
+    VEXA_FUZZ_CHECK(report.problem->line >= 1 && report.problem->line <= report.lineCount + 1);
+  for (const vexaEnvReader::AdapterLines& at : report.adapterLines)
+    VEXA_FUZZ_CHECK(at.block >= 1 && at.block <= report.lineCount);
   VEXA_FUZZ_CHECK(report.adapterLines.size() == report.devices->Identifiers().size());
   VEXA_FUZZ_CHECK(report.modeInfoLines.size() == report.devices->ModeInfos().size());
   // A repaired report's lines are not the section as received.
@@ -85,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every line --json writes reads back for --fleet, which copes with it.
   vexaEnvReader::EnvReport back;
   std::string file;
-  VEXA_FUZZ_CHECK(vexaEnvReader::ReportFromJson(vexaEnvReader::ReportToJson("fuzz", report, summary), back, file));
+  VEXA_FUZZ_CHECK(
+      vexaEnvReader::ReportFromJson(vexaEnvReader::ReportToJson("fuzz", report, summary), back, file));
   vexaEnvReader::FactsOf(back);
   vexaEnvReader::FactsOf(report);
   vexaEnvReader::ReportToHtml("fuzz", report, summary);

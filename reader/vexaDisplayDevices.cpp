@@ -28,7 +28,8 @@ std::string NameKey(const std::string& name) {
 
 // "0x10DE" as dxdiag writes an id; false for anything else.
 bool ParseId(const std::string& text, unsigned long& value) {
-  if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return false;
+  if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+    return false;
   char* end = nullptr;
   value = std::strtoul(text.c_str() + 2, &end, 16);
   return end == text.c_str() + text.size();
@@ -38,7 +39,8 @@ struct Ids {
   std::string vendor, device;
 };
 
-std::optional<std::size_t> Match(const DisplayDevice& device, const Ids& ids, const std::vector<AdapterSummary>& adapters) {
+std::optional<std::size_t> Match(const DisplayDevice& device, const Ids& ids,
+                                 const std::vector<AdapterSummary>& adapters) {
   const std::string key = NameKey(device.name);
   unsigned long vendor = 0, deviceId = 0;
   const bool haveIds = ParseId(ids.vendor, vendor) && ParseId(ids.device, deviceId);
@@ -55,7 +57,8 @@ std::optional<std::size_t> Match(const DisplayDevice& device, const Ids& ids, co
 
 }  // namespace
 
-std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report, const std::vector<AdapterSummary>& adapters) {
+std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report,
+                                              const std::vector<AdapterSummary>& adapters) {
   std::vector<DisplayDevice> devices;
   std::vector<Ids> ids;
   for (const DiagSection& section : report.diagnostics) {
@@ -72,9 +75,12 @@ std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report, const std
       if (devices.empty()) continue;
       DisplayDevice& device = devices.back();
       static const std::pair<const char*, std::string DisplayDevice::*> kFields[] = {
-          {"Manufacturer", &DisplayDevice::manufacturer},       {"Chip type", &DisplayDevice::chipType},
-          {"Display Memory", &DisplayDevice::displayMemory},    {"Dedicated Memory", &DisplayDevice::dedicatedMemory},
-          {"Current Mode", &DisplayDevice::currentMode},        {"Driver Version", &DisplayDevice::driverVersion},
+          {"Manufacturer", &DisplayDevice::manufacturer},
+          {"Chip type", &DisplayDevice::chipType},
+          {"Display Memory", &DisplayDevice::displayMemory},
+          {"Dedicated Memory", &DisplayDevice::dedicatedMemory},
+          {"Current Mode", &DisplayDevice::currentMode},
+          {"Driver Version", &DisplayDevice::driverVersion},
       };
       for (const auto& field : kFields) {
         if (line.label == field.first && (device.*field.second).empty()) device.*field.second = line.value;

@@ -13,6 +13,7 @@ namespace vexaEnvReader {
 // The devices of every "Display Devices" section (and "Render Devices", where
 // Windows 10 and later list a chip that drives no display), each from its "Card name"
 // entry to the next, matched with `adapters` by name or by vendor and device id.
-std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report, const std::vector<AdapterSummary>& adapters);
+std::vector<DisplayDevice> ReadDisplayDevices(const EnvReport& report,
+                                              const std::vector<AdapterSummary>& adapters);
 
 }  // namespace vexaEnvReader

@@ -70,8 +70,10 @@ bool ParseSize(const std::string& text, std::size_t& size) {
   unsigned long long value = std::stoull(text.substr(0, digits));
   if (digits < text.size()) {
     const char suffix = text[digits];
-    const int shift = suffix == 'K' || suffix == 'k' ? 10 : suffix == 'M' || suffix == 'm' ? 20
-                      : suffix == 'G' || suffix == 'g' ? 30 : -1;
+    const int shift = suffix == 'K' || suffix == 'k'   ? 10
+                      : suffix == 'M' || suffix == 'm' ? 20
+                      : suffix == 'G' || suffix == 'g' ? 30
+                                                       : -1;
     if (shift < 0 || value > (~0ull >> shift)) return false;
     value <<= shift;
   }
@@ -118,7 +120,8 @@ bool Load(const std::string& path, const Options& options, EnvReport& report) {
   // Every record was recovered, so the status stays 0; the desk still learns
   // the file is not as the tool wrote it.
   if (report.repairs != 0) {
-    Err("vexaEnvReader: " + TerminalText(shown) + ": repaired in transit: " + RepairText(report.repairs) + "\n");
+    Err("vexaEnvReader: " + TerminalText(shown) + ": repaired in transit: " + RepairText(report.repairs) +
+        "\n");
   }
   return true;
 }
@@ -129,7 +132,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
-      options.reports.insert(options.reports.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      options.reports.insert(options.reports.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                             args.end());
       break;
     }
     if (arg.size() < 2 || arg[0] != '-') {
@@ -165,7 +169,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options) {
   if (options.mode == "csv") return Usage("--csv goes with --fleet");
   if (options.mode == "diff" && options.reports.size() != 2) return Usage("--diff compares two reports");
   if (options.mode == "html" && options.reports.size() != 1) return Usage("--html takes one report");
-  if (options.mode == "diff" && !options.requirePath.empty()) return Usage("--require does not go with --diff");
+  if (options.mode == "diff" && !options.requirePath.empty())
+    return Usage("--require does not go with --diff");
   return 0;
 }
 
@@ -234,15 +239,16 @@ int Run(int argc, char** argv) {
       Out("\n");
     } else if (options.mode == "html") {
       std::string page = ReportToHtml(shown, report, Summarize(report, lookUp));
-      if (require) page = AddEvaluationToHtml(page, EvaluationToHtml(options.requirePath, requirements, evaluation));
+      if (require)
+        page = AddEvaluationToHtml(page, EvaluationToHtml(options.requirePath, requirements, evaluation));
       Out(page);
     } else {
       kept.push_back(std::move(report));
     }
   }
   if (kept.size() == 2) {
-    Out(DiffReports(platform::PathToUtf8(options.reports[0]), kept[0], platform::PathToUtf8(options.reports[1]),
-                    kept[1]));
+    Out(DiffReports(platform::PathToUtf8(options.reports[0]), kept[0],
+                    platform::PathToUtf8(options.reports[1]), kept[1]));
   }
   if (!platform::FlushStandardOutput()) throw OutputFailed();
   if (require) return unreadable ? 1 : below ? 3 : cannotTell ? 4 : 0;
@@ -258,8 +264,8 @@ int main(int argc, char** argv) {
     return Run(argc, argv);
   } catch (const OutputFailed&) {
     const int error = errno;
-    Err(std::string("vexaEnvReader: cannot write the output") + (error != 0 ? ": " + std::string(std::strerror(error)) : "") +
-        "\n");
+    Err(std::string("vexaEnvReader: cannot write the output") +
+        (error != 0 ? ": " + std::string(std::strerror(error)) : "") + "\n");
   } catch (const std::exception& failure) {
     Err(std::string("vexaEnvReader: ") + failure.what() + "\n");
   } catch (...) {

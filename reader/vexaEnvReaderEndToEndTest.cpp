@@ -26,7 +26,8 @@ class EnvReaderTest : public testing::Test {
     Write("new.txt", vexaEnvReader::testkit::SampleReport(true));
     const std::string whole = vexaEnvReader::testkit::SampleReport();
     Write("cut.txt", whole.substr(0, whole.size() / 2));
-    Write("game.toml", "[minimum]\nvertex_shader = \"1.1\"\n[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\n");
+    Write("game.toml",
+          "[minimum]\nvertex_shader = \"1.1\"\n[recommended]\ntexture_formats = [\"D3DFMT_DXT5\"]\n");
     Write("bad.toml", "[minimum]\nvertex_shaders = \"1.1\"\n");
   }
   void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
@@ -66,7 +67,8 @@ class EnvReaderTest : public testing::Test {
                      "--dump-dom \"file://$PWD/probe.html\"",
                      dom));
     const std::size_t start = dom.find("<pre>"), end = dom.find("</pre>");
-    return start == std::string::npos || end == std::string::npos ? dom : dom.substr(start + 5, end - start - 5);
+    return start == std::string::npos || end == std::string::npos ? dom
+                                                                  : dom.substr(start + 5, end - start - 5);
   }
 
   std::string folder_;
@@ -98,7 +100,8 @@ TEST_F(EnvReaderTest, ExitStatusesAndOutputs) {
       {"--fleet --csv --html old.txt", 2, "", 0},
       {"--fleet", 2, "", 0},
       // The reader's own limit and options hold for the fleet's report files too.
-      {"--fleet --max-size 1K --json old.txt new.txt", 1, "{\"reports\":0,\"unreadable\":2,\"machines\":0,", 1},
+      {"--fleet --max-size 1K --json old.txt new.txt", 1, "{\"reports\":0,\"unreadable\":2,\"machines\":0,",
+       1},
       {"--csv old.txt", 2, "", 0},
   };
   for (const Case& c : cases) {
@@ -136,14 +139,18 @@ TEST_F(EnvReaderTest, RequirementsVerdictsAndStatuses) {
       // What the cut report could not give is not needed by this file.
       {"--require meets.toml cut.txt", 0, "\nRequirements: meets recommended (2 of 2 met)\n"},
       {"--require below.toml new.txt old.txt", 3,
-       "Requirements: below minimum (0 of 1 met)\n  failed minimum textures of 4096 x 4096: 2048 x 2048 (line 86)\n"},
+       "Requirements: below minimum (0 of 1 met)\n  failed minimum textures of 4096 x 4096: 2048 x 2048 "
+       "(line 86)\n"},
       {"--require unknown.toml old.txt", 4, "Requirements: cannot tell (0 of 1 met)\n"},
       {"--require below.toml old.txt missing.txt", 1, "Requirements: below minimum"},
-      {"--require refused.toml old.txt", 2, "vexaEnvReader: refused.toml:2:1: unknown key \"memory\" in [minimum]\n"},
+      {"--require refused.toml old.txt", 2,
+       "vexaEnvReader: refused.toml:2:1: unknown key \"memory\" in [minimum]\n"},
       {"--require absent.toml old.txt", 2, "vexaEnvReader: absent.toml: cannot be read\n"},
       {"--json --require meets.toml old.txt", 0,
-       "\"requirements\":{\"badDrivers\":[],\"file\":\"meets.toml\",\"results\":[{\"has\":\"512MB RAM\",\"id\":"
-       "\"minimum.memory_mb\",\"level\":\"minimum\",\"line\":7,\"outcome\":\"met\",\"text\":\"memory at least 512 MB\"}"},
+       "\"requirements\":{\"badDrivers\":[],\"file\":\"meets.toml\",\"results\":[{\"has\":\"512MB "
+       "RAM\",\"id\":"
+       "\"minimum.memory_mb\",\"level\":\"minimum\",\"line\":7,\"outcome\":\"met\",\"text\":\"memory at "
+       "least 512 MB\"}"},
       {"--require below.toml --html old.txt", 3,
        "<h2>Requirements</h2>\n<p>below.toml: <strong>below minimum</strong></p>\n<table>\n"},
       {"--require meets.toml --diff old.txt new.txt", 2, "--require does not go with --diff"},
@@ -174,9 +181,12 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
     const char* shown;  // a line of standard output
     const char* error;  // the first line of standard error
   } cases[] = {
-      {"--max-size 1K old.txt", 1, "", "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
-      {"--max-size 100K /dev/zero", 1, "", "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
-      {"--max-size 100K /dev/stdin <zeros", 1, "", "vexaEnvReader: /dev/stdin is larger than 100 KiB (--max-size changes the limit)"},
+      {"--max-size 1K old.txt", 1, "",
+       "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/zero", 1, "",
+       "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
+      {"--max-size 100K /dev/stdin <zeros", 1, "",
+       "vexaEnvReader: /dev/stdin is larger than 100 KiB (--max-size changes the limit)"},
       {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
       {"old.txt --max-size 13656", 0, "old.txt", ""},
       {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},
@@ -185,7 +195,8 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
       {"-- --diff", 1, "", "vexaEnvReader: cannot read --diff"},
       {"--encoding cp1252 old.txt", 0, "  Encoding:         cp1252 (given)", ""},
       {"--encoding klingon old.txt", 2, "", "vexaEnvReader: unknown encoding klingon"},
-      {"bad*", 1, "bad\\n\\x1b]0;x\\x07.txt", "vexaEnvReader: bad\\n\\x1b]0;x\\x07.txt:399: expected \"GuardBandLeft:\""},
+      {"bad*", 1, "bad\\n\\x1b]0;x\\x07.txt",
+       "vexaEnvReader: bad\\n\\x1b]0;x\\x07.txt:399: expected \"GuardBandLeft:\""},
       {"old.txt >/dev/full", 1, "", "vexaEnvReader: cannot write the output: No space left on device"},
   };
   for (const Case& c : cases) {
@@ -208,15 +219,18 @@ TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
   const auto laidOut = [&](const char* open) { return LaidOut(out, open); };
   const std::string closed = laidOut("false");
   for (const char* shown :
-       {"old.txt\nSummary\nReport time\t12/7/2026, 09:15:00\n", "Adapter 1: RADEON 9800 PRO\nDriver\tati2dvag.dll 6.14.10.6400\n",
-        "Max texture\t2048 x 2048\n", "Figures\tnone (no hardware device)\nNotes\nline 442: adapter 2: the driver has no WHQL level\n",
-        "Diagnostic text\nSystem Information\nDeviceInfo\nAdapter 1: RADEON 9800 PRO\nAdapter 2: Basic Display"}) {
+       {"old.txt\nSummary\nReport time\t12/7/2026, 09:15:00\n",
+        "Adapter 1: RADEON 9800 PRO\nDriver\tati2dvag.dll 6.14.10.6400\n", "Max texture\t2048 x 2048\n",
+        "Figures\tnone (no hardware device)\nNotes\nline 442: adapter 2: the driver has no WHQL level\n",
+        "Diagnostic text\nSystem Information\nDeviceInfo\nAdapter 1: RADEON 9800 PRO\nAdapter 2: Basic "
+        "Display"}) {
     EXPECT_NE(std::string::npos, closed.find(shown)) << shown << "\nin\n" << closed;
   }
   EXPECT_EQ(std::string::npos, closed.find("D3DPTEXTURECAPS_ALPHA")) << "a closed block shows its content";
   const std::string opened = laidOut("true");
   EXPECT_NE(std::string::npos, opened.find("Flags\tSet\tUnset\n"));
-  EXPECT_NE(std::string::npos, opened.find("TextureCaps\tD3DPTEXTURECAPS_ALPHA\tD3DPTEXTURECAPS_ALPHAPALETTE\n"))
+  EXPECT_NE(std::string::npos,
+            opened.find("TextureCaps\tD3DPTEXTURECAPS_ALPHA\tD3DPTEXTURECAPS_ALPHAPALETTE\n"))
       << opened;
   EXPECT_NE(std::string::npos, opened.find("1600 x 1200\tD3DFMT_X8R8G8B8\tD3DFMT_A8R8G8B8\t60Hz\n"));
   // The screenshot for the documentation, kept beside the build.
@@ -229,12 +243,14 @@ TEST_F(EnvReaderTest, PageAsTheBrowserLaysItOut) {
 // A JSON Lines file of the reports gives the fleet of the reports.
 TEST_F(EnvReaderTest, FleetOfJsonLinesIsTheFleetOfItsReports) {
   std::string fromReports, fromLines;
-  EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --json old.txt new.txt cut.txt >all.jsonl; " VEXA_ENV_READER
-                   " --fleet --csv old.txt new.txt cut.txt",
-                   fromReports));
+  EXPECT_EQ(1,
+            Run(std::string(VEXA_ENV_READER) + " --json old.txt new.txt cut.txt >all.jsonl; " VEXA_ENV_READER
+                                               " --fleet --csv old.txt new.txt cut.txt",
+                fromReports));
   EXPECT_EQ(1, Run(std::string(VEXA_ENV_READER) + " --fleet --csv all.jsonl", fromLines));
   EXPECT_EQ(fromReports, fromLines);
-  EXPECT_NE(std::string::npos, fromLines.find("\r\nDrivers,ati2dvag.dll 6.14.10.6400,1,100.0,\r\n")) << fromLines;
+  EXPECT_NE(std::string::npos, fromLines.find("\r\nDrivers,ati2dvag.dll 6.14.10.6400,1,100.0,\r\n"))
+      << fromLines;
   // As an editor may leave it: a byte-order mark, CR LF, a blank line, a
   // line of something else, no line end at the end.
   const std::string all = Read("all.jsonl");
@@ -257,13 +273,15 @@ TEST_F(EnvReaderTest, FleetPageAsTheBrowserLaysItOut) {
   const std::string name = "Device: RADEON 9800 PRO";
   other.replace(other.find(name), name.size(), "Device: <b>RADEON</b> & Co");
   Write("other.txt", other);
-  ASSERT_EQ(0, Run(std::string(VEXA_ENV_READER) + " --fleet --require game.toml --html old.txt other.txt", out));
+  ASSERT_EQ(0,
+            Run(std::string(VEXA_ENV_READER) + " --fleet --require game.toml --html old.txt other.txt", out));
   ASSERT_EQ(std::string::npos, out.find("<script")) << "the page needs no script";
   const std::string text = LaidOut(out, "false");
   for (const char* shown :
        {"Fleet\n\n2 machines from 2 reports. A machine is the first adapter's device identifier",
         "Capabilities\n\tMachines\tShare\tNot read\t\nHardware device\t2\t100.0%\t0\t\n",
-        "\nDXT5 textures\t1\t50.0%\t0\t\n", "Requirements\n\tMachines\tShare\t\nmeets the minimum\t2\t100.0%\t\n",
+        "\nDXT5 textures\t1\t50.0%\t0\t\n",
+        "Requirements\n\tMachines\tShare\t\nmeets the minimum\t2\t100.0%\t\n",
         "\nrecommended: texture format D3DFMT_DXT5\t1\t50.0%\t0\t\n", "\n2048 x 2048\t1\t50.0%\t\n",
         // The serialised text escapes again what the page escaped once.
         "Adapters\n\tMachines\tShare\t\n&lt;b&gt;RADEON&lt;/b&gt; &amp; Co\t1\t50.0%\t\n",

@@ -1,7 +1,6 @@
 // The facts a report gives the fleet, the machines and their dedup, and the
 // text, JSON and CSV outputs (the page is in vexaFleetHtml.cpp).
 #include "reader/vexaFleet.h"
-#include "reader/vexaTerminalText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +12,7 @@
 #include <tuple>
 
 #include "reader/vexaReportSummary.h"
+#include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
@@ -420,10 +420,10 @@ ReportFacts FactsOf(const EnvReport& report, const Requirements* requirements) {
   const D3DADAPTER_IDENTIFIER8& id = ids[0];
   list.Add(kAdapterCategory,
            at->Read(kDeviceField) ? IdentifierText(report, id.Description, sizeof id.Description) : kNotRead);
-  list.Add(kDriverCategory,
-           at->Read(kDriverField) && at->Read(kVersionField)
-               ? IdentifierText(report, id.Driver, sizeof id.Driver) + " " + DriverVersionText(id.DriverVersion)
-               : kNotRead);
+  list.Add(kDriverCategory, at->Read(kDriverField) && at->Read(kVersionField)
+                                ? IdentifierText(report, id.Driver, sizeof id.Driver) + " " +
+                                      DriverVersionText(id.DriverVersion)
+                                : kNotRead);
   list.Capability(kWhql, at->Read(kWHQLLevelField) ? std::optional<bool>(id.WHQLLevel != 0) : std::nullopt);
   HardwareFacts(report, list);
   return facts;

@@ -7,9 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
-#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>

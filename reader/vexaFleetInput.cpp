@@ -1,18 +1,17 @@
 // The fleet's input: report files and the desk's JSON Lines files written by
 // --json, one report at a time, each aggregated and released before the next
 // is read; and the run of `vexaEnvReader --fleet`.
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <nlohmann/json.hpp>
 
 #include "platform/ReadFile.h"
 #include "reader/internal/vexaReadEnumMode.h"
 #include "reader/vexaFleet.h"
 #include "reader/vexaTerminalText.h"
-#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaEnvReader {
 namespace {
@@ -275,7 +274,8 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
       if (const json* text = field("description", kDeviceField)) {
         CopyText(text->get<std::string>(), id.Description, sizeof id.Description);
       }
-      if (const json* text = field("driver", kDriverField)) CopyText(text->get<std::string>(), id.Driver, sizeof id.Driver);
+      if (const json* text = field("driver", kDriverField))
+        CopyText(text->get<std::string>(), id.Driver, sizeof id.Driver);
       if (const json* text = field("driverVersion", kVersionField)) {
         if (!DriverVersion(text->get<std::string>(), id.DriverVersion)) at.broken |= 1u << kVersionField;
       }

@@ -88,8 +88,8 @@ bool IsFlagGroupStart(std::string_view line) {
 }  // namespace
 
 std::vector<std::string> MailRepairNames(unsigned repairs) {
-  static const char* const kNames[] = {"quoted-printable",    "line ends changed",     "trailing blanks",
-                                       "blank lines",         "tabs turned into spaces", "wrapped lines"};
+  static const char* const kNames[] = {"quoted-printable", "line ends changed",       "trailing blanks",
+                                       "blank lines",      "tabs turned into spaces", "wrapped lines"};
   std::vector<std::string> names;
   for (unsigned bit = 0; bit < sizeof kNames / sizeof kNames[0]; ++bit) {
     if (repairs & (1u << bit)) names.push_back(kNames[bit]);
@@ -116,18 +116,22 @@ bool DecodeQuotedPrintable(std::string_view bytes, std::string& decoded, std::ve
     if (c != '=') continue;
     std::size_t end = i + 1;
     while (end < bytes.size() && IsBlankChar(bytes[end])) ++end;
-    const bool soft = end == bytes.size() || bytes[end] == '\n' || (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n');
-    if (!soft && !(i + 2 < bytes.size() && HexDigit(bytes[i + 1]) >= 0 && HexDigit(bytes[i + 2]) >= 0)) return false;
+    const bool soft = end == bytes.size() || bytes[end] == '\n' ||
+                      (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n');
+    if (!soft && !(i + 2 < bytes.size() && HexDigit(bytes[i + 1]) >= 0 && HexDigit(bytes[i + 2]) >= 0))
+      return false;
     // An encoder escapes only what it must: "=", control characters, bytes
     // past ASCII, and a blank at the end of a line.
     if (!soft) {
       const int value = HexDigit(bytes[i + 1]) * 16 + HexDigit(bytes[i + 2]);
       const std::size_t after = i + 3;
       const bool atEnd = after == bytes.size() || bytes[after] == '\r' || bytes[after] == '\n' ||
-                         (bytes[after] == '=' && (after + 1 == bytes.size() || bytes[after + 1] == '\r' || bytes[after + 1] == '\n'));
+                         (bytes[after] == '=' && (after + 1 == bytes.size() || bytes[after + 1] == '\r' ||
+                                                  bytes[after + 1] == '\n'));
       const bool blank = value == ' ' || value == '\t';
       const bool lineEnd = value == '\r' || value == '\n';  // a text's line ends stay line ends
-      if (!(value == '=' || value >= 0x80 || (value < 0x20 && !blank && !lineEnd) || value == 0x7F || (blank && atEnd))) {
+      if (!(value == '=' || value >= 0x80 || (value < 0x20 && !blank && !lineEnd) || value == 0x7F ||
+            (blank && atEnd))) {
         return false;
       }
     }
@@ -196,7 +200,9 @@ RepairedLines RejoinDiagnosticLines(const std::vector<std::string_view>& lines, 
       const std::string_view next = lines[i + 1];
       // A title stands between dash lines; an entry aligned with this one is
       // an entry of its own.
-      if (IsDashLine(next) || (i + 2 < lines.size() && IsDashLine(lines[i + 2])) || ValueColumn(next) == column) break;
+      if (IsDashLine(next) || (i + 2 < lines.size() && IsDashLine(lines[i + 2])) ||
+          ValueColumn(next) == column)
+        break;
       const Wrap wrap = WrapOf(last, next);
       if (wrap == Wrap::kCut) out.cut.push_back(out.lines.size() - 1);
       if (wrap != Wrap::kJoin && wrap != Wrap::kJoinWithBlank) break;
@@ -212,7 +218,8 @@ RepairedLines RejoinDiagnosticLines(const std::vector<std::string_view>& lines, 
   return out;
 }
 
-RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, std::size_t first, unsigned& repairs) {
+RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, std::size_t first,
+                                    unsigned& repairs) {
   RepairedLines out;
   out.lines.reserve(lines.size());
   out.origin.reserve(lines.size());
@@ -241,7 +248,8 @@ RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, 
       out.origin.push_back(i);
       continue;
     }
-    if (everyLine && (StartsWith(line, "Device:") || StartsWith(line, "Driver:")) && IsBlankChar(line.back())) {
+    if (everyLine && (StartsWith(line, "Device:") || StartsWith(line, "Driver:")) &&
+        IsBlankChar(line.back())) {
       line.remove_suffix(1);
     }
     const auto keep = [&](std::string_view text) {
@@ -261,7 +269,8 @@ RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, 
       } else if (!StartsWith(line, label)) {
         keep(line);
         continue;
-      } else if (i + 2 < lines.size() && !StartsWith(lines[i + 1], nextLabel) && StartsWith(lines[i + 2], nextLabel)) {
+      } else if (i + 2 < lines.size() && !StartsWith(lines[i + 1], nextLabel) &&
+                 StartsWith(lines[i + 2], nextLabel)) {
         const Wrap wrap = WrapOf(line, lines[i + 1]);
         if (wrap == Wrap::kJoin || wrap == Wrap::kJoinWithBlank) {
           std::string& joined = out.store.emplace_back(line);

@@ -58,7 +58,8 @@ RepairedLines RejoinDiagnosticLines(const std::vector<std::string_view>& lines, 
 // lines emptied, runs of empty lines (the writers never write two) made one,
 // flag lines indented with blanks given their tab back, and an identifier
 // text wrapped before the line that must follow it joined again.
-RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, std::size_t first, unsigned& repairs);
+RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, std::size_t first,
+                                    unsigned& repairs);
 
 }  // namespace internal
 }  // namespace vexaEnvReader

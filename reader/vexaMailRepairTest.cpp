@@ -20,7 +20,8 @@ const char kOs[] = "Windows 10 Pro 64-bit (10.0, Build 19045) (19041.vb_release.
 const char kProcessor[] = "Intel(R) Core(TM) i7-8550U CPU @ 1.80GHz (8 CPUs), ~2.0GHz";
 // Wrapped at 72 columns, its next word would have fitted in 76.
 const char kPageFile[] = "1437MB used, 22668MB available, 2 GB in the swap files pagefile.sys swapfile.sys";
-const char kDevice[] = "RADEON 9800 PRO Family (Microsoft Corporation - WDDM v1.1) = Bezeichnung past the mail width";
+const char kDevice[] =
+    "RADEON 9800 PRO Family (Microsoft Corporation - WDDM v1.1) = Bezeichnung past the mail width";
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   return text.replace(text.find(from), from.size(), to);
@@ -38,8 +39,9 @@ std::string CleanReport() {
   std::string report = testkit::SampleReport();
   report = Replaced(report, "Windows XP Professional (5.1, Build 2600)", kOs);
   report = Replaced(report, "Pentium 4 (1 CPU), ~2.4GHz", kProcessor);
-  report = Replaced(report, "             Memory: 512MB RAM\r\n",
-                    "             Memory: 512MB RAM\r\n          Page File: " + std::string(kPageFile) + "\r\n");
+  report =
+      Replaced(report, "             Memory: 512MB RAM\r\n",
+               "             Memory: 512MB RAM\r\n          Page File: " + std::string(kPageFile) + "\r\n");
   return Replaced(report, "Device: RADEON 9800 PRO", std::string("Device: ") + kDevice);
 }
 
@@ -77,7 +79,8 @@ std::string QuotedPrintable(const std::string& text) {
       char escape[4];
       std::snprintf(escape, sizeof escape, "=%02X", c);
       const bool last = i + 1 == line.size();
-      units.push_back(c == '=' || c >= 0x80 || (last && (c == ' ' || c == '\t')) ? escape : std::string(1, line[i]));
+      units.push_back(c == '=' || c >= 0x80 || (last && (c == ' ' || c == '\t')) ? escape
+                                                                                 : std::string(1, line[i]));
     }
     std::string out, row;
     for (const std::string& unit : units) {
@@ -106,28 +109,31 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
     const char* name;
     std::string bytes;
     const char* repairs;
-    char end;  // of the damaged text's lines
+    char end;                               // of the damaged text's lines
     const std::string* original = nullptr;  // the clean report, unless another
   } cases[] = {
       {"clean", clean, "", '\n'},
       {"blank after the section title and each adapter's",
-       ReplacedAll(Replaced(clean, "\r\nDeviceInfo\r\n", "\r\nDeviceInfo \r\n"), "< Device Info >\r\n", "< Device Info > \r\n"),
+       ReplacedAll(Replaced(clean, "\r\nDeviceInfo\r\n", "\r\nDeviceInfo \r\n"), "< Device Info >\r\n",
+                   "< Device Info > \r\n"),
        "trailing blanks", '\n'},
       {"blank after every line", EachLine(clean, [](const std::string& line) { return line + " "; }),
        "trailing blanks, blank lines", '\n'},
-      {"blank-only line after the header", Replaced(clean, "DeviceInfo\r\n--------------------\r\n\r\n",
-                                                    "DeviceInfo\r\n--------------------\r\n \r\n\r\n"),
+      {"blank-only line after the header",
+       Replaced(clean, "DeviceInfo\r\n--------------------\r\n\r\n",
+                "DeviceInfo\r\n--------------------\r\n \r\n\r\n"),
        "blank lines", '\n'},
-      {"empty line after the header, with a blank", Replaced(clean, "DeviceInfo\r\n--------------------\r\n\r\n",
-                                                             "DeviceInfo\r\n--------------------\r\n\t\r\n"),
+      {"empty line after the header, with a blank",
+       Replaced(clean, "DeviceInfo\r\n--------------------\r\n\r\n",
+                "DeviceInfo\r\n--------------------\r\n\t\r\n"),
        "blank lines", '\n'},
       {"empty line doubled in a table", Replaced(clean, " D3DFMT_DXT5\r\n\r\n", " D3DFMT_DXT5\r\n\r\n\r\n"),
        "blank lines", '\n'},
       {"tabs turned into 4 spaces", ReplacedAll(clean, "\t", "    "), "tabs turned into spaces", '\n'},
       {"tabs turned into 8 spaces", ReplacedAll(clean, "\t", "        "), "tabs turned into spaces", '\n'},
       {"tabs turned into 1 space", ReplacedAll(clean, "\t", " "), "tabs turned into spaces", '\n'},
-      {"empty driver name, its blank trimmed", Replaced(noDriver, "Driver: \r\n", "Driver:\r\n"), "trailing blanks",
-       '\n', &noDriver},
+      {"empty driver name, its blank trimmed", Replaced(noDriver, "Driver: \r\n", "Driver:\r\n"),
+       "trailing blanks", '\n', &noDriver},
       {"LF", lf, "line ends changed", '\n'},
       {"CR alone", ReplacedAll(clean, "\r\n", "\r"), "line ends changed", '\r'},
       {"CR CR LF", ReplacedAll(clean, "\r\n", "\r\r\n"), "line ends changed", '\n'},
@@ -136,7 +142,8 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
       {"wrapped at 76, blank left", Wrapped(clean, true), "wrapped lines", '\n'},
       {"wrapped at 72", Wrapped(clean, false, 72), "wrapped lines", '\n'},
       {"quoted-printable, LF, tabs and blanks",
-       ReplacedAll(ReplacedAll(ReplacedAll(QuotedPrintable(clean), "\t", "  "), "\r\n", "\n"), "}\n", "}  \n"),
+       ReplacedAll(ReplacedAll(ReplacedAll(QuotedPrintable(clean), "\t", "  "), "\r\n", "\n"), "}\n",
+                   "}  \n"),
        "quoted-printable, line ends changed, tabs turned into spaces", '\n'},
   };
   for (const Case& c : cases) {
@@ -144,9 +151,11 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
     const EnvReport read = ReadReport(c.bytes);
     EXPECT_FALSE(read.problem) << read.problem->line << ": " << read.problem->message;
     EXPECT_EQ(c.repairs, RepairText(read.repairs));
-    EXPECT_EQ(DeviceInfoOf(c.original ? *c.original : clean), testkit::WithCrLf(testkit::WrittenDeviceInfo(*read.devices)));
+    EXPECT_EQ(DeviceInfoOf(c.original ? *c.original : clean),
+              testkit::WithCrLf(testkit::WrittenDeviceInfo(*read.devices)));
     for (const auto& [label, value] : {std::pair<const char*, const char*>{"Operating System", kOs},
-                                       {"Processor", kProcessor}, {"Page File", kPageFile}}) {
+                                       {"Processor", kProcessor},
+                                       {"Page File", kPageFile}}) {
       ASSERT_NE(nullptr, read.FindEntry(label)) << label;
       EXPECT_EQ(value, read.FindEntry(label)->value);
       EXPECT_EQ(LineOf(c.bytes, label, c.end), read.FindEntry(label)->line);

@@ -15,9 +15,9 @@
 namespace vexaEnvReader {
 namespace {
 
+using vexaSDK::DX8::CapsFieldKind;
 using vexaSDK::DX8::CModeInfo;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::CapsFieldKind;
 using vexaSDK::DX8::kCapsFields;
 using vexaSDK::DX8::ReadCapsDword;
 
@@ -67,13 +67,15 @@ Facts RecordFacts(const CModeInfo& info) {
     }
     const DWORD value = ReadCapsDword(caps, field.offset);
     for (std::size_t i = 0; i < field.count; ++i) {
-      if ((value & field.table[i].flag) == field.table[i].flag) facts.items.emplace_back(field.label, field.table[i].name);
+      if ((value & field.table[i].flag) == field.table[i].flag)
+        facts.items.emplace_back(field.label, field.table[i].name);
     }
   }
   for (const auto& entry : info.MultiSamples()) {
-    const std::string group = std::string("MultiSampleType ") + GetFormatName(entry.first.DisplayFormat) + " - " +
-                              GetFormatName(entry.first.BackBufferFormat);
-    for (const auto type : entry.second) facts.items.emplace_back(group, vexaSDK::DX8::GetMultiSampleName(type));
+    const std::string group = std::string("MultiSampleType ") + GetFormatName(entry.first.DisplayFormat) +
+                              " - " + GetFormatName(entry.first.BackBufferFormat);
+    for (const auto type : entry.second)
+      facts.items.emplace_back(group, vexaSDK::DX8::GetMultiSampleName(type));
   }
   for (const auto& entry : info.DepthStencils()) {
     AddFormats(facts,
@@ -83,7 +85,8 @@ Facts RecordFacts(const CModeInfo& info) {
   }
   for (int kind = 0; kind < vexaSDK::DX8::kFormatTableCount; ++kind) {
     for (const auto& entry : info.Formats(static_cast<vexaSDK::DX8::FormatTableKind>(kind))) {
-      AddFormats(facts, std::string(vexaSDK::DX8::kFormatTableInfo[kind].label) + " " + GetFormatName(entry.first),
+      AddFormats(facts,
+                 std::string(vexaSDK::DX8::kFormatTableInfo[kind].label) + " " + GetFormatName(entry.first),
                  entry.second);
     }
   }
@@ -101,8 +104,8 @@ void Compare(const Facts& a, const Facts& b, const std::string& indent, std::str
   for (const auto& value : a.values) {
     const auto other = valuesB.find(value.first);
     if (other != valuesB.end() && other->second != value.second) {
-      out += indent + value.first + ": - " + TerminalText(value.second) + "\n" + indent + value.first + ": + " +
-             TerminalText(other->second) + "\n";
+      out += indent + value.first + ": - " + TerminalText(value.second) + "\n" + indent + value.first +
+             ": + " + TerminalText(other->second) + "\n";
     }
   }
   const std::set<std::pair<std::string, std::string>> setA(a.items.begin(), a.items.end());
@@ -116,7 +119,8 @@ void Compare(const Facts& a, const Facts& b, const std::string& indent, std::str
 }
 
 std::string RecordName(const CModeInfo& info) {
-  return std::string(vexaSDK::DX8::GetDevTypeName(info.DeviceType())) + (info.Windowed() ? " Window" : " FullScreen");
+  return std::string(vexaSDK::DX8::GetDevTypeName(info.DeviceType())) +
+         (info.Windowed() ? " Window" : " FullScreen");
 }
 
 std::string AdapterName(const EnvReport& report, std::size_t a, const D3DADAPTER_IDENTIFIER8& id) {
@@ -181,8 +185,8 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
       continue;
     }
     std::string adapter;
-    Compare(IdentifierFacts(a, idsA[n], a.adapterLines[n]), IdentifierFacts(b, idsB[n], b.adapterLines[n]), "  ",
-            adapter);
+    Compare(IdentifierFacts(a, idsA[n], a.adapterLines[n]), IdentifierFacts(b, idsB[n], b.adapterLines[n]),
+            "  ", adapter);
     const NamedRecords recordsA = RecordsOf(a, byAdapterA[n]);
     const NamedRecords recordsB = RecordsOf(b, byAdapterB[n]);
     for (std::size_t r = 0; r < recordsA.records.size(); ++r) {
@@ -196,7 +200,8 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
       if (!record.empty()) adapter += "  " + RecordName(*recordsA.records[r]) + "\n" + record;
     }
     for (std::size_t r = 0; r < recordsB.records.size(); ++r) {
-      if (PairOf(recordsB, r, recordsA) == nullptr) adapter += "  + " + RecordName(*recordsB.records[r]) + "\n";
+      if (PairOf(recordsB, r, recordsA) == nullptr)
+        adapter += "  + " + RecordName(*recordsB.records[r]) + "\n";
     }
     if (!adapter.empty()) body += AdapterName(a, n, idsA[n]) + "\n" + adapter;
   }
@@ -204,11 +209,13 @@ std::string DiffReports(const std::string& nameA, const EnvReport& a, const std:
   std::string warnings;
   for (const auto& [name, report] : {std::pair<const std::string&, const EnvReport&>(nameA, a), {nameB, b}}) {
     if (report.problem) {
-      warnings += "! " + TerminalText(name) + " was not read whole (line " + std::to_string(report.problem->line) +
-                  ": " + TerminalText(report.problem->message) + "); what it lacks may only be unread\n";
+      warnings += "! " + TerminalText(name) + " was not read whole (line " +
+                  std::to_string(report.problem->line) + ": " + TerminalText(report.problem->message) +
+                  "); what it lacks may only be unread\n";
     }
   }
-  return "--- " + TerminalText(nameA) + "\n+++ " + TerminalText(nameB) + "\n" + warnings + (body.empty() ? "No differences.\n" : body);
+  return "--- " + TerminalText(nameA) + "\n+++ " + TerminalText(nameB) + "\n" + warnings +
+         (body.empty() ? "No differences.\n" : body);
 }
 
 }  // namespace vexaEnvReader

@@ -119,10 +119,10 @@ bool ParseEncodingName(std::string_view name, GivenEncoding& given) {
   text.erase(std::remove(text.begin(), text.end(), '_'), text.end());
   text.erase(std::remove(text.begin(), text.end(), '-'), text.end());
   static const std::map<std::string, unsigned> aliases = {
-      {"shiftjis", 932}, {"sjis", 932},      {"windows31j", 932}, {"gbk", 936},       {"gb2312", 936},
-      {"gb18030", 936},  {"euckr", 949},     {"uhc", 949},        {"big5", 950},      {"latin1", 1252},
-      {"iso88591", 1252}, {"iso885915", 1252}, {"tis620", 874},   {"iso88592", 1250}, {"iso88597", 1253},
-      {"iso88599", 1254}};
+      {"shiftjis", 932}, {"sjis", 932},      {"windows31j", 932}, {"gbk", 936},
+      {"gb2312", 936},   {"gb18030", 936},   {"euckr", 949},      {"uhc", 949},
+      {"big5", 950},     {"latin1", 1252},   {"iso88591", 1252},  {"iso885915", 1252},
+      {"tis620", 874},   {"iso88592", 1250}, {"iso88597", 1253},  {"iso88599", 1254}};
   if (text == "utf8" || text == "cp65001" || text == "65001") {
     given = {Encoding::kUtf8, kUtf8CodePage, false};
     return true;
@@ -203,7 +203,8 @@ std::string AnsiToUtf8(unsigned codePage, std::string_view bytes) {
       ++i;
       continue;
     }
-    const char16_t pair = table->pairs[(c - internal::kFirstLead) * internal::kTrailCount + trail - internal::kFirstTrail];
+    const char16_t pair =
+        table->pairs[(c - internal::kFirstLead) * internal::kTrailCount + trail - internal::kFirstTrail];
     AppendUtf8(out, pair != 0 ? pair : 0xFFFD);
     i += 2;
   }
@@ -277,7 +278,8 @@ bool LooksJapanese(std::string_view bytes) {
     if (table.single[c - 0x80] != 0 || i + 1 == bytes.size()) return false;
     const unsigned trail = static_cast<unsigned char>(bytes[++i]);
     if (trail < internal::kFirstTrail || trail == 0xFF || (c >= 0xF0 && c <= 0xF9) ||
-        table.pairs[(c - internal::kFirstLead) * internal::kTrailCount + trail - internal::kFirstTrail] == 0) {
+        table.pairs[(c - internal::kFirstLead) * internal::kTrailCount + trail - internal::kFirstTrail] ==
+            0) {
       return false;
     }
     ++pairs;

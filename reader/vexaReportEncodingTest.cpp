@@ -2,9 +2,9 @@
 // each is read in, the UTF-8 texts that come out, the records' round trip,
 // and the encoding the desk gives instead.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <cstring>
+#include <nlohmann/json.hpp>
 
 #include "reader/testing/vexaRandomModel.h"
 #include "reader/vexaReportJson.h"
@@ -40,18 +40,18 @@ TEST(ReportEncodingTest, EachLanguageReadsInItsOwnCodePage) {
     const char* adapter;     // of the identifier block
     const char* original;    // whose section the records give back byte for byte
   } cases[] = {
-      {"de-cp1252-envInfo.txt", "cp1252", u8"DESKTOP-JÜRGEN", u8"Vollständiges Gerät", u8"Intel® HD Graphics 620",
-       "de-cp1252-envInfo.txt"},
+      {"de-cp1252-envInfo.txt", "cp1252", u8"DESKTOP-JÜRGEN", u8"Vollständiges Gerät",
+       u8"Intel® HD Graphics 620", "de-cp1252-envInfo.txt"},
       {"fr-cp1252-envInfo.txt", "cp1252", u8"PC-FRANÇOISE", u8"Périphérique complet",
        u8"AMD Radeon(TM) Vega 8 Graphics – édition « mobile »", "fr-cp1252-envInfo.txt"},
-      {"ja-cp932-envInfo.txt", "cp932", u8"DESKTOP-山田", u8"フル デバイス", u8"インテル UHD グラフィックス 620",
-       "ja-cp932-envInfo.txt"},
+      {"ja-cp932-envInfo.txt", "cp932", u8"DESKTOP-山田", u8"フル デバイス",
+       u8"インテル UHD グラフィックス 620", "ja-cp932-envInfo.txt"},
       {"zh-cp936-envInfo.txt", "cp936", u8"DESKTOP-王伟", u8"完整设备", u8"NVIDIA GeForce GTX 1650 显卡",
        "zh-cp936-envInfo.txt"},
-      {"ja-utf16-envInfo.txt", "utf-16", u8"DESKTOP-山田", u8"フル デバイス", u8"インテル UHD グラフィックス 620",
-       "ja-cp932-envInfo.txt"},
-      {"de-utf8-envInfo.txt", "utf-8", u8"DESKTOP-JÜRGEN", u8"Vollständiges Gerät", u8"Intel® HD Graphics 620",
-       "de-cp1252-envInfo.txt"},
+      {"ja-utf16-envInfo.txt", "utf-16", u8"DESKTOP-山田", u8"フル デバイス",
+       u8"インテル UHD グラフィックス 620", "ja-cp932-envInfo.txt"},
+      {"de-utf8-envInfo.txt", "utf-8", u8"DESKTOP-JÜRGEN", u8"Vollständiges Gerät",
+       u8"Intel® HD Graphics 620", "de-cp1252-envInfo.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -63,7 +63,8 @@ TEST(ReportEncodingTest, EachLanguageReadsInItsOwnCodePage) {
     EXPECT_EQ(c.machine, Entry(report, "Machine name"));
     EXPECT_EQ(c.deviceType, Entry(report, "Device Type"));
     EXPECT_EQ(c.adapter, json["adapters"][0]["description"]);
-    EXPECT_EQ(DeviceInfoOf(Sample(c.original)), testkit::WithCrLf(testkit::WrittenDeviceInfo(*report.devices)));
+    EXPECT_EQ(DeviceInfoOf(Sample(c.original)),
+              testkit::WithCrLf(testkit::WrittenDeviceInfo(*report.devices)));
   }
 }
 
@@ -119,7 +120,10 @@ TEST(ReportEncodingTest, ConversionTables) {
   } cases[] = {
       {1252, "\x80\xAE\xFC\x81", u8"€®ü\u0081"},
       {932, "\x82\xA0\xB1\x81", u8"あｱ\uFFFD"},
-      {932, "\x81\x7F" "A", u8"\uFFFDA"},
+      {932,
+       "\x81\x7F"
+       "A",
+       u8"\uFFFDA"},
       {936, "\xD6\xD0\xCE\xC4\x80", u8"中文€"},
       {949, "\xC7\xD1\xB1\xDB", u8"한글"},
       {950, "\xA4\xA4\xA4\xE5", u8"中文"},

@@ -8,9 +8,9 @@
 namespace vexaEnvReader {
 namespace {
 
+using vexaSDK::DX8::CapsFieldKind;
 using vexaSDK::DX8::CModeInfo;
 using vexaSDK::DX8::GetFormatName;
-using vexaSDK::DX8::CapsFieldKind;
 using vexaSDK::DX8::kCapsFields;
 using vexaSDK::DX8::ReadCapsDword;
 
@@ -56,7 +56,8 @@ std::string Row(const std::string& label, const std::string& value) {
 
 std::string Names(const std::vector<D3DFORMAT>& formats) {
   std::string text;
-  for (const D3DFORMAT format : formats) text += (text.empty() ? "" : " ") + std::string(GetFormatName(format));
+  for (const D3DFORMAT format : formats)
+    text += (text.empty() ? "" : " ") + std::string(GetFormatName(format));
   return text;
 }
 
@@ -64,8 +65,11 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
   out += "<h2>Summary</h2>\n";
   if (!summary.headline.empty()) out += "<p class=\"problem\">" + Escape(summary.headline) + "</p>\n";
   out += "<table>\n";
-  const auto orMissing = [](const std::string& v) { return v.empty() ? std::string("(not in the report)") : v; };
-  out += Row("Report time", orMissing(summary.time)) + Row("Operating system", orMissing(summary.operatingSystem)) +
+  const auto orMissing = [](const std::string& v) {
+    return v.empty() ? std::string("(not in the report)") : v;
+  };
+  out += Row("Report time", orMissing(summary.time)) +
+         Row("Operating system", orMissing(summary.operatingSystem)) +
          Row("Processor", orMissing(summary.processor)) + Row("Memory", orMissing(summary.memory)) +
          Row("DirectX", orMissing(summary.directX)) + Row("Encoding", EncodingText(report)) + "</table>\n";
   for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
@@ -74,12 +78,15 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     const auto optionalRow = [](const char* label, const std::string& value) {
       return value.empty() ? std::string() : Row(label, value);
     };
-    out += optionalRow("Manufacturer", device.manufacturer) + optionalRow("Chip type", device.chipType) +
-           optionalRow("Memory", device.displayMemory +
-                                     (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory)) +
-           optionalRow("Current mode", device.currentMode) + optionalRow("Driver version", device.driverVersion) +
-           Row("Direct3D 8", device.adapter ? "adapter " + std::to_string(*device.adapter + 1) : "no adapter") +
-           "</table>\n";
+    out +=
+        optionalRow("Manufacturer", device.manufacturer) + optionalRow("Chip type", device.chipType) +
+        optionalRow("Memory",
+                    device.displayMemory +
+                        (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory)) +
+        optionalRow("Current mode", device.currentMode) +
+        optionalRow("Driver version", device.driverVersion) +
+        Row("Direct3D 8", device.adapter ? "adapter " + std::to_string(*device.adapter + 1) : "no adapter") +
+        "</table>\n";
   }
   for (std::size_t a = 0; a < summary.adapters.size(); ++a) {
     const AdapterSummary& s = summary.adapters[a];
@@ -93,24 +100,27 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     ids += read(kDeviceIdField, id);
     std::string names = s.pciNames.vendor;
     if (!s.pciNames.device.empty()) names += " " + s.pciNames.device;
-    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(read(kDeviceField, s.name)) + "</h3>\n<table>\n";
+    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(read(kDeviceField, s.name)) +
+           "</h3>\n<table>\n";
     const std::string driver = read(kDriverField, s.driver);
     out += Row("Driver", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version)) +
            Row("Vendor / device", ids + (names.empty() ? "" : " (" + names + ")")) +
            Row("WHQL level", read(kWHQLLevelField, std::to_string(s.whqlLevel))) +
            Row("Hardware device", HardwareText(s));
     if (s.figuresFrom.empty()) {
-      out += Row("Figures", s.hardwareFullScreen == false && s.hardwareWindowed == false ? "none (no hardware device)"
-                                                                                         : "(no hardware record read)");
+      out += Row("Figures", s.hardwareFullScreen == false && s.hardwareWindowed == false
+                                ? "none (no hardware device)"
+                                : "(no hardware record read)");
     } else {
       std::string compressed;
       for (const std::string& f : s.compressedFormats) compressed += (compressed.empty() ? "" : " ") + f;
-      out += Row("Figures from", s.figuresFrom) +
-             Row("Max texture", std::to_string(s.maxTextureWidth) + " x " + std::to_string(s.maxTextureHeight)) +
-             Row("Shaders", "vertex " + s.vertexShader + ", pixel " + s.pixelShader) +
-             Row("Display modes", std::to_string(s.modeCount) +
-                                      (s.largestMode.empty() ? "" : ", the largest " + s.largestMode)) +
-             Row("Compressed", compressed.empty() ? "none" : compressed);
+      out +=
+          Row("Figures from", s.figuresFrom) +
+          Row("Max texture", std::to_string(s.maxTextureWidth) + " x " + std::to_string(s.maxTextureHeight)) +
+          Row("Shaders", "vertex " + s.vertexShader + ", pixel " + s.pixelShader) +
+          Row("Display modes",
+              std::to_string(s.modeCount) + (s.largestMode.empty() ? "" : ", the largest " + s.largestMode)) +
+          Row("Compressed", compressed.empty() ? "none" : compressed);
     }
     out += "</table>\n";
   }
@@ -124,7 +134,8 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     out += "<p class=\"problem\">Read with problems: line " + std::to_string(report.problem->line) + ": " +
            Escape(report.problem->message) + "</p>\n";
   }
-  if (report.repairs != 0) out += "<p class=\"note\">Repaired in transit: " + Escape(RepairText(report.repairs)) + "</p>\n";
+  if (report.repairs != 0)
+    out += "<p class=\"note\">Repaired in transit: " + Escape(RepairText(report.repairs)) + "</p>\n";
 }
 
 void CapsPart(const D3DCAPS8& caps, std::string& out) {
@@ -140,8 +151,8 @@ void CapsPart(const D3DCAPS8& caps, std::string& out) {
       std::string& list = (value & field.table[i].flag) == field.table[i].flag ? set : unset;
       list += std::string(list.empty() ? "" : "<br>") + field.table[i].name;
     }
-    flags += "<tr><th>" + std::string(field.label) + "</th><td class=\"set\">" + set + "</td><td class=\"unset\">" +
-             unset + "</td></tr>\n";
+    flags += "<tr><th>" + std::string(field.label) + "</th><td class=\"set\">" + set +
+             "</td><td class=\"unset\">" + unset + "</td></tr>\n";
   }
   out += "<details><summary>DeviceCaps</summary>\n<table>\n" + values +
          "</table>\n<table>\n<tr><th>Flags</th><th>Set</th><th>Unset</th></tr>\n" + flags +
@@ -150,7 +161,8 @@ void CapsPart(const D3DCAPS8& caps, std::string& out) {
 
 template <typename Table, typename NameOf>
 void PairTablePart(const char* title, const Table& table, NameOf nameOf, std::string& out) {
-  out += "<details><summary>" + std::string(title) + " (" + std::to_string(table.size()) + ")</summary>\n<table>\n";
+  out += "<details><summary>" + std::string(title) + " (" + std::to_string(table.size()) +
+         ")</summary>\n<table>\n";
   for (const auto& entry : table) {
     std::string items;
     for (const auto item : entry.second) items += (items.empty() ? "" : " ") + std::string(nameOf(item));
@@ -169,13 +181,15 @@ void RecordPart(const CModeInfo& info, const ModeInfoLines& at, std::string& out
   PairTablePart("DepthStencilFormat", info.DepthStencils(), GetFormatName, out);
   for (int kind = 0; kind < vexaSDK::DX8::kFormatTableCount; ++kind) {
     const auto& table = info.Formats(static_cast<vexaSDK::DX8::FormatTableKind>(kind));
-    out += "<details><summary>" + std::string(vexaSDK::DX8::kFormatTableInfo[kind].label) + "</summary>\n<table>\n";
+    out += "<details><summary>" + std::string(vexaSDK::DX8::kFormatTableInfo[kind].label) +
+           "</summary>\n<table>\n";
     for (const auto& entry : table) out += Row(GetFormatName(entry.first), Names(entry.second));
     out += "</table>\n</details>\n";
   }
   CapsPart(info.Caps(), out);
-  out += "<details><summary>DisplayMode</summary>\n<table>\n"
-         "<tr><th>Size</th><th>Format</th><th>Back buffer</th><th>Refresh rate</th></tr>\n";
+  out +=
+      "<details><summary>DisplayMode</summary>\n<table>\n"
+      "<tr><th>Size</th><th>Format</th><th>Back buffer</th><th>Refresh rate</th></tr>\n";
   for (const auto& mode : info.DisplayModes()) {
     out += "<tr><td>" + std::to_string(mode.Width) + " x " + std::to_string(mode.Height) + "</td><td>" +
            GetFormatName(mode.Format) + "</td><td>" + GetFormatName(mode.BackBufferFormat) + "</td><td>" +
@@ -187,16 +201,17 @@ void RecordPart(const CModeInfo& info, const ModeInfoLines& at, std::string& out
 }  // namespace
 
 std::string ReportToHtml(const std::string& name, const EnvReport& report, const Summary& summary) {
-  std::string out =
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escape(name) +
-      " - vexaEnvReader</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + Escape(name) + "</h1>\n";
+  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+                    Escape(name) + " - vexaEnvReader</title>\n<style>" + kStyle +
+                    "</style>\n</head>\n<body>\n<h1>" + Escape(name) + "</h1>\n";
   SummaryPart(summary, report, out);
   out += "<h2>Diagnostic text</h2>\n";
   for (const DiagSection& section : report.diagnostics) {
     out += "<details><summary>" + Escape(section.title.empty() ? "(before the first title)" : section.title) +
            "</summary>\n<table>\n";
     for (const DiagLine& line : section.lines) {
-      out += line.entry ? Row(line.label, line.value) : "<tr><td colspan=\"2\">" + Escape(line.value) + "</td></tr>\n";
+      out += line.entry ? Row(line.label, line.value)
+                        : "<tr><td colspan=\"2\">" + Escape(line.value) + "</td></tr>\n";
     }
     out += "</table>\n</details>\n";
   }
@@ -216,7 +231,8 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
       return read(field, text);
     };
     out += "<details><summary>Adapter " + std::to_string(a + 1) + ": " +
-           Escape(read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))) + "</summary>\n<table>\n";
+           Escape(read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))) +
+           "</summary>\n<table>\n";
     out += Row("Driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))) +
            Row("Version", read(kVersionField, DriverVersionText(id.DriverVersion)));
     out += Row("VendorId / DeviceId / SubSysId", hex(kVendorIdField, id.VendorId) + " / " +

@@ -1,10 +1,9 @@
 #include "reader/vexaReportJson.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
@@ -13,8 +12,8 @@ namespace vexaEnvReader {
 namespace {
 
 using json = nlohmann::ordered_json;
-using vexaSDK::DX8::GetFormatName;
 using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::GetFormatName;
 using vexaSDK::DX8::kCapsFields;
 using vexaSDK::DX8::ReadCapsDword;
 using vexaSDK::DX8::ReadCapsFloat;
@@ -157,19 +156,22 @@ void WriteAdapters(const EnvReport& report, const JsonSink& write) {
       if (!at.Read(static_cast<IdentifierField>(field))) notRead.push_back(kFieldKeys[field]);
     }
     // A field not read is null, never the zero it was left at.
-    const auto read = [&at](IdentifierField field, json value) { return at.Read(field) ? value : json(nullptr); };
-    json adapter = {{"line", at.block},
-                    {"description", read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))},
-                    {"driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))},
-                    {"driverVersion", read(kVersionField, DriverVersionText(id.DriverVersion))},
-                    {"vendorId", read(kVendorIdField, id.VendorId)},
-                    {"deviceId", read(kDeviceIdField, id.DeviceId)},
-                    {"subSysId", read(kSubSysIdField, id.SubSysId)},
-                    {"revision", read(kRevisionField, id.Revision)},
-                    {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
-                    {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
-                    {"notRead", std::move(notRead)},
-                    {"modeInfos", json::array()}};
+    const auto read = [&at](IdentifierField field, json value) {
+      return at.Read(field) ? value : json(nullptr);
+    };
+    json adapter = {
+        {"line", at.block},
+        {"description", read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))},
+        {"driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))},
+        {"driverVersion", read(kVersionField, DriverVersionText(id.DriverVersion))},
+        {"vendorId", read(kVendorIdField, id.VendorId)},
+        {"deviceId", read(kDeviceIdField, id.DeviceId)},
+        {"subSysId", read(kSubSysIdField, id.SubSysId)},
+        {"revision", read(kRevisionField, id.Revision)},
+        {"deviceIdentifier", read(kDeviceIdentifierField, GuidText(id.DeviceIdentifier))},
+        {"whqlLevel", read(kWHQLLevelField, id.WHQLLevel)},
+        {"notRead", std::move(notRead)},
+        {"modeInfos", json::array()}};
     std::string head = Dump(adapter);
     head.resize(head.size() - 3);  // the empty array and the object's end
     write((a == 0 ? "" : ",") + head + "[");
@@ -219,16 +221,21 @@ json SummaryJson(const Summary& summary) {
                         {"compressedFormats", figure(s.compressedFormats)}});
   }
   for (const Note& note : summary.notes) notes.push_back({{"line", note.line}, {"text", note.text}});
-  return {{"time", summary.time},         {"operatingSystem", summary.operatingSystem},
-          {"processor", summary.processor}, {"memory", summary.memory},
-          {"directX", summary.directX},   {"headline", OrNull(summary.headline)},
-          {"displayDevices", std::move(devices)}, {"adapters", std::move(adapters)},
+  return {{"time", summary.time},
+          {"operatingSystem", summary.operatingSystem},
+          {"processor", summary.processor},
+          {"memory", summary.memory},
+          {"directX", summary.directX},
+          {"headline", OrNull(summary.headline)},
+          {"displayDevices", std::move(devices)},
+          {"adapters", std::move(adapters)},
           {"notes", std::move(notes)}};
 }
 
 }  // namespace
 
-void WriteReportJson(const std::string& name, const EnvReport& report, const Summary& summary, const JsonSink& write) {
+void WriteReportJson(const std::string& name, const EnvReport& report, const Summary& summary,
+                     const JsonSink& write) {
   json problem = nullptr;
   if (report.problem) problem = {{"line", report.problem->line}, {"message", report.problem->message}};
   json head = {{"file", name},

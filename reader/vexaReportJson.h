@@ -16,6 +16,7 @@ std::string ReportToJson(const std::string& name, const EnvReport& report, const
 // The same line in pieces as they are made, for a report too large to hold
 // its JSON in memory twice.
 using JsonSink = std::function<void(const std::string&)>;
-void WriteReportJson(const std::string& name, const EnvReport& report, const Summary& summary, const JsonSink& write);
+void WriteReportJson(const std::string& name, const EnvReport& report, const Summary& summary,
+                     const JsonSink& write);
 
 }  // namespace vexaEnvReader

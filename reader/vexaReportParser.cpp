@@ -15,23 +15,23 @@
 #include <type_traits>
 #include <utility>
 
-#include "reader/vexaMailRepair.h"
 #include "reader/internal/vexaReadEnumMode.h"
+#include "reader/vexaMailRepair.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 
 namespace vexaEnvReader {
 namespace {
 
 using namespace std::string_view_literals;
-using vexaSDK::DX8::CDisplayMode;
-using vexaSDK::DX8::FormatPair;
-using vexaSDK::DX8::kFormatTableCount;
-using vexaSDK::DX8::kFormatTableInfo;
-using vexaSDK::DX8::CapsField;
-using vexaSDK::DX8::CapsFieldKind;
-using vexaSDK::DX8::kCapsFields;
 using internal::CReadEnumMode;
 using internal::CReadModeInfo;
+using vexaSDK::DX8::CapsField;
+using vexaSDK::DX8::CapsFieldKind;
+using vexaSDK::DX8::CDisplayMode;
+using vexaSDK::DX8::FormatPair;
+using vexaSDK::DX8::kCapsFields;
+using vexaSDK::DX8::kFormatTableCount;
+using vexaSDK::DX8::kFormatTableInfo;
 
 const std::string_view kHeaderDashes = vexaSDK::DX8::kSectionRule;
 
@@ -40,7 +40,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // Eight bytes at a time: reports run to megabytes.
@@ -137,13 +138,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size() / 2);
   const auto unit = [&](std::size_t i) {
-    const unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    const unsigned char a = static_cast<unsigned char>(bytes[i]),
+                        b = static_cast<unsigned char>(bytes[i + 1]);
     return bigEndian ? (a << 8) | b : (b << 8) | a;
   };
   std::size_t i = 0;
   for (; i + 1 < bytes.size(); i += 2) {
     unsigned long code = static_cast<unsigned long>(unit(i));
-    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
       code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned long>(unit(i + 2)) - 0xDC00);
       i += 2;
     } else if (code >= 0xD800 && code <= 0xDFFF) {
@@ -165,8 +168,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
     const void* found = std::memchr(text.data() + start, end, text.size() - start);
-    const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
-                                  : text.size();
+    const std::size_t end =
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -177,7 +180,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -202,7 +206,8 @@ const std::size_t kMaxLabel = 64;
 // "  label: value" or "label:" with the value empty. The label is what stands
 // before the first colon that a blank or the line end follows, so values may
 // hold colons of their own ("12:30:05", "C:\", "(Regional Setting: ...)").
-bool SplitEntry(std::string_view line, std::string_view& label, std::string_view& value, std::size_t& column) {
+bool SplitEntry(std::string_view line, std::string_view& label, std::string_view& value,
+                std::size_t& column) {
   const std::size_t indent = Indent(line);
   for (std::size_t p = indent; p < line.size(); ++p) {
     if (line[p] != ':') continue;
@@ -327,7 +332,8 @@ bool ParseShaderVersion(std::string_view text, DWORD& version) {
 
 // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", without braces.
 bool ParseGuid(std::string_view text, GUID& guid) {
-  if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-') return false;
+  if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
+    return false;
   unsigned long value;
   if (!ParseHex(text.substr(0, 8), 8, value)) return false;
   guid.Data1 = static_cast<DWORD>(value);
@@ -358,8 +364,8 @@ bool ParseDriverVersion(std::string_view text, LARGE_INTEGER& version) {
 
 class CDeviceInfoParser {
  public:
-  CDeviceInfoParser(const std::vector<std::string_view>& lines, std::size_t first, bool utf8, EnvReport& report,
-                    CReadEnumMode& devices)
+  CDeviceInfoParser(const std::vector<std::string_view>& lines, std::size_t first, bool utf8,
+                    EnvReport& report, CReadEnumMode& devices)
       : lines_(lines), pos_(first), utf8_(utf8), report_(report), devices_(devices) {}
 
   // Whether an identifier text of a Unicode report had a character that the
@@ -461,7 +467,8 @@ class CDeviceInfoParser {
   }
   // A line "label" + value; moves past it.
   bool Labelled(std::string_view label, std::string_view& value) {
-    if (AtEnd() || !StartsWith(Peek(), label)) return Fail("expected \"" + std::string(TrimRight(label)) + "\"");
+    if (AtEnd() || !StartsWith(Peek(), label))
+      return Fail("expected \"" + std::string(TrimRight(label)) + "\"");
     value = Peek().substr(label.size());
     ++pos_;
     return true;
@@ -633,7 +640,8 @@ class CDeviceInfoParser {
       case kDepthStencilBlock:
         return ParsePairTable(record.DepthStencils(), vexaSDK::DX8::GetFormatByName, "format");
       case kDisplayModeBlock:
-        while (!AtEnd() && StartsWith(Peek(), " ") && !IsBlank(Peek())) ParseDisplayMode(record.DisplayModes());
+        while (!AtEnd() && StartsWith(Peek(), " ") && !IsBlank(Peek()))
+          ParseDisplayMode(record.DisplayModes());
         // The last section may have lost its closing empty line to an editor.
         if (!AtEnd() && IsBlank(Peek()) && RestIsBlank()) pos_ = lines_.size();
         return AtEnd() || Expect("");
@@ -671,7 +679,8 @@ class CDeviceInfoParser {
       const std::size_t dash = pair.find(" - ");
       D3DFORMAT display, backBuffer;
       if (dash == std::string_view::npos) return Fail("expected \"Mode: <format> - <format>\"");
-      const bool known = FormatByName(pair.substr(0, dash), display) && FormatByName(pair.substr(dash + 3), backBuffer);
+      const bool known =
+          FormatByName(pair.substr(0, dash), display) && FormatByName(pair.substr(dash + 3), backBuffer);
       typename Table::mapped_type unused;
       auto* items = known ? NewEntry(table, FormatPair(display, backBuffer)) : nullptr;
       ++pos_;
@@ -686,7 +695,8 @@ class CDeviceInfoParser {
   template <typename Table, typename Key>
   typename Table::mapped_type* NewEntry(Table& table, const Key& key) {
     if (table.count(key) != 0) {
-      Note(pos_, "a second entry for the same " + std::string(std::is_same<Key, FormatPair>::value ? "formats" : "format"));
+      Note(pos_, "a second entry for the same " +
+                     std::string(std::is_same<Key, FormatPair>::value ? "formats" : "format"));
       return nullptr;
     }
     if (!table.empty() && table.key_comp()(key, table.rbegin()->first)) Note(pos_, "an entry out of order");
@@ -699,7 +709,8 @@ class CDeviceInfoParser {
       std::vector<D3DFORMAT> unused;
       auto* items = FormatByName(Peek().substr(6), display) ? NewEntry(table, display) : nullptr;
       ++pos_;
-      if (!ParseItems(items != nullptr ? *items : unused, vexaSDK::DX8::GetFormatByName, "format")) return false;
+      if (!ParseItems(items != nullptr ? *items : unused, vexaSDK::DX8::GetFormatByName, "format"))
+        return false;
     }
     return true;
   }
@@ -732,7 +743,8 @@ class CDeviceInfoParser {
       ++pos_;
     }
     std::size_t implied = 0;
-    for (std::size_t i = 0; i < field.count; ++i) implied += (value & field.table[i].flag) == field.table[i].flag;
+    for (std::size_t i = 0; i < field.count; ++i)
+      implied += (value & field.table[i].flag) == field.table[i].flag;
     if (implied != named) Note(pos_ - 1, std::string(field.label) + " flags that imply another one");
     return Expect("}");
   }
@@ -740,10 +752,12 @@ class CDeviceInfoParser {
   // After a line that is no part of field `after`, the next line that begins
   // a later field; false at the end of the block.
   bool ResyncCaps(std::size_t after, std::size_t& field) {
-    for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") && !StartsWith(Peek(), "***** "); ++pos_) {
+    for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") && !StartsWith(Peek(), "***** ");
+         ++pos_) {
       for (std::size_t g = after + 1; g < vexaSDK::DX8::kCapsFieldCount; ++g) {
         const std::string_view label = kCapsFields[g].label;
-        const std::string_view rest = StartsWith(Peek(), label) ? Peek().substr(label.size()) : std::string_view();
+        const std::string_view rest =
+            StartsWith(Peek(), label) ? Peek().substr(label.size()) : std::string_view();
         if (StartsWith(rest, ": ") || rest == " {") {
           field = g;
           return true;
@@ -832,8 +846,8 @@ class CDeviceInfoParser {
       Fail("expected \" <width> x <height> (<format> - <format>) (<rate>Hz)\"");
     } else if (FormatByName(text.substr(open + 2, dash - open - 2), format) &&
                FormatByName(text.substr(dash + 3, rate - dash - 3), backBuffer)) {
-      modes.emplace_back(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(refresh), format,
-                         backBuffer);
+      modes.emplace_back(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(refresh),
+                         format, backBuffer);
     }
     ++pos_;
   }
@@ -908,7 +922,6 @@ std::string_view DecodedText(std::string_view bytes, std::string& converted, con
 
 bool IsUnicode(Encoding encoding) { return encoding != Encoding::kCp932 && encoding != Encoding::kAnsi; }
 
-
 // The received line a decoded line starts on (its index, from 0).
 std::size_t ReceivedLine(const std::vector<std::size_t>& receivedOrigin, std::size_t index) {
   if (receivedOrigin.empty()) return index + 1;
@@ -932,7 +945,8 @@ void RenumberLines(EnvReport& report, const std::vector<std::size_t>& sectionOri
     for (std::size_t& line : at.fields) map(line);
   }
   for (ModeInfoLines& at : report.modeInfoLines) {
-    for (std::size_t* line : {&at.header, &at.multiSamples, &at.depthStencils, &at.caps, &at.displayModes, &at.problem}) {
+    for (std::size_t* line :
+         {&at.header, &at.multiSamples, &at.depthStencils, &at.caps, &at.displayModes, &at.problem}) {
       map(*line);
     }
     for (std::size_t& line : at.formats) map(line);
@@ -967,9 +981,9 @@ bool ReadText(std::string_view bytes, EnvReport& report, const std::vector<std::
   // The header the tool writes follows the last byte of the diagnostic text
   // directly, so its first dash line may end a line of that text.
   std::size_t title = 1;
-  while (title + 1 < lines.size() &&
-         !(TrimRight(lines[title]) == vexaSDK::DX8::kSectionTitle &&
-           EndsWith(TrimRight(lines[title - 1]), kHeaderDashes) && TrimRight(lines[title + 1]) == kHeaderDashes)) {
+  while (title + 1 < lines.size() && !(TrimRight(lines[title]) == vexaSDK::DX8::kSectionTitle &&
+                                       EndsWith(TrimRight(lines[title - 1]), kHeaderDashes) &&
+                                       TrimRight(lines[title + 1]) == kHeaderDashes)) {
     ++title;
   }
   const bool found = title + 1 < lines.size();

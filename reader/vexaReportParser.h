@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "reader/vexaReportEncoding.h"
-#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaDGEnumMode.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaEnvReader {
 

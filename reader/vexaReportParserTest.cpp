@@ -76,12 +76,15 @@ TEST(ReportParserTest, RoundTripOverGoldenAndRealReports) {
 // UTF-8 as UTF-16 little-endian, as Notepad's "Unicode" saves it.
 std::string Utf16(const std::string& utf8) {
   std::string out;
-  const auto unit = [&out](unsigned long u) { out += static_cast<char>(u & 0xFF), out += static_cast<char>(u >> 8); };
+  const auto unit = [&out](unsigned long u) {
+    out += static_cast<char>(u & 0xFF), out += static_cast<char>(u >> 8);
+  };
   for (std::size_t i = 0; i < utf8.size();) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     const std::size_t extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
     unsigned long code = extra == 0 ? c : c & (0x3F >> extra);
-    for (std::size_t k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    for (std::size_t k = 1; k <= extra; ++k)
+      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
     i += extra + 1;
     if (code >= 0x10000) unit(0xD800 + ((code - 0x10000) >> 10)), code = 0xDC00 + (code & 0x3FF);
     unit(code);
@@ -123,10 +126,12 @@ TEST(ReportParserTest, ResavedReportsGiveTheSameRecords) {
   } cases[] = {
       {"LF", lf, Encoding::kCp932, original, u8"機械"},
       {"UTF-8", utf8 + "\n\n\n", Encoding::kUtf8, original, u8"機械"},
-      {"UTF-8 with its mark", "\xEF\xBB\xBF" + WithCrLf(utf8) + "\r\n\r\n", Encoding::kUtf8WithBom, original, u8"機械"},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + WithCrLf(utf8) + "\r\n\r\n", Encoding::kUtf8WithBom, original,
+       u8"機械"},
       {"UTF-16 with its mark", "\xFF\xFE" + Utf16(WithCrLf(utf8)), Encoding::kUtf16, original, u8"機械"},
       {"CR CR LF", ReplacedAll(original, "\r\n", "\r\r\n"), Encoding::kCp932, original, u8"機械"},
-      {"last line end trimmed", original.substr(0, original.size() - 2), Encoding::kCp932, original, u8"機械"},
+      {"last line end trimmed", original.substr(0, original.size() - 2), Encoding::kCp932, original,
+       u8"機械"},
       {"blank lines with blanks", original + " \r\n\t\r\n\r\n", Encoding::kCp932, original, u8"機械"},
       {"half-width katakana", katakana, Encoding::kCp932, katakana, u8"PCﾃｽ"},
   };
@@ -146,7 +151,8 @@ std::string Dump(const EnvReport& report) {
   for (const DiagSection& section : report.diagnostics) {
     out += "[" + section.title + "]@" + std::to_string(section.line) + "\n";
     for (const DiagLine& line : section.lines) {
-      out += std::to_string(line.line) + (line.entry ? " " + line.label + "=" : " text ") + line.value + "|\n";
+      out +=
+          std::to_string(line.line) + (line.entry ? " " + line.label + "=" : " text ") + line.value + "|\n";
     }
   }
   return out;
@@ -268,15 +274,17 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       {"flags out of order",
        replaced("\tD3DCAPS2_CANRENDERWINDOWED\r\n\tD3DCAPS2_FULLSCREENGAMMA",
                 "\tD3DCAPS2_FULLSCREENGAMMA\r\n\tD3DCAPS2_CANRENDERWINDOWED"),
-       lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "Caps2 flag \"D3DCAPS2_CANRENDERWINDOWED\" repeated or out of order", 4,
-       modes, 2048},
-      {"unknown display format", replaced(modeLine, " 1 x 1 (D3DFMT_X9R9G9B9 - D3DFMT_X9R9G9B9) (1Hz)\r\n" + modeLine),
+       lineOf("\tD3DCAPS2_FULLSCREENGAMMA"),
+       "Caps2 flag \"D3DCAPS2_CANRENDERWINDOWED\" repeated or out of order", 4, modes, 2048},
+      {"unknown display format",
+       replaced(modeLine, " 1 x 1 (D3DFMT_X9R9G9B9 - D3DFMT_X9R9G9B9) (1Hz)\r\n" + modeLine),
        lineOf(modeLine), "unknown format name \"D3DFMT_X9R9G9B9\"", 4, modes, 2048},
       {"unknown format entry", replaced(textureEntry, "Mode: D3DFMT_X9R9G9B9\r\n\r\n" + textureEntry),
        static_cast<std::size_t>(std::count(good.begin(), good.begin() + entry, '\n')) + 1,
        "unknown format name \"D3DFMT_X9R9G9B9\"", 4, modes, 2048},
       {"entry twice", replaced(textureEntry, textureEntry + textureEntry),
-       static_cast<std::size_t>(std::count(good.begin(), good.begin() + entry + textureEntry.size(), '\n')) + 1,
+       static_cast<std::size_t>(std::count(good.begin(), good.begin() + entry + textureEntry.size(), '\n')) +
+           1,
        "a second entry for the same format", 4, modes, 2048},
       {"a fifth section", good + ReplacedAll(sections, "MaxTextureWidth: ", "MaxTextureWidth: 1"),
        static_cast<std::size_t>(std::count(good.begin(), good.end(), '\n')) + 1,
@@ -290,7 +298,8 @@ TEST(ReportParserTest, BrokenReportsNameTheirFirstProblem) {
       // field only: the record is read on from the next field's label.
       {"a flag line without its tab", replaced("\tD3DCAPS2_FULLSCREENGAMMA", "D3DCAPS2_FULLSCREENGAMMA"),
        lineOf("\tD3DCAPS2_FULLSCREENGAMMA"), "expected \"}\"", 4, modes, 2048},
-      {"a garbled label", replaced("Caps2 {", "Caps2:: {"), lineOf("Caps2 {"), "expected \"Caps2 {\"", 4, modes, 2048},
+      {"a garbled label", replaced("Caps2 {", "Caps2:: {"), lineOf("Caps2 {"), "expected \"Caps2 {\"", 4,
+       modes, 2048},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -99,10 +99,12 @@ void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::si
   // was read whole; the others are left out, and the adapter says so once.
   std::size_t problem = at.problem;
   for (const Record& record : records) {
-    if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem)) problem = record.lines->problem;
+    if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem))
+      problem = record.lines->problem;
   }
   if (problem != 0) note(problem, "not read whole; notes on the parts not read are left out");
-  if (at.Read(kWHQLLevelField) && id.WHQLLevel == 0) note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
+  if (at.Read(kWHQLLevelField) && id.WHQLLevel == 0)
+    note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
   // The reference rasteriser is software no player runs a game on: nothing
   // is derived from its records.
   if (noHardware) {
@@ -167,7 +169,8 @@ void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::si
     }
   }
   for (const D3DFORMAT format : compressed) s.compressedFormats.push_back(GetFormatName(format));
-  if (compressed.empty() && primary->lines->ReadWhole(static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats))) {
+  if (compressed.empty() && primary->lines->ReadWhole(static_cast<ModeInfoBlock>(
+                                kFirstFormatBlock + vexaSDK::DX8::kTextureFormats))) {
     note(primary->lines->formats[vexaSDK::DX8::kTextureFormats], "no compressed texture format");
   }
   summary.adapters.push_back(s);
@@ -189,7 +192,8 @@ void DisplayDeviceNotes(Summary& summary) {
 
 }  // namespace
 
-const char kNoHardwareHeadline[] = "no hardware Direct3D device: the display driver is missing or not working";
+const char kNoHardwareHeadline[] =
+    "no hardware Direct3D device: the display driver is missing or not working";
 const char kNotRead[] = "(not read)";
 
 std::string EncodingText(const EnvReport& report) {
@@ -206,7 +210,8 @@ std::string HardwareText(const AdapterSummary& adapter) {
   const auto text = [](const std::optional<bool>& known) {
     return !known ? "(not read)" : *known ? "yes" : "no";
   };
-  return std::string("full screen ") + text(adapter.hardwareFullScreen) + ", windowed " + text(adapter.hardwareWindowed);
+  return std::string("full screen ") + text(adapter.hardwareFullScreen) + ", windowed " +
+         text(adapter.hardwareWindowed);
 }
 
 std::string GuidText(const GUID& g) {
@@ -290,8 +295,9 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
     };
     optionalRow("Manufacturer:", device.manufacturer);
     optionalRow("Chip type:", device.chipType);
-    optionalRow("Memory:", device.displayMemory +
-                               (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory));
+    optionalRow("Memory:",
+                device.displayMemory +
+                    (device.dedicatedMemory.empty() ? "" : ", dedicated " + device.dedicatedMemory));
     optionalRow("Current mode:", device.currentMode);
     optionalRow("Driver version:", device.driverVersion);
     row("Direct3D 8:", device.adapter ? "adapter " + std::to_string(*device.adapter + 1) : "no adapter");
@@ -323,7 +329,8 @@ std::string FormatSummary(const std::string& name, const EnvReport& report, cons
     row("Display modes:",
         std::to_string(s.modeCount) + (s.largestMode.empty() ? "" : ", the largest " + s.largestMode));
     std::string compressed;
-    for (const std::string& format : s.compressedFormats) compressed += (compressed.empty() ? "" : " ") + format;
+    for (const std::string& format : s.compressedFormats)
+      compressed += (compressed.empty() ? "" : " ") + format;
     row("Compressed:", compressed.empty() ? "none" : compressed);
   }
   out += "\nNotes\n";

@@ -16,7 +16,7 @@
 namespace vexaEnvReader {
 
 struct AdapterSummary {
-  std::size_t line = 0;  // "< Device Info >"
+  std::size_t line = 0;               // "< Device Info >"
   std::string name, driver, version;  // UTF-8
   unsigned long vendorId = 0, deviceId = 0;
   platform::PciNames pciNames;

@@ -10,8 +10,8 @@
 #include <tuple>
 
 #include "reader/vexaRequirements.h"
-#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
+#include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
 
 namespace vexaEnvReader {
 namespace {

@@ -54,7 +54,8 @@ TEST(TerminalTextTest, SummaryAndComparisonShowNoControlCharacter) {
   }
   EXPECT_EQ(0u, summary.find("a.txt\\nAdapter 9: forged\n"));
   EXPECT_NE(std::string::npos, summary.find("\nAdapter 1: RADEON\\x1b[2J\\x1b]0;owned\\x07\\x07\n"));
-  EXPECT_NE(std::string::npos, summary.find("  Processor:        P4\\x1b]52;c;cm0gLXJmIH4vKg==\\x07\\rX (1 CPU)"));
+  EXPECT_NE(std::string::npos,
+            summary.find("  Processor:        P4\\x1b]52;c;cm0gLXJmIH4vKg==\\x07\\rX (1 CPU)"));
   EXPECT_NE(std::string::npos, diff.find("+++ a.txt\\nAdapter 9: forged\n"));
   EXPECT_NE(std::string::npos, diff.find("  Device: + RADEON\\x1b[2J\\x1b]0;owned\\x07\\x07\n"));
   EXPECT_NE(std::string::npos, diff.find("  Processor: + P4\\x1b]52;c;cm0gLXJmIH4vKg==\\x07\\rX (1 CPU)"));

@@ -54,12 +54,14 @@ std::string CheckRecords(const vexaEnvReader::EnvReport& read, std::size_t offse
   const std::size_t adapters = read.adapterLines.size();
   std::size_t k = 0;
   for (std::size_t adapter = 0; adapter < adapters; ++adapter) {
-    const std::size_t next = adapter + 1 < adapters ? read.adapterLines[adapter + 1].block : read.lineCount + 1;
+    const std::size_t next =
+        adapter + 1 < adapters ? read.adapterLines[adapter + 1].block : read.lineCount + 1;
     for (std::size_t r = 0; r < sizeof kRecords / sizeof kRecords[0]; ++r, ++k) {
       if (k == records.size() || records[k].Adapter() != adapter) {
         return At(lines, next - offset, "an adapter needs four mode-info sections");
       }
-      if (records[k].DeviceType() != kRecords[r].deviceType || (records[k].Windowed() != FALSE) != (r % 2 == 1)) {
+      if (records[k].DeviceType() != kRecords[r].deviceType ||
+          (records[k].Windowed() != FALSE) != (r % 2 == 1)) {
         return At(lines, read.modeInfoLines[k].header - offset,
                   std::string("expected \"") + kRecords[r].header + "\"");
       }
@@ -82,7 +84,8 @@ std::string CheckReportStructure(const std::string& report) {
   if (!FindDeviceInfoSection(report, section)) return "no \"DeviceInfo\" header";
   const std::vector<std::string_view> lines = SectionLines(section);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].find_first_of("\r\n") != std::string_view::npos) return At(lines, i + 1, "a line end other than CR LF");
+    if (lines[i].find_first_of("\r\n") != std::string_view::npos)
+      return At(lines, i + 1, "a line end other than CR LF");
   }
   if (!section.empty() && section.compare(section.size() - 2, 2, "\r\n") != 0) {
     return At(lines, lines.size(), "the last line has no line end: the section is cut off");
@@ -90,8 +93,10 @@ std::string CheckReportStructure(const std::string& report) {
   // The section read as the support desk reads it, its line numbers turned
   // into the section's own.
   const vexaEnvReader::EnvReport read = vexaEnvReader::ReadReport(report);
-  const std::string_view diagnostic(report.data(), report.size() - section.size() - std::strlen(kDeviceInfoHeader));
-  const std::size_t offset = static_cast<std::size_t>(std::count(diagnostic.begin(), diagnostic.end(), '\n')) + 4;
+  const std::string_view diagnostic(report.data(),
+                                    report.size() - section.size() - std::strlen(kDeviceInfoHeader));
+  const std::size_t offset =
+      static_cast<std::size_t>(std::count(diagnostic.begin(), diagnostic.end(), '\n')) + 4;
   if (read.deviceInfoLine + 2 != offset) return "the diagnostic text holds a \"DeviceInfo\" title of its own";
   if (read.problem) return At(lines, read.problem->line - offset, read.problem->message);
   // The reader takes what a mail client may have changed; what it read,

@@ -7,8 +7,8 @@
 #include <io.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 
 namespace platform {
 

@@ -13,13 +13,18 @@ using platform::d3d8::DeviceTypeModel;
 const D3DFORMAT kDisplayFormats[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5,
                                      D3DFMT_X1R5G5B5, D3DFMT_R8G8B8,   D3DFMT_P8};
 const D3DFORMAT kSurfaceFormats[] = {
-    D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
-    D3DFMT_R8G8B8,   D3DFMT_A8,       D3DFMT_P8,     D3DFMT_L8,       D3DFMT_V8U8,     D3DFMT_DXT1,
-    D3DFMT_DXT3,     D3DFMT_DXT5,     D3DFMT_UYVY,   D3DFMT_D16,      D3DFMT_D24S8,    D3DFMT_D32,
+    D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,       D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
+    D3DFMT_R8G8B8,   D3DFMT_A8,       D3DFMT_P8,           D3DFMT_L8,       D3DFMT_V8U8,     D3DFMT_DXT1,
+    D3DFMT_DXT3,     D3DFMT_DXT5,     D3DFMT_UYVY,         D3DFMT_D16,      D3DFMT_D24S8,    D3DFMT_D32,
     D3DFMT_D15S1,    D3DFMT_D24X8,    D3DFMT_D16_LOCKABLE, D3DFMT_D24X4S4};
 // Texts a driver might give, in code page 932 where Japanese.
-const char* const kTexts[] = {"", "RADEON 9800 PRO", "nv4_disp.dll", "\x83\x72\x83\x66\x83\x49 \x83\x41\x83\x5f\x83\x76\x83\x5e",
-                              "Intel(R) 82845G: Graphics: Controller", "  leading and trailing blanks  ", "a\tb"};
+const char* const kTexts[] = {"",
+                              "RADEON 9800 PRO",
+                              "nv4_disp.dll",
+                              "\x83\x72\x83\x66\x83\x49 \x83\x41\x83\x5f\x83\x76\x83\x5e",
+                              "Intel(R) 82845G: Graphics: Controller",
+                              "  leading and trailing blanks  ",
+                              "a\tb"};
 
 template <typename T, std::size_t N>
 T Pick(std::mt19937& random, const T (&values)[N]) {
@@ -96,7 +101,8 @@ std::shared_ptr<platform::d3d8::CRuntimeModel> RandomModel(std::mt19937& random,
     for (unsigned m = 0; m < modes; ++m) {
       const UINT widths[] = {640, 800, 1024, 1280, 1600, 1920, 2560};
       const UINT width = Pick(random, widths);
-      adapter.modes.push_back({width, width * 3 / 4, Pick(random, {0u, 60u, 75u, 85u}), Pick(random, kDisplayFormats)});
+      adapter.modes.push_back(
+          {width, width * 3 / 4, Pick(random, {0u, 60u, 75u, 85u}), Pick(random, kDisplayFormats)});
     }
     if (!adapter.modes.empty()) adapter.current = adapter.modes[random() % adapter.modes.size()];
     adapter.hal = RandomDeviceType(random, adapter, D3DDEVTYPE_HAL);
@@ -127,7 +133,8 @@ std::string WrittenReport(const std::string& diagnostic, const vexaSDK::DX8::CDG
                   WrittenDeviceInfo(enumeration));
 }
 
-std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
+std::string WrittenReport(const std::string& diagnostic,
+                          const std::shared_ptr<platform::d3d8::CRuntimeModel>& model) {
   IDirect3D8* direct3D = platform::d3d8::CreateDirect3D8(model);
   const vexaSDK::DX8::CDGEnumMode enumeration(direct3D);
   direct3D->Release();
@@ -168,7 +175,8 @@ std::string SampleReport(bool newer) {
     for (const BOOL windowed : {FALSE, TRUE}) {
       CTestModeInfo record(0, type, windowed, first);
       record.Caps(caps).Formats(kTextureFormats, D3DFMT_X8R8G8B8, textures);
-      record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8).Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
+      record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8)
+          .Mode(1600, 1200, 60, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
       if (newer) record.Mode(1920, 1440, 75, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8);
       record.Mode(1024, 768, 60, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);
       records.push_back(record);

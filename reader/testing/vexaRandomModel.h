@@ -23,7 +23,8 @@ std::string WrittenDeviceInfo(const vexaSDK::DX8::CDGEnumMode& enumeration);
 
 // A whole report as the tool leaves it: `diagnostic`, the section header and
 // the text of `model`, with CR LF line ends.
-std::string WrittenReport(const std::string& diagnostic, const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
+std::string WrittenReport(const std::string& diagnostic,
+                          const std::shared_ptr<platform::d3d8::CRuntimeModel>& model);
 
 std::string WrittenReport(const std::string& diagnostic, const vexaSDK::DX8::CDGEnumMode& enumeration);
 

@@ -130,8 +130,7 @@ TEST(LogChild, DISABLED_WritesBeforeAndAfterTheCloseAtExit) {
 TEST(LogTest, EntriesAfterTheCloseAtExitAreDropped) {
   std::string bytes;
   DWORD exitCode = 1;
-  ASSERT_TRUE(
-      testkit::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
+  ASSERT_TRUE(testkit::RunChildTest("LogChild.DISABLED_WritesBeforeAndAfterTheCloseAtExit", bytes, exitCode));
   EXPECT_EQ(0u, exitCode) << "the late entry ended the child cleanly";
   EXPECT_EQ("before the close\r\n", bytes) << "a late entry neither lands nor starts a new log";
 }

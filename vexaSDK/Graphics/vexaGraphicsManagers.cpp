@@ -5,8 +5,8 @@
 
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/TTL/vexaSmartPtr.h"
-#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 #include "vexaSDK/dx/dx8_3d/vexaD3D8.h"
+#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 
 namespace vexaSDK {
 namespace Graphics {
@@ -77,7 +77,7 @@ void StartBlendModes(CD3D8& owner) {
   }
   owner.ResetRenderStates(false);
   DX8::HoldInterface(sharedBuffer, owner.CreateVertexBuffer(kSharedVertexCount, kSharedVertexFormat,
-                                                                      CD3D8::kBuilderPool, 0));
+                                                            CD3D8::kBuilderPool, 0));
 }
 
 // A block that cannot be deleted is kept for the next attempt.

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/testing/vexaTestLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"

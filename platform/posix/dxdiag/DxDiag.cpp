@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The file outlives this process, so no code of its own may go into it.
-  const std::string report = Utf8ToAnsiLossy(BuildDiagReport(CHostFiles(), HostDiagSources(), HostDiagFacts()));
+  const std::string report =
+      Utf8ToAnsiLossy(BuildDiagReport(CHostFiles(), HostDiagSources(), HostDiagFacts()));
   platform::CTextFileStream file(path.c_str());
   if (file.is_open()) {
     file << report;

@@ -11,10 +11,10 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/testing/Testing.h"
 #include "platform/posix/internal/HostHardware.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/testing/HostTesting.h"
+#include "platform/testing/Testing.h"
 
 namespace platform::posix {
 namespace {
@@ -64,11 +64,12 @@ TEST(DxDiagTest, CurrentModeComesFromTheXServer) {
   const std::string rate = server->refreshRate != 0 ? " (" + std::to_string(server->refreshRate) + "Hz)" : "";
   CFakeSysfs tree;
   AddQemuCard(tree);
-  const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' DISPLAY=" + xvfb.Display() + " '" +
-                                          VEXA_DXDIAG + "' /t '" + tree.Path("report.txt") + "'");
+  const ShellRun run = RunShell(tree, "env -i SYSFS_PATH='" + tree.Root() + "' DISPLAY=" + xvfb.Display() +
+                                          " '" + VEXA_DXDIAG + "' /t '" + tree.Path("report.txt") + "'");
   ASSERT_EQ(0, run.exitCode) << run.errors;
   std::string expected = kQemuDisplay;
-  expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31, "       Current Mode: 1024 x 768" + rate);
+  expected.replace(expected.find("     Preferred Mode: 1280 x 800"), 31,
+                   "       Current Mode: 1024 x 768" + rate);
   EXPECT_EQ(WithoutNamedLine(expected, "          Card name: "),
             WithoutNamedLine(Section(FromCrLf(ReadHostFile(tree.Path("report.txt"))), "Display Devices"),
                              "          Card name: "));

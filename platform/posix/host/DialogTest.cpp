@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/testing/StandIn.h"
 #include "platform/posix/internal/Dialog.h"
+#include "platform/posix/testing/StandIn.h"
 #include "platform/posix/testing/TestPrograms.h"
 
 namespace platform::posix {

@@ -18,7 +18,8 @@ ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& byt
   if (fd < 0) return ReadResult::kCannotOpen;
   struct stat info;
   const int flags = fcntl(fd, F_GETFL);
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     close(fd);
     return ReadResult::kCannotOpen;
   }

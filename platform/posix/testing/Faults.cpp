@@ -1,6 +1,7 @@
 // The counters and the one planned failure behind the stand-in's fault sites,
 // for test programs only (see internal/Faults.h).
 #include "platform/posix/internal/Faults.h"
+
 #include "platform/posix/testing/StandIn.h"
 
 namespace platform::posix {

@@ -5,10 +5,10 @@
 #include <stdlib.h>
 
 #include "platform/D3D8.h"
-#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
 #include "platform/posix/internal/Posix.h"
 #include "platform/posix/testing/HostTesting.h"
+#include "platform/testing/Testing.h"
 
 namespace platform::posix {
 namespace {

@@ -216,7 +216,7 @@ class CTempFolderTest : public testing::Test {
 
   CTempFolder folder_{"vexa"};
   const std::string host_ = folder_.Path();  // "/tmp/vexaXXXXXX"
-  std::string windows_;  // "Z:\tmp\vexaXXXXXX"
+  std::string windows_;                      // "Z:\tmp\vexaXXXXXX"
 };
 
 // An X display served by a child process of the test for the life of the

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "platform/testing/Testing.h"
 #include "platform/TextFile.h"
+#include "platform/testing/Testing.h"
 #include "vexaSDK/Common/vexaLog.h"
 #include "vexaSDK/System/vexaFormat.h"
 #include "vexaSDK/System/vexaPath.h"

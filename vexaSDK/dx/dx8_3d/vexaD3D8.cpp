@@ -12,8 +12,8 @@
 #include "vexaSDK/Common/vexaMessageBox.h"
 #include "vexaSDK/Graphics/vexaGraphicsManagers.h"
 #include "vexaSDK/System/vexaFormat.h"
-#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 #include "vexaSDK/dx/dx8_3d/vexaFVF.h"
+#include "vexaSDK/dx/dx8_3d/vexaInterfacePtr.h"
 
 namespace vexaSDK {
 namespace DX8 {

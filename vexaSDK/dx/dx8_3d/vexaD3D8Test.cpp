@@ -179,7 +179,8 @@ TEST_F(D3D8StepTest, StartStepsComeInTheirOrder) {
   ASSERT_NE(events.begin(), created);
   ASSERT_NE(events.end(), created + 1);
   const std::vector<int> around = {*(created - 1), *(created + 1)};
-  EXPECT_EQ((std::vector<int>{static_cast<int>(Call::kDeviceGetDeviceCaps), static_cast<int>(Call::kBeginStateBlock)}),
+  EXPECT_EQ((std::vector<int>{static_cast<int>(Call::kDeviceGetDeviceCaps),
+                              static_cast<int>(Call::kBeginStateBlock)}),
             around);
   EXPECT_EQ(1, std::count(events.begin(), events.end(), static_cast<int>(Call::kDeviceGetDeviceCaps)));
   model->fail = nullptr;
@@ -237,14 +238,19 @@ TEST_F(D3D8Test, SecondStartFailingAnywhereLeavesNothingHeld) {
     ASSERT_TRUE(Initialize());
     const std::shared_ptr<CRuntimeModel> first = model;
     Serve(testkit::MakeDeviceModel(D3DFMT_R5G6B5));
-    model->fail = [failing](Call call, UINT, UINT) { return static_cast<int>(call) == failing ? E_FAIL : D3D_OK; };
+    model->fail = [failing](Call call, UINT, UINT) {
+      return static_cast<int>(call) == failing ? E_FAIL : D3D_OK;
+    };
     const bool up = Initialize();
     model->fail = nullptr;
     if (up) owner.Terminate();
     EXPECT_FALSE(owner.IsInitialized()) << failing;
-    for (const Object object : {Object::kDirect3D, Object::kDevice, Object::kVertexBuffer, Object::kStateBlock}) {
-      EXPECT_EQ(0, first->Live(object)) << "call " << failing << ", first start's object " << static_cast<int>(object);
-      EXPECT_EQ(0, model->Live(object)) << "call " << failing << ", second start's object " << static_cast<int>(object);
+    for (const Object object :
+         {Object::kDirect3D, Object::kDevice, Object::kVertexBuffer, Object::kStateBlock}) {
+      EXPECT_EQ(0, first->Live(object))
+          << "call " << failing << ", first start's object " << static_cast<int>(object);
+      EXPECT_EQ(0, model->Live(object))
+          << "call " << failing << ", second start's object " << static_cast<int>(object);
     }
     EXPECT_EQ(&platform::MessageBox932, Common::MessageBoxEntry::GetInstance()->function) << failing;
     if (owner.IsInitialized()) owner.Terminate();

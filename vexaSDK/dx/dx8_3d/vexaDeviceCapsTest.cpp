@@ -148,11 +148,29 @@ TEST(DeviceCapsTest, RichRecordMatchesPublishedNamesAndOrder) { EXPECT_EQ(kRichC
 // a misspelt, missing or reordered name differs from the published list.
 TEST(DeviceCapsTest, EveryFlagSetNamesEveryTableEntry) {
   D3DCAPS8 c = {};
-  for (DWORD* mask : {&c.Caps, &c.Caps2, &c.Caps3, &c.PresentationIntervals, &c.CursorCaps, &c.DevCaps,
-                      &c.PrimitiveMiscCaps, &c.RasterCaps, &c.ZCmpCaps, &c.SrcBlendCaps, &c.DestBlendCaps,
-                      &c.AlphaCmpCaps, &c.ShadeCaps, &c.TextureCaps, &c.TextureFilterCaps,
-                      &c.CubeTextureFilterCaps, &c.VolumeTextureFilterCaps, &c.TextureAddressCaps,
-                      &c.VolumeTextureAddressCaps, &c.LineCaps, &c.StencilCaps, &c.FVFCaps, &c.TextureOpCaps,
+  for (DWORD* mask : {&c.Caps,
+                      &c.Caps2,
+                      &c.Caps3,
+                      &c.PresentationIntervals,
+                      &c.CursorCaps,
+                      &c.DevCaps,
+                      &c.PrimitiveMiscCaps,
+                      &c.RasterCaps,
+                      &c.ZCmpCaps,
+                      &c.SrcBlendCaps,
+                      &c.DestBlendCaps,
+                      &c.AlphaCmpCaps,
+                      &c.ShadeCaps,
+                      &c.TextureCaps,
+                      &c.TextureFilterCaps,
+                      &c.CubeTextureFilterCaps,
+                      &c.VolumeTextureFilterCaps,
+                      &c.TextureAddressCaps,
+                      &c.VolumeTextureAddressCaps,
+                      &c.LineCaps,
+                      &c.StencilCaps,
+                      &c.FVFCaps,
+                      &c.TextureOpCaps,
                       &c.VertexProcessingCaps}) {
     *mask = 0xFFFFFFFF;
   }

@@ -99,15 +99,15 @@ namespace {
 // Every value FormatName names, and D3DFMT_UNKNOWN; the names come from the
 // lookup itself, so the two directions cannot disagree.
 const D3DFORMAT kNamedFormats[] = {
-    D3DFMT_UNKNOWN,  D3DFMT_R8G8B8,      D3DFMT_A8R8G8B8,    D3DFMT_X8R8G8B8,    D3DFMT_R5G6B5,
-    D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,    D3DFMT_A4R4G4B4,    D3DFMT_R3G3B2,      D3DFMT_A8,
-    D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4,    D3DFMT_A2B10G10R10, D3DFMT_G16R16,      D3DFMT_A8P8,
-    D3DFMT_P8,       D3DFMT_L8,          D3DFMT_A8L8,        D3DFMT_A4L4,        D3DFMT_V8U8,
-    D3DFMT_L6V5U5,   D3DFMT_X8L8V8U8,    D3DFMT_Q8W8V8U8,    D3DFMT_V16U16,      D3DFMT_W11V11U10,
-    D3DFMT_A2W10V10U10, D3DFMT_D16_LOCKABLE, D3DFMT_D32,     D3DFMT_D15S1,       D3DFMT_D24S8,
-    D3DFMT_D24X8,    D3DFMT_D24X4S4,     D3DFMT_D16,         D3DFMT_VERTEXDATA,  D3DFMT_INDEX16,
-    D3DFMT_INDEX32,  D3DFMT_UYVY,        D3DFMT_YUY2,        D3DFMT_DXT1,        D3DFMT_DXT2,
-    D3DFMT_DXT3,     D3DFMT_DXT4,        D3DFMT_DXT5,
+    D3DFMT_UNKNOWN,     D3DFMT_R8G8B8,       D3DFMT_A8R8G8B8,    D3DFMT_X8R8G8B8,   D3DFMT_R5G6B5,
+    D3DFMT_X1R5G5B5,    D3DFMT_A1R5G5B5,     D3DFMT_A4R4G4B4,    D3DFMT_R3G3B2,     D3DFMT_A8,
+    D3DFMT_A8R3G3B2,    D3DFMT_X4R4G4B4,     D3DFMT_A2B10G10R10, D3DFMT_G16R16,     D3DFMT_A8P8,
+    D3DFMT_P8,          D3DFMT_L8,           D3DFMT_A8L8,        D3DFMT_A4L4,       D3DFMT_V8U8,
+    D3DFMT_L6V5U5,      D3DFMT_X8L8V8U8,     D3DFMT_Q8W8V8U8,    D3DFMT_V16U16,     D3DFMT_W11V11U10,
+    D3DFMT_A2W10V10U10, D3DFMT_D16_LOCKABLE, D3DFMT_D32,         D3DFMT_D15S1,      D3DFMT_D24S8,
+    D3DFMT_D24X8,       D3DFMT_D24X4S4,      D3DFMT_D16,         D3DFMT_VERTEXDATA, D3DFMT_INDEX16,
+    D3DFMT_INDEX32,     D3DFMT_UYVY,         D3DFMT_YUY2,        D3DFMT_DXT1,       D3DFMT_DXT2,
+    D3DFMT_DXT3,        D3DFMT_DXT4,         D3DFMT_DXT5,
 };
 
 template <typename Value, std::size_t N>
@@ -120,9 +120,9 @@ bool ShorterOrLess(std::string_view a, std::string_view b) {
 
 template <typename Value, std::size_t N>
 bool FindByName(const NameIndex<Value, N>& index, std::string_view name, Value& value) {
-  const auto found =
-      std::lower_bound(index.begin(), index.end(), name,
-                       [](const auto& entry, std::string_view key) { return ShorterOrLess(entry.first, key); });
+  const auto found = std::lower_bound(
+      index.begin(), index.end(), name,
+      [](const auto& entry, std::string_view key) { return ShorterOrLess(entry.first, key); });
   if (found == index.end() || found->first != name) return false;
   value = found->second;
   return true;
@@ -168,8 +168,11 @@ class CFormatHash {
   // The names share their "D3DFMT_" start; length and the letters after it
   // and at the end tell them apart.
   static std::size_t Hash(std::string_view name) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(name[i < name.size() ? i : name.size() - 1]); };
-    return (name.size() * 131 + at(7) * 31 + at(8) * 17 + at(name.size() - 1) * 7 + at(name.size() - 2)) % kSlots;
+    const auto at = [&](std::size_t i) {
+      return static_cast<unsigned char>(name[i < name.size() ? i : name.size() - 1]);
+    };
+    return (name.size() * 131 + at(7) * 31 + at(8) * 17 + at(name.size() - 1) * 7 + at(name.size() - 2)) %
+           kSlots;
   }
   std::pair<std::string_view, D3DFORMAT> slots_[kSlots] = {};
 };

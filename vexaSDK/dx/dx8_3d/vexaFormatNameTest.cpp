@@ -121,7 +121,8 @@ TEST(FormatNameTest, NamesLeadBackToTheirValues) {
   EXPECT_EQ(D3DDEVTYPE_HAL, type);
   EXPECT_TRUE(GetDevTypeByName("D3DDEVTYPE_SW", type));
   EXPECT_EQ(D3DDEVTYPE_SW, type);
-  for (const char* stranger : {"", "D3DFMT_", "D3DFMT_DXT6", "d3dfmt_d16", "D3DFMT_D16 ", "D3DMULTISAMPLE_1_SAMPLES"}) {
+  for (const char* stranger :
+       {"", "D3DFMT_", "D3DFMT_DXT6", "d3dfmt_d16", "D3DFMT_D16 ", "D3DMULTISAMPLE_1_SAMPLES"}) {
     EXPECT_FALSE(GetFormatByName(stranger, format)) << stranger;
     D3DMULTISAMPLE_TYPE samples;
     EXPECT_FALSE(GetMultiSampleByName(stranger, samples)) << stranger;
