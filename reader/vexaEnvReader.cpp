@@ -174,6 +174,40 @@ int ParseArguments(const std::vector<std::string>& args, Options& options) {
   return 0;
 }
 
+int RunFleetOf(const Options& options) {
+  FleetRun run;
+  run.output = options.mode == "summary" ? "" : options.mode;
+  run.requirePath = options.requirePath;
+  run.encoding = options.encoding ? &*options.encoding : nullptr;
+  run.maxSize = options.maxSize;
+  run.paths = options.reports;
+  const int status = RunFleet(run, Out, Err);
+  if (!platform::FlushStandardOutput()) throw OutputFailed();
+  return status;
+}
+
+// One report in the view asked for, with its verdict when there is one.
+void WriteReport(const Options& options, const std::string& shown, const EnvReport& report,
+                 const Requirements* requirements, const Evaluation& evaluation, bool first) {
+  const Summary summary = Summarize(report, platform::LookUpPciNames);
+  if (options.mode == "summary") {
+    Out((first ? "" : "\n") + FormatSummary(shown, report, summary));
+    if (requirements) Out("\n" + FormatEvaluation(*requirements, evaluation));
+  } else if (options.mode == "json" && requirements) {
+    const std::string line = ReportToJson(shown, report, summary);
+    Out(AddEvaluationToJson(line, EvaluationToJson(options.requirePath, *requirements, evaluation)) + "\n");
+  } else if (options.mode == "json") {
+    WriteReportJson(shown, report, summary, Out);
+    Out("\n");
+  } else if (options.mode == "html") {
+    std::string page = ReportToHtml(shown, report, summary);
+    if (requirements) {
+      page = AddEvaluationToHtml(page, EvaluationToHtml(options.requirePath, *requirements, evaluation));
+    }
+    Out(page);
+  }
+}
+
 int Run(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
@@ -186,37 +220,23 @@ int Run(int argc, char** argv) {
   }
   Options options;
   if (const int usage = ParseArguments(args, options)) return usage;
-  if (options.fleet) {
-    FleetRun run;
-    run.output = options.mode == "summary" ? "" : options.mode;
-    run.requirePath = options.requirePath;
-    run.encoding = options.encoding ? &*options.encoding : nullptr;
-    run.maxSize = options.maxSize;
-    run.paths = options.reports;
-    const int status = RunFleet(run, Out, Err);
-    if (!platform::FlushStandardOutput()) throw OutputFailed();
-    return status;
-  }
+  if (options.fleet) return RunFleetOf(options);
   Requirements requirements;
-  if (!options.requirePath.empty()) {
+  const bool require = !options.requirePath.empty();
+  if (require) {
     RequirementsError error;
     if (!ReadRequirementsFile(options.requirePath, requirements, error)) {
       Err("vexaEnvReader: " + TerminalText(FormatRequirementsError(options.requirePath, error)) + "\n");
       return 2;
     }
   }
-  const bool require = !options.requirePath.empty();
-  bool unreadable = false, below = false, cannotTell = false;
 
-  const PciLookup lookUp = platform::LookUpPciNames;
-  bool whole = true;
+  bool whole = true, unreadable = false, below = false, cannotTell = false;
   // Each report goes once it is written out; --diff keeps its two.
   std::vector<EnvReport> kept;
   for (std::size_t i = 0; i < options.reports.size(); ++i) {
-    const std::string& path = options.reports[i];
-    const std::string shown = platform::PathToUtf8(path);
     EnvReport report;
-    if (!Load(path, options, report)) {
+    if (!Load(options.reports[i], options, report)) {
       whole = false;
       unreadable = true;
       continue;
@@ -228,22 +248,11 @@ int Run(int argc, char** argv) {
       below = below || evaluation.verdict == Verdict::kBelowMinimum;
       cannotTell = cannotTell || evaluation.verdict == Verdict::kCannotTell;
     }
-    if (options.mode == "summary") {
-      Out((i > 0 ? "\n" : "") + FormatSummary(shown, report, Summarize(report, lookUp)));
-      if (require) Out("\n" + FormatEvaluation(requirements, evaluation));
-    } else if (options.mode == "json" && require) {
-      const std::string line = ReportToJson(shown, report, Summarize(report, lookUp));
-      Out(AddEvaluationToJson(line, EvaluationToJson(options.requirePath, requirements, evaluation)) + "\n");
-    } else if (options.mode == "json") {
-      WriteReportJson(shown, report, Summarize(report, lookUp), Out);
-      Out("\n");
-    } else if (options.mode == "html") {
-      std::string page = ReportToHtml(shown, report, Summarize(report, lookUp));
-      if (require)
-        page = AddEvaluationToHtml(page, EvaluationToHtml(options.requirePath, requirements, evaluation));
-      Out(page);
-    } else {
+    if (options.mode == "diff") {
       kept.push_back(std::move(report));
+    } else {
+      WriteReport(options, platform::PathToUtf8(options.reports[i]), report,
+                  require ? &requirements : nullptr, evaluation, i == 0);
     }
   }
   if (kept.size() == 2) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -62,8 +63,9 @@ std::string Hex4(unsigned long value) {
   return text;
 }
 
-void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::size_t>& recordsOfAdapter,
-               const PciLookup& lookUp, Summary& summary) {
+// The identifier block's part of an adapter's summary, with the PCI names of
+// the ids that were read.
+AdapterSummary IdentifierSummary(const EnvReport& report, std::size_t a, const PciLookup& lookUp) {
   const D3DADAPTER_IDENTIFIER8& id = report.devices->Identifiers()[a];
   const AdapterLines& at = report.adapterLines[a];
   AdapterSummary s;
@@ -81,57 +83,45 @@ void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::si
     s.pciNames = lookUp(id.VendorId, id.DeviceId);
     if (!s.Read(kDeviceIdField)) s.pciNames.device.clear();
   }
+  return s;
+}
 
-  std::vector<Record> records;
-  const auto& infos = report.devices->ModeInfos();
-  for (const std::size_t r : recordsOfAdapter) records.push_back({&infos[r], &report.modeInfoLines[r]});
-  const Record* halFull = Find(records, D3DDEVTYPE_HAL, false);
-  s.hardwareFullScreen = ModesKnown(halFull);
-  s.hardwareWindowed = ModesKnown(Find(records, D3DDEVTYPE_HAL, true));
-  const bool noHardware = s.hardwareFullScreen == false && s.hardwareWindowed == false;
-  const Record* full = halFull;
-  const Record* window = Find(records, D3DDEVTYPE_HAL, true);
-  const Record* primary = HasModes(full) || window == nullptr ? full : window;
-  const std::string who = "adapter " + std::to_string(a + 1) + ": ";
-  auto note = [&](std::size_t line, const std::string& text) { summary.notes.push_back({line, who + text}); };
-
-  // A note says something is missing only where the part that would show it
-  // was read whole; the others are left out, and the adapter says so once.
+// The first problem of the adapter's block or of its records; 0 for none.
+std::size_t FirstProblem(const AdapterLines& at, const std::vector<Record>& records) {
   std::size_t problem = at.problem;
   for (const Record& record : records) {
-    if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem))
+    if (record.lines->problem != 0 && (problem == 0 || record.lines->problem < problem)) {
       problem = record.lines->problem;
+    }
   }
-  if (problem != 0) note(problem, "not read whole; notes on the parts not read are left out");
-  if (at.Read(kWHQLLevelField) && id.WHQLLevel == 0)
-    note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
-  // The reference rasteriser is software no player runs a game on: nothing
-  // is derived from its records.
-  if (noHardware) {
-    note(halFull->lines->header, "no hardware device");
-    summary.adapters.push_back(s);
-    return;
-  }
+  return problem;
+}
+
+// A 32-bit display mode in any record; known only when every record's
+// display modes were read whole.
+std::optional<bool> HasWideMode(const std::vector<Record>& records) {
   bool wide = false;
   for (const Record& record : records) {
     for (const auto& mode : record.info->DisplayModes()) {
       wide = wide || mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_A8R8G8B8;
     }
   }
-  bool allModesRead = true;
+  if (wide) return true;
   for (const D3DDEVTYPE recordType : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
     for (const bool windowed : {false, true}) {
       const Record* record = Find(records, recordType, windowed);
-      allModesRead = allModesRead && record != nullptr && record->lines->ReadWhole(kDisplayModeBlock);
+      if (record == nullptr || !record->lines->ReadWhole(kDisplayModeBlock)) return std::nullopt;
     }
   }
-  if (!wide && allModesRead) note(primary->lines->displayModes, "no 32-bit display mode");
-  if (primary == nullptr) {
-    summary.adapters.push_back(s);
-    return;
-  }
+  return false;
+}
 
-  const CModeInfo& info = *primary->info;
+using NoteSink = std::function<void(std::size_t, const std::string&)>;
+
+// The figures of the hardware record the game would run on, and the notes
+// on what it lacks where the part that would show it was read whole.
+void HardwareFigures(const Record& primary, AdapterSummary& s, const NoteSink& note) {
+  const CModeInfo& info = *primary.info;
   s.figuresFrom = vexaSDK::DX8::GetDevTypeName(D3DDEVTYPE_HAL);
   s.maxTextureWidth = info.Caps().MaxTextureWidth;
   s.maxTextureHeight = info.Caps().MaxTextureHeight;
@@ -139,12 +129,12 @@ void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::si
   s.pixelShader = vexaSDK::DX8::FormatShaderVersion(info.Caps().PixelShaderVersion);
   static const std::size_t vertexField = CapsFieldIndex("VertexShaderVersion");
   static const std::size_t pixelField = CapsFieldIndex("PixelShaderVersion");
-  const bool capsRead = primary->lines->ReadWhole(kCapsBlock);
+  const bool capsRead = primary.lines->ReadWhole(kCapsBlock);
   if (capsRead && (info.Caps().VertexShaderVersion & 0xFFFF) < 0x101) {
-    note(primary->lines->capsFields[vertexField], "vertex shader version " + s.vertexShader + ", below 1.1");
+    note(primary.lines->capsFields[vertexField], "vertex shader version " + s.vertexShader + ", below 1.1");
   }
   if (capsRead && (info.Caps().PixelShaderVersion & 0xFFFF) < 0x101) {
-    note(primary->lines->capsFields[pixelField], "pixel shader version " + s.pixelShader + ", below 1.1");
+    note(primary.lines->capsFields[pixelField], "pixel shader version " + s.pixelShader + ", below 1.1");
   }
 
   std::set<std::tuple<UINT, UINT, UINT, D3DFORMAT>> distinct;
@@ -169,9 +159,43 @@ void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::si
     }
   }
   for (const D3DFORMAT format : compressed) s.compressedFormats.push_back(GetFormatName(format));
-  if (compressed.empty() && primary->lines->ReadWhole(static_cast<ModeInfoBlock>(
-                                kFirstFormatBlock + vexaSDK::DX8::kTextureFormats))) {
-    note(primary->lines->formats[vexaSDK::DX8::kTextureFormats], "no compressed texture format");
+  const auto textureBlock = static_cast<ModeInfoBlock>(kFirstFormatBlock + vexaSDK::DX8::kTextureFormats);
+  if (compressed.empty() && primary.lines->ReadWhole(textureBlock)) {
+    note(primary.lines->formats[vexaSDK::DX8::kTextureFormats], "no compressed texture format");
+  }
+}
+
+void Summarize(const EnvReport& report, std::size_t a, const std::vector<std::size_t>& recordsOfAdapter,
+               const PciLookup& lookUp, Summary& summary) {
+  const AdapterLines& at = report.adapterLines[a];
+  AdapterSummary s = IdentifierSummary(report, a, lookUp);
+  std::vector<Record> records;
+  const auto& infos = report.devices->ModeInfos();
+  for (const std::size_t r : recordsOfAdapter) records.push_back({&infos[r], &report.modeInfoLines[r]});
+  const Record* full = Find(records, D3DDEVTYPE_HAL, false);
+  const Record* window = Find(records, D3DDEVTYPE_HAL, true);
+  s.hardwareFullScreen = ModesKnown(full);
+  s.hardwareWindowed = ModesKnown(window);
+  const std::string who = "adapter " + std::to_string(a + 1) + ": ";
+  const NoteSink note = [&](std::size_t line, const std::string& text) {
+    summary.notes.push_back({line, who + text});
+  };
+
+  // A note says something is missing only where the part that would show it
+  // was read whole; the others are left out, and the adapter says so once.
+  if (const std::size_t problem = FirstProblem(at, records)) {
+    note(problem, "not read whole; notes on the parts not read are left out");
+  }
+  if (s.Read(kWHQLLevelField) && s.whqlLevel == 0) {
+    note(at.fields[kWHQLLevelField], "the driver has no WHQL level");
+  }
+  // The reference rasteriser is software no player runs a game on: nothing
+  // is derived from its records.
+  if (s.hardwareFullScreen == false && s.hardwareWindowed == false) {
+    note(full->lines->header, "no hardware device");
+  } else if (const Record* primary = HasModes(full) || window == nullptr ? full : window) {
+    if (HasWideMode(records) == false) note(primary->lines->displayModes, "no 32-bit display mode");
+    HardwareFigures(*primary, s, note);
   }
   summary.adapters.push_back(s);
 }
