@@ -5,6 +5,7 @@
 #include <string>
 
 #include "reader/vexaFleet.h"
+#include "reader/vexaReportHtml.h"
 
 namespace vexaEnvReader {
 namespace {
@@ -15,34 +16,6 @@ const char kStyle[] =
     "table{border-collapse:collapse;margin:.3em 0}td,th{border-bottom:1px solid #ddd;padding:.15em .5em;"
     "text-align:left}td:first-child{min-width:20em}td.n,th.n{text-align:right}svg{display:block}.more{color:#"
     "666}";
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        // Control characters are no text a page can show.
-        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-    }
-  }
-  return out;
-}
 
 std::string Percent(std::size_t part, std::size_t whole) {
   char text[16];
@@ -83,10 +56,10 @@ std::string FleetToHtml(const FleetResult& result, std::size_t leading) {
   out += "<h1>Fleet</h1>\n<p>" + std::to_string(result.machines) + " machines from " +
          std::to_string(result.reports) + " reports" +
          (result.unreadable != 0 ? ", " + std::to_string(result.unreadable) + " not readable" : "") + ". " +
-         Escape(kFleetIdentity) + "</p>\n";
+         HtmlText(kFleetIdentity) + "</p>\n";
   for (const FleetTable& table : result.tables) {
     const bool notRead = table.category == kCapabilityCategory || table.category == kLeftOutCategory;
-    out += "<h2>" + Escape(FleetCategoryTitle(table.category)) +
+    out += "<h2>" + HtmlText(FleetCategoryTitle(table.category)) +
            "</h2>\n<table><tr><th></th><th class=\"n\">Machines</th><th class=\"n\">Share</th>" +
            (notRead ? "<th class=\"n\">Not read</th>" : "") + "<th></th></tr>\n";
     std::size_t shown = 0;
@@ -99,7 +72,7 @@ std::string FleetToHtml(const FleetResult& result, std::size_t leading) {
         break;
       }
       ++shown;
-      out += "<tr><td>" + Escape(row.value) + "</td><td class=\"n\">" + std::to_string(row.machines) +
+      out += "<tr><td>" + HtmlText(row.value) + "</td><td class=\"n\">" + std::to_string(row.machines) +
              "</td><td class=\"n\">" + Percent(row.machines, result.machines) + "</td>" +
              (notRead ? "<td class=\"n\">" + std::to_string(row.notRead) + "</td>" : "") + "<td>" +
              Bar(row, result.machines,

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "reader/internal/vexaCodePageTable.h"
 
 namespace vexaEnvReader {
@@ -28,57 +29,13 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-void AppendUtf8(std::string& out, unsigned long code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // The next character of UTF-8 text, moving `i` past it; U+FFFD for a byte
 // that does not begin a well-formed one (it alone is taken).
-unsigned long NextUtf8(std::string_view text, std::size_t& i) {
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  std::size_t extra;
-  unsigned long min;
-  if (c < 0x80) {
-    ++i;
-    return c;
-  } else if (c >= 0xC2 && c <= 0xDF) {
-    extra = 1, min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    extra = 2, min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    extra = 3, min = 0x10000;
-  } else {
-    ++i;
-    return 0xFFFD;
-  }
-  unsigned long code = c & (0x3F >> extra);
-  for (std::size_t k = 1; k <= extra; ++k) {
-    if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-  }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += extra + 1;
-  return code;
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
+  char32_t character;
+  const std::size_t length = platform::DecodeUtf8(text.substr(i), character);
+  i += length != 0 ? length : 1;
+  return length != 0 ? character : 0xFFFD;
 }
 
 // Each character's bytes in one code page; the single byte where there is
@@ -186,12 +143,12 @@ std::string AnsiToUtf8(unsigned codePage, std::string_view bytes) {
       continue;
     }
     if (table == nullptr) {
-      AppendUtf8(out, NextUtf8(bytes, i));
+      platform::AppendUtf8(NextUtf8(bytes, i), out);
       continue;
     }
     const char16_t code = table->single[c - 0x80];
     if (code != 0) {
-      AppendUtf8(out, code);
+      platform::AppendUtf8(code, out);
       ++i;
       continue;
     }
@@ -199,13 +156,13 @@ std::string AnsiToUtf8(unsigned codePage, std::string_view bytes) {
     // character and the next byte is read afresh.
     const unsigned trail = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
     if (trail < internal::kFirstTrail || trail == 0xFF) {
-      AppendUtf8(out, 0xFFFD);
+      platform::AppendUtf8(0xFFFD, out);
       ++i;
       continue;
     }
     const char16_t pair =
         table->pairs[(c - internal::kFirstLead) * internal::kTrailCount + trail - internal::kFirstTrail];
-    AppendUtf8(out, pair != 0 ? pair : 0xFFFD);
+    platform::AppendUtf8(pair != 0 ? pair : 0xFFFD, out);
     i += 2;
   }
   return out;
@@ -222,7 +179,7 @@ bool Utf8ToAnsi(unsigned codePage, std::string_view utf8, std::string& bytes) {
   const Reverse& reverse = ReverseOf(*table);
   std::size_t i = 0;
   while (i < utf8.size()) {
-    const unsigned long code = NextUtf8(utf8, i);
+    const char32_t code = NextUtf8(utf8, i);
     if (code < 0x80) {
       bytes += static_cast<char>(code);
       continue;

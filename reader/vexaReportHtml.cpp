@@ -23,35 +23,8 @@ const char kStyle[] =
     ".set{color:#064}.unset{color:#999}.note{color:#a40}.problem{color:#b00;font-weight:bold}"
     "code{font-size:.95em}";
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\n':
-        out += "<br>";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string Row(const std::string& label, const std::string& value) {
-  return "<tr><th>" + Escape(label) + "</th><td>" + Escape(value) + "</td></tr>\n";
+  return "<tr><th>" + HtmlText(label) + "</th><td>" + HtmlText(value) + "</td></tr>\n";
 }
 
 std::string Names(const std::vector<D3DFORMAT>& formats) {
@@ -63,7 +36,7 @@ std::string Names(const std::vector<D3DFORMAT>& formats) {
 
 void SummaryPart(const Summary& summary, const EnvReport& report, std::string& out) {
   out += "<h2>Summary</h2>\n";
-  if (!summary.headline.empty()) out += "<p class=\"problem\">" + Escape(summary.headline) + "</p>\n";
+  if (!summary.headline.empty()) out += "<p class=\"problem\">" + HtmlText(summary.headline) + "</p>\n";
   out += "<table>\n";
   const auto orMissing = [](const std::string& v) {
     return v.empty() ? std::string("(not in the report)") : v;
@@ -74,7 +47,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
          Row("DirectX", orMissing(summary.directX)) + Row("Encoding", EncodingText(report)) + "</table>\n";
   for (std::size_t d = 0; d < summary.displayDevices.size(); ++d) {
     const DisplayDevice& device = summary.displayDevices[d];
-    out += "<h3>Display device " + std::to_string(d + 1) + ": " + Escape(device.name) + "</h3>\n<table>\n";
+    out += "<h3>Display device " + std::to_string(d + 1) + ": " + HtmlText(device.name) + "</h3>\n<table>\n";
     const auto optionalRow = [](const char* label, const std::string& value) {
       return value.empty() ? std::string() : Row(label, value);
     };
@@ -100,7 +73,7 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
     ids += read(kDeviceIdField, id);
     std::string names = s.pciNames.vendor;
     if (!s.pciNames.device.empty()) names += " " + s.pciNames.device;
-    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + Escape(read(kDeviceField, s.name)) +
+    out += "<h3>Adapter " + std::to_string(a + 1) + ": " + HtmlText(read(kDeviceField, s.name)) +
            "</h3>\n<table>\n";
     const std::string driver = read(kDriverField, s.driver);
     out += Row("Driver", (driver.empty() ? "" : driver + " ") + read(kVersionField, s.version)) +
@@ -127,15 +100,15 @@ void SummaryPart(const Summary& summary, const EnvReport& report, std::string& o
   out += "<h2>Notes</h2>\n<ul>\n";
   if (summary.notes.empty()) out += "<li>none</li>\n";
   for (const Note& note : summary.notes) {
-    out += "<li class=\"note\">line " + std::to_string(note.line) + ": " + Escape(note.text) + "</li>\n";
+    out += "<li class=\"note\">line " + std::to_string(note.line) + ": " + HtmlText(note.text) + "</li>\n";
   }
   out += "</ul>\n";
   if (report.problem) {
     out += "<p class=\"problem\">Read with problems: line " + std::to_string(report.problem->line) + ": " +
-           Escape(report.problem->message) + "</p>\n";
+           HtmlText(report.problem->message) + "</p>\n";
   }
   if (report.repairs != 0)
-    out += "<p class=\"note\">Repaired in transit: " + Escape(RepairText(report.repairs)) + "</p>\n";
+    out += "<p class=\"note\">Repaired in transit: " + HtmlText(RepairText(report.repairs)) + "</p>\n";
 }
 
 void CapsPart(const D3DCAPS8& caps, std::string& out) {
@@ -200,18 +173,50 @@ void RecordPart(const CModeInfo& info, const ModeInfoLines& at, std::string& out
 
 }  // namespace
 
+std::string HtmlText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      case '\n':
+        out += "<br>";
+        break;
+      default:
+        // Other control characters are no text a page can show.
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    }
+  }
+  return out;
+}
+
 std::string ReportToHtml(const std::string& name, const EnvReport& report, const Summary& summary) {
   std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                    Escape(name) + " - vexaEnvReader</title>\n<style>" + kStyle +
-                    "</style>\n</head>\n<body>\n<h1>" + Escape(name) + "</h1>\n";
+                    HtmlText(name) + " - vexaEnvReader</title>\n<style>" + kStyle +
+                    "</style>\n</head>\n<body>\n<h1>" + HtmlText(name) + "</h1>\n";
   SummaryPart(summary, report, out);
   out += "<h2>Diagnostic text</h2>\n";
   for (const DiagSection& section : report.diagnostics) {
-    out += "<details><summary>" + Escape(section.title.empty() ? "(before the first title)" : section.title) +
+    out += "<details><summary>" +
+           HtmlText(section.title.empty() ? "(before the first title)" : section.title) +
            "</summary>\n<table>\n";
     for (const DiagLine& line : section.lines) {
       out += line.entry ? Row(line.label, line.value)
-                        : "<tr><td colspan=\"2\">" + Escape(line.value) + "</td></tr>\n";
+                        : "<tr><td colspan=\"2\">" + HtmlText(line.value) + "</td></tr>\n";
     }
     out += "</table>\n</details>\n";
   }
@@ -231,7 +236,7 @@ std::string ReportToHtml(const std::string& name, const EnvReport& report, const
       return read(field, text);
     };
     out += "<details><summary>Adapter " + std::to_string(a + 1) + ": " +
-           Escape(read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))) +
+           HtmlText(read(kDeviceField, IdentifierText(report, id.Description, sizeof id.Description))) +
            "</summary>\n<table>\n";
     out += Row("Driver", read(kDriverField, IdentifierText(report, id.Driver, sizeof id.Driver))) +
            Row("Version", read(kVersionField, DriverVersionText(id.DriverVersion)));

@@ -11,6 +11,11 @@
 
 namespace vexaEnvReader {
 
+// A text of a report for a page, inside an element or a quoted attribute:
+// markup characters as entities, a line end as <br>, other control
+// characters as '?'.
+std::string HtmlText(const std::string& text);
+
 std::string ReportToHtml(const std::string& name, const EnvReport& report, const Summary& summary);
 
 }  // namespace vexaEnvReader

@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/CodePage.h"
 #include "reader/internal/vexaReadEnumMode.h"
 #include "reader/vexaMailRepair.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
@@ -62,33 +63,12 @@ bool IsAscii(std::string_view text) {
 // sequence of three or four bytes was among them.
 bool IsUtf8(std::string_view text, bool& longSequence) {
   longSequence = false;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    std::size_t extra;
-    unsigned long min;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (text.size() - i <= extra) return false;
-    unsigned long code = c & (0x3F >> extra);
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const unsigned char t = static_cast<unsigned char>(text[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      code = (code << 6) | (t & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    longSequence = longSequence || extra > 1;
-    i += extra + 1;
+  char32_t character;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = platform::DecodeUtf8(text.substr(i), character);
+    if (length == 0) return false;
+    longSequence = longSequence || length > 2;
+    i += length;
   }
   return true;
 }
@@ -115,24 +95,6 @@ bool LooksLikeUtf8(std::string_view text) {
   return IsUtf8(text, longSequence) && (longSequence || !IsCp932(text) || DetectCharset(text) == "UTF-8");
 }
 
-void AppendUtf8(std::string& out, unsigned long code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // Notepad's "Unicode"; a lone surrogate or odd last byte becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::string out;
@@ -152,9 +114,9 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     } else if (code >= 0xD800 && code <= 0xDFFF) {
       code = 0xFFFD;
     }
-    AppendUtf8(out, code);
+    platform::AppendUtf8(static_cast<char32_t>(code), out);
   }
-  if (i < bytes.size()) AppendUtf8(out, 0xFFFD);
+  if (i < bytes.size()) platform::AppendUtf8(0xFFFD, out);
   return out;
 }
 

@@ -2,35 +2,13 @@
 // the "requirements" object of its JSON line and a part of its page.
 #include <nlohmann/json.hpp>
 
+#include "reader/vexaReportHtml.h"
 #include "reader/vexaRequirements.h"
 
 namespace vexaEnvReader {
 namespace {
 
 using json = nlohmann::json;
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -68,7 +46,7 @@ std::string AddEvaluationToJson(const std::string& reportLine, const std::string
 
 std::string EvaluationToHtml(const std::string& file, const Requirements& requirements,
                              const Evaluation& evaluation) {
-  std::string out = "<h2>Requirements</h2>\n<p>" + Escape(file) + ": <strong>" +
+  std::string out = "<h2>Requirements</h2>\n<p>" + HtmlText(file) + ": <strong>" +
                     VerdictText(evaluation.verdict) + "</strong></p>\n";
   std::string rows;
   for (std::size_t i = 0; i < evaluation.results.size(); ++i) {
@@ -77,13 +55,13 @@ std::string EvaluationToHtml(const std::string& file, const Requirements& requir
     const Requirement& r = requirements.requirements[i];
     rows += "<tr><td class=\"" + std::string(result.outcome == Outcome::kFailed ? "problem" : "note") +
             "\">" + OutcomeText(result.outcome) + "</td><td>" + LevelText(r.level) + "</td><td>" +
-            Escape(r.text) + "</td><td>" + Escape(result.has) + "</td><td>" +
+            HtmlText(r.text) + "</td><td>" + HtmlText(result.has) + "</td><td>" +
             (result.line ? std::to_string(result.line) : "") + "</td></tr>\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {
     rows += "<tr><td class=\"problem\">known bad driver</td><td>adapter " +
             std::to_string(match.adapter + 1) + "</td><td>" +
-            Escape(requirements.badDrivers[match.badDriver].message) + "</td><td>" + Escape(match.has) +
+            HtmlText(requirements.badDrivers[match.badDriver].message) + "</td><td>" + HtmlText(match.has) +
             "</td><td>" + std::to_string(match.line) + "</td></tr>\n";
   }
   if (!rows.empty()) {

@@ -3,40 +3,14 @@
 
 #include <cstdio>
 
+#include "platform/CodePage.h"
+
 namespace vexaEnvReader {
-namespace {
-
-// The length of the well-formed UTF-8 sequence at `i`; 0 when there is none.
-std::size_t SequenceLength(std::string_view text, std::size_t i) {
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  std::size_t extra;
-  unsigned long min;
-  if (c >= 0xC2 && c <= 0xDF) {
-    extra = 1, min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    extra = 2, min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    extra = 3, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - i <= extra) return 0;
-  unsigned long code = c & (0x3F >> extra);
-  for (std::size_t k = 1; k <= extra; ++k) {
-    const unsigned char t = static_cast<unsigned char>(text[i + k]);
-    if ((t & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (t & 0x3F);
-  }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return extra + 1;
-}
-
-}  // namespace
-
 std::string TerminalText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   char escape[8];
+  char32_t character;
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c >= 0x20 && c < 0x7F) {
@@ -49,7 +23,7 @@ std::string TerminalText(std::string_view text) {
       std::snprintf(escape, sizeof escape, "\\x%02x", c);
       out += escape;
       ++i;
-    } else if (const std::size_t length = SequenceLength(text, i)) {
+    } else if (const std::size_t length = platform::DecodeUtf8(text.substr(i), character)) {
       if (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
         std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
         out += escape;

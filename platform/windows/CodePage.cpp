@@ -1,9 +1,6 @@
 // Code page 932 on Windows, named explicitly: the machine's own ANSI code page
 // may be another one. The program's Japanese texts go to the wide functions as
-// UTF-16 there, as read in that code page they would be garbage; the reader
-// converts reports between code page 932 and UTF-8.
-#include "platform/CodePage.h"
-
+// UTF-16 there, as read in that code page they would be garbage.
 #include <new>
 #include <string>
 
@@ -49,16 +46,6 @@ class CWideText {
   std::wstring wide_;
 };
 
-std::string FromWide(UINT codePage, const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int length = static_cast<int>(wide.size());
-  const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
-  const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, fallback, nullptr);
-  std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  if (size > 0) WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], size, fallback, nullptr);
-  return text;
-}
-
 }  // namespace
 
 int WINAPI MessageBox932(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
@@ -84,9 +71,5 @@ HINSTANCE WINAPI ShellExecute932(HWND owner, LPCSTR operation, LPCSTR file, LPCS
   if (ReadsAsIs()) return ShellExecuteA(owner, operation, file, parameters, directory, showCommand);
   return windows::ShellExecuteThroughWide(owner, operation, file, parameters, directory, showCommand);
 }
-
-std::string Cp932ToUtf8(std::string_view cp932) { return FromWide(CP_UTF8, ToWide(kProgramCodePage, cp932)); }
-
-std::string Utf8ToCp932(std::string_view utf8) { return FromWide(kProgramCodePage, ToWide(CP_UTF8, utf8)); }
 
 }  // namespace platform

@@ -116,49 +116,6 @@ class CIconv {
   iconv_t cd_;
 };
 
-// The length of the well-formed UTF-8 character at the start of `text`, 0
-// when there is none.
-std::size_t Utf8Length(std::string_view text, char32_t& character) {
-  const unsigned char lead = static_cast<unsigned char>(text[0]);
-  std::size_t length;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    character = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    character = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    character = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const unsigned char next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    character = character << 6 | (next & 0x3F);
-  }
-  const bool overlong = (length == 3 && character < 0x800) || (length == 4 && character < 0x10000);
-  if (overlong || (character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF) return 0;
-  return length;
-}
-
-void AppendUtf8(char32_t character, std::string& text) {
-  if (character < 0x800) {
-    text += static_cast<char>(0xC0 | character >> 6);
-  } else {
-    if (character < 0x10000) {
-      text += static_cast<char>(0xE0 | character >> 12);
-    } else {
-      text += static_cast<char>(0xF0 | character >> 18);
-      text += static_cast<char>(0x80 | (character >> 12 & 0x3F));
-    }
-    text += static_cast<char>(0x80 | (character >> 6 & 0x3F));
-  }
-  text += static_cast<char>(0x80 | (character & 0x3F));
-}
-
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -189,7 +146,7 @@ std::string AnsiToUtf8(std::string_view ansi) {
             : 1;
     const unsigned code = length == 2 ? lead << 8 | static_cast<unsigned char>(ansi[i + 1]) : lead;
     if (length == 2 && IsUserDefinedCode(code)) {
-      AppendUtf8(UserDefinedCodes().CharacterOf(code), output);
+      platform::AppendUtf8(UserDefinedCodes().CharacterOf(code), output);
     } else if (toUtf8.Convert(ansi.substr(i, length), converted)) {
       output += converted;
     } else {
@@ -219,7 +176,7 @@ std::string ToAnsi(std::string_view utf8, bool keep) {
       continue;
     }
     char32_t character = 0;
-    const std::size_t length = Utf8Length(utf8.substr(i), character);
+    const std::size_t length = platform::DecodeUtf8(utf8.substr(i), character);
     if (length == 0) {
       // Not UTF-8: one '?' for the lead byte and the continuation bytes after it.
       output += '?';
@@ -260,12 +217,3 @@ std::string Utf8ToAnsiLossy(std::string_view utf8) { return ToAnsi(utf8, false);
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
   return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
 }
-
-namespace platform {
-
-// The host's ANSI code page is 932 already.
-std::string Cp932ToUtf8(std::string_view cp932) { return platform::posix::AnsiToUtf8(cp932); }
-
-std::string Utf8ToCp932(std::string_view utf8) { return platform::posix::Utf8ToAnsi(utf8); }
-
-}  // namespace platform
