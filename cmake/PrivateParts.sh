@@ -40,14 +40,17 @@ namespace_area() {
 
 check_file() {
   file=$1
-  grep -n '#include "[^"]*internal/' "$file" | while IFS= read -r line; do
-    area=$(printf '%s\n' "$line" | sed 's/.*#include "\([^"]*\)internal\/.*/\1/; s|/$||')
+  # Quotes or angle brackets, blanks around the hash or not.
+  grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^">]*internal/' "$file" | while IFS= read -r line; do
+    area=$(printf '%s\n' "$line" | sed -E 's/.*include[[:space:]]*["<]([^">]*)internal\/.*/\1/; s|/$||')
     # An include relative to the including file stays in its own folder.
     [ -z "$area" ] && continue
     inside "$file" "$area" || allowed "$file" "$area" || echo "$file: includes a private header of $area: $line"
   done
-  grep -noE '([A-Za-z0-9_]+::)+internal::' "$file" | while IFS=: read -r number name; do
-    area=$(namespace_area "$(printf '%s' "$name" | sed 's/^://')")
+  # Qualified names, and also "using namespace" and aliases, which end the
+  # name at internal itself.
+  grep -noE '([A-Za-z0-9_]+::)+internal([^A-Za-z0-9_]|$)' "$file" | while IFS=: read -r number name; do
+    area=$(namespace_area "$(printf '%s' "$name" | sed 's/^://; s/internal.*$/internal::/')")
     [ -z "$area" ] && continue
     inside "$file" "$area" || allowed "$file" "$area" || echo "$file:$number: names the private namespace of $area"
   done

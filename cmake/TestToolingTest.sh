@@ -75,6 +75,25 @@ tally="$top/scripts/testparts/tally.py"
 [ "$(python3 "$tally" skips "$work/suite.xml")" = "wine32 skipped (skipped: this machine cannot run 32-bit programs)
 Calls/T.Each/Monitor skipped (no call of this kind)" ] ||
   fail "skips: $(python3 "$tally" skips "$work/suite.xml")"
+# What CTest marks "not run" without the test's own skip is a failure: a
+# program a failed build did not make, a required file, a failed fixture.
+# A suite that ran nothing fails.
+cat >"$work/notrun.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<testsuite name="x" tests="4" failures="0" disabled="0" skipped="4">
+  <testcase name="gone" status="notrun"><skipped message="Unable to find executable"/></testcase>
+  <testcase name="file" status="notrun"><skipped message="Required Files Missing"/></testcase>
+  <testcase name="fixture" status="notrun"><skipped message="Fixture dependency failed"/></testcase>
+  <testcase name="gtest" status="notrun"><skipped message="SKIP_REGULAR_EXPRESSION_MATCHED"/></testcase>
+</testsuite>
+XML
+printf '<?xml version="1.0" encoding="UTF-8"?>\n<testsuite name="x" tests="0"/>\n' >"$work/empty.xml"
+for expected in "notrun.xml:0 3 1" "empty.xml:0 1 0"; do
+  out=$(python3 "$tally" counts "$work/${expected%%:*}")
+  [ "$out" = "${expected#*:}" ] || fail "counts of ${expected%%:*}: '$out', not '${expected#*:}'"
+done
+[ "$(python3 "$tally" skips "$work/notrun.xml")" = "gtest skipped (SKIP_REGULAR_EXPRESSION_MATCHED)" ] ||
+  fail "skips of tests not run: $(python3 "$tally" skips "$work/notrun.xml")"
 printf 'builds\t4\t0\t0\t300\nhost\t240\t2\t3\t61\n' >"$work/steps"
 printf 'host: a skipped (why)\n' >"$work/unproven"
 python3 "$tally" table "$work/steps" "$work/unproven" 400 >"$work/table"
@@ -84,4 +103,39 @@ status=$?
 grep -qx -- "- host: a skipped (why)" "$work/table" || fail "the table does not name what was not proven"
 printf 'builds\t4\t0\t1\t300\n' >"$work/steps"
 python3 "$tally" table "$work/steps" "$work/none" 300 >/dev/null || fail "a run with skips only fails"
+# scripts/test itself, with stand-ins for the build, CTest and the other
+# scripts: a build that fails leaves its older suite unrun and failed, and a
+# fuzz build that fails counts no target as passed; a JUnit file cut short
+# is a failure.
+tree=$work/tree
+mkdir -p "$tree/scripts/testparts" "$tree/cmake" "$work/bin"
+cp "$top/scripts/test" "$tree/scripts/"
+cp "$tally" "$tree/scripts/testparts/"
+printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/setup"
+printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/package"
+printf '#!/bin/sh\necho "fuzz build failed"; exit 1\n' >"$tree/scripts/fuzz"
+printf '#!/bin/sh\nexit 0\n' >"$tree/cmake/wine-loader"
+printf '#!/bin/sh\n[ "$*" != "--build --preset mingw-i686" ]\n' >"$work/bin/cmake"
+cat >"$work/bin/ctest" <<'SH'
+#!/bin/sh
+while [ $# -gt 0 ]; do
+  case $1 in
+    --preset) echo "$2" >>"$RAN"; preset=$2; shift ;;
+    --output-junit)
+      if [ "$preset" = sanitize ]; then echo '<testsuite><testcase' >"$2"
+      else printf '<testsuite><testcase name="t" status="run"/></testsuite>\n' >"$2"; fi
+      shift ;;
+  esac
+  shift
+done
+SH
+chmod +x "$tree/scripts/"* "$tree/cmake/wine-loader" "$work/bin/"*
+PATH="$work/bin:$PATH" RAN="$work/ran" bash "$tree/scripts/test" >"$work/run" 2>&1
+status=$?
+[ "$status" = 1 ] || fail "scripts/test with failed builds exits $status"
+! grep -qx mingw-i686 "$work/ran" || fail "scripts/test ran the suite of a failed build"
+for row in "builds 3 1 0" "host 1 0 0" "sanitized 0 1 0" "Windows 32-bit 0 1 0" "Windows 64-bit 1 0 0" "fuzzing 0 1 0"; do
+  sed 's/  */ /g' "$work/run" | grep -q "^$row " || fail "scripts/test has no row '$row': $(tail -n 14 "$work/run")"
+done
+[ "$(tail -n 1 "$work/run")" = "5 passed, 4 failed, 0 skipped" ] || fail "scripts/test ends: $(tail -n 1 "$work/run")"
 echo "passed"

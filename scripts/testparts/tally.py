@@ -22,7 +22,13 @@ def outcome(case):
     if case.find("failure") is not None or case.find("error") is not None or case.get("status") == "fail":
         return "failed"
     if case.find("skipped") is not None or case.get("status") == "notrun":
-        return "skipped"
+        # CTest writes "not run" also for a test that could not start (its
+        # program missing, as after a failed build; a required file missing;
+        # a fixture that failed): those are failures. A skip is the test's
+        # own word, its skip return code or skip output.
+        skipped = case.find("skipped")
+        message = skipped.get("message", "") if skipped is not None else ""
+        return "skipped" if not message or message.startswith("SKIP_") else "failed"
     return "passed"
 
 
@@ -51,6 +57,9 @@ def counts(junit):
     for case in cases(junit):
         if outcome(case):
             tally[outcome(case)] += 1
+    # A suite that ran no test proves nothing: a build or configure that failed.
+    if not any(tally.values()):
+        tally["failed"] = 1
     print(tally["passed"], tally["failed"], tally["skipped"])
 
 

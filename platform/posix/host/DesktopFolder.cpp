@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "platform/posix/internal/Posix.h"
 
@@ -70,9 +70,12 @@ std::string DesktopDirectory() {
   const std::string config =
       (configHome != nullptr && *configHome != '\0' ? std::string(configHome) : homeFolder + "/.config") +
       "/user-dirs.dirs";
+  // Read through the stream, which turns a failed read (the file is a
+  // folder, say) into its failed state; the bare buffer would throw.
   std::ifstream file(config, std::ios::binary);
-  const std::string userDirs{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  return DesktopDirectoryFrom(userDirs, homeFolder);
+  std::ostringstream userDirs;
+  if (file) userDirs << file.rdbuf();
+  return DesktopDirectoryFrom(userDirs.str(), homeFolder);
 }
 
 }  // namespace platform::posix

@@ -101,5 +101,18 @@ TEST_F(TempFolderTest, UserDirsFileIsTheConfigFoldersOne) {
   }
 }
 
+// A user-dirs file that cannot be read as one (a folder of that name) is
+// no file: the home folder's Desktop, and no exception out of the
+// shell's calls.
+TEST_F(TempFolderTest, UserDirsFileThatCannotBeReadIsIgnored) {
+  const testkit::CScopedVariable home("HOME", host_.c_str());
+  const testkit::CScopedVariable config("XDG_CONFIG_HOME", (host_ + "/config").c_str());
+  ASSERT_EQ(0, mkdir((host_ + "/config").c_str(), 0700));
+  ASSERT_EQ(0, mkdir((host_ + "/config/user-dirs.dirs").c_str(), 0700));
+  std::string folder;
+  EXPECT_NO_THROW(folder = DesktopDirectory());
+  EXPECT_EQ(host_ + "/Desktop", folder);
+}
+
 }  // namespace
 }  // namespace platform::posix
