@@ -714,7 +714,8 @@ class CDeviceInfoParser {
   // After a line that is no part of field `after`, the next line that begins
   // a later field; false at the end of the block.
   bool ResyncCaps(std::size_t after, std::size_t& field) {
-    for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") && !StartsWith(Peek(), "***** ");
+    for (; !AtEnd() && !IsBlank(Peek()) && !StartsWith(Peek(), "< ") &&
+           !StartsWith(Peek(), vexaSDK::DX8::kModeInfoPrefix);
          ++pos_) {
       for (std::size_t g = after + 1; g < vexaSDK::DX8::kCapsFieldCount; ++g) {
         const std::string_view label = kCapsFields[g].label;
