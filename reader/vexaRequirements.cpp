@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "reader/vexaReportSummary.h"
+#include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 #include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
@@ -382,12 +383,13 @@ std::string FormatEvaluation(const Requirements& requirements, const Evaluation&
     if (result.outcome == Outcome::kMet) continue;
     const Requirement& r = requirements.requirements[i];
     out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": " +
-           result.has + (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
+           TerminalText(result.has) +
+           (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {
-    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " + match.has +
-           " (line " + std::to_string(match.line) +
-           "): " + Shown(requirements.badDrivers[match.badDriver].message) + "\n";
+    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " +
+           TerminalText(match.has) + " (line " + std::to_string(match.line) +
+           "): " + TerminalText(Shown(requirements.badDrivers[match.badDriver].message)) + "\n";
   }
   return out;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reader/testing/vexaRandomModel.h"
+#include "reader/vexaReportEncoding.h"
 #include "reader/vexaRequirements.h"
 
 namespace vexaEnvReader {
@@ -141,6 +142,38 @@ TEST(RequirementsTest, VerdictOfBothLevelsAndBadDrivers) {
   for (const Case& c : cases) {
     const Requirements requirements = Parsed(c.toml);
     EXPECT_EQ(FormatEvaluation(requirements, Evaluate(Edited({}), requirements)), c.text) << c.toml;
+  }
+}
+
+// What the machine has and the desk's message reach the terminal with their
+// control characters (C0, C1, bytes that are not UTF-8) shown as escapes.
+TEST(RequirementsTest, VerdictLinesAreTerminalSafe) {
+  struct Case {
+    Edit edit;
+    const char* toml;
+    const char* line;  // a line of FormatEvaluation
+  };
+  const Case cases[] = {
+      {{"512MB RAM",
+        "x\xC2\x9B"
+        "2J\xFF"},
+       "[minimum]\nmemory_mb = 512\n",
+       "  unknown minimum memory at least 512 MB: x\\u009b2J\\xff (not understood) (line 7)\n"},
+      {{"ati2dvag.dll",
+        "a\xC2\x9D"
+        "52;c;x\xC2\x9C"},
+       "[[bad_driver]]\nvendor_id = 0x1002\nmessage = \"up\\u009Bdate\"\n",
+       "  known bad driver on adapter 1: a\\u009d52;c;x\\u009c 6.14.10.6400 (0x1002, 0x4E48) (line 17): "
+       "up\\u009bdate\n"},
+  };
+  GivenEncoding utf8;
+  ASSERT_TRUE(ParseEncodingName("utf-8", utf8));
+  for (const Case& c : cases) {
+    std::string text = testkit::SampleReport();
+    text.replace(text.find(c.edit.find), std::string(c.edit.find).size(), c.edit.replace);
+    const Requirements requirements = Parsed(c.toml);
+    const std::string shown = FormatEvaluation(requirements, Evaluate(ReadReport(text, &utf8), requirements));
+    EXPECT_NE(shown.find(c.line), std::string::npos) << shown;
   }
 }
 
