@@ -214,6 +214,8 @@ TEST(MailRepairTest, UncertainCutsAreProblems) {
     ASSERT_TRUE(cut.problem) << label;
     EXPECT_EQ(std::to_string(LineOf(clean, label)) + ": " + message,
               std::to_string(cut.problem->line) + ": " + cut.problem->message);
+    const std::string shown = FormatSummary("r", cut, Summarize(cut, nullptr));
+    EXPECT_NE(std::string::npos, shown.find(" (cut by a wrap)\n")) << shown;
   }
   // Text of lines that fit the mail width and merely hold an "=", or an
   // escape no encoder writes, is no quoted-printable.

@@ -258,6 +258,8 @@ class CWeigher {
                                 bool (*read)(std::string_view, std::uint64_t&)) {
     if (entry == nullptr) return {Outcome::kUnknown, kNotInReport, 0};
     std::uint64_t value = 0;
+    // What a wrap cut may read as a smaller number than the report gave.
+    if (entry->cut) return {Outcome::kUnknown, Shown(entry->value) + " (cut by a wrap)", entry->line};
     if (!read(entry->value, value))
       return {Outcome::kUnknown, Shown(entry->value) + " (not understood)", entry->line};
     return {value >= least ? Outcome::kMet : Outcome::kFailed, Shown(entry->value), entry->line};

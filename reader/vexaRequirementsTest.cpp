@@ -59,6 +59,10 @@ TEST(RequirementsTest, OneRequirementAtItsBoundaries) {
       {"windows = \"5.1.2601\"", {}, "failed Windows XP Professional (5.1, Build 2600) 5"},
       {"windows = \"2000\"", {{"(5.1, Build 2600)", ""}}, "met Windows XP Professional 5"},
       {"windows = \"Vista\"", {{"(5.1, Build 2600)", ""}}, "failed Windows XP Professional 5"},
+      // Cut at 76 columns inside the build number by a mail program.
+      {"windows = \"XP\"",
+       {{"Professional (5.1, Build 2600)", "Professional 32-bit Edition N (5.1, Build 26\r\n00)"}},
+       "unknown Windows XP Professional 32-bit Edition N (5.1, Build 26 (cut by a wrap) 5"},
       {"display_memory_mb = 128", {kDisplayDevices}, "met 128.0 MB 14"},
       {"display_memory_mb = 129", {kDisplayDevices}, "failed 128.0 MB 14"},
       {"display_memory_mb = 1", {}, "unknown (not in the report) 0"},
