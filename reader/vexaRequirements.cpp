@@ -171,11 +171,8 @@ class CWeigher {
       default:
         break;
     }
-    if (info_ == nullptr)
-      return {Outcome::kUnknown,
-              report_.devices->Identifiers().empty() ? "(no adapter in the report)"
-                                                     : "(no hardware full-screen record in the report)",
-              0};
+    if (info_ == nullptr && report_.devices->Identifiers().empty()) return NoAdapter();
+    if (info_ == nullptr) return {Outcome::kUnknown, "(no hardware full-screen record in the report)", 0};
     const CModeInfo& info = *info_;
     const D3DCAPS8& caps = info.Caps();
     const bool capsWhole = lines_->ReadWhole(kCapsBlock);
@@ -265,8 +262,15 @@ class CWeigher {
     return {value >= least ? Outcome::kMet : Outcome::kFailed, Shown(entry->value), entry->line};
   }
 
+  // A section read whole without any adapter shows a machine without one, as
+  // the summary and the fleet take it; one cut short may have lost them.
+  RequirementResult NoAdapter() const {
+    return {report_.Whole() ? Outcome::kFailed : Outcome::kUnknown, "(no adapter in the report)",
+            report_.deviceInfoLine};
+  }
+
   RequirementResult Whql(std::uint64_t least) const {
-    if (report_.devices->Identifiers().empty()) return {Outcome::kUnknown, "(no adapter in the report)", 0};
+    if (report_.devices->Identifiers().empty()) return NoAdapter();
     const AdapterLines& at = report_.adapterLines[0];
     if (!at.Read(kWHQLLevelField)) return {Outcome::kUnknown, kNotRead, at.fields[kWHQLLevelField]};
     const unsigned long level = report_.devices->Identifiers()[0].WHQLLevel;

@@ -149,6 +149,26 @@ TEST(RequirementsTest, VerdictOfBothLevelsAndBadDrivers) {
   }
 }
 
+// A section read whole without any adapter is a machine without one, as the
+// summary and the fleet take it; a section cut short may have lost them.
+TEST(RequirementsTest, SectionWithoutAdapters) {
+  const std::string text = testkit::SampleReport();
+  const std::string header = "DeviceInfo\r\n--------------------\r\n\r\n";
+  const std::string none = text.substr(0, text.find(header) + header.size());
+  const struct {
+    std::string bytes;
+    const char* outcome;
+  } cases[] = {{none, "failed"}, {none.substr(0, none.size() - 2), "unknown"}};
+  const Requirements requirements = Parsed("[minimum]\nhardware_device = true\nwhql_level = 1\n");
+  for (const auto& c : cases) {
+    const Evaluation evaluation = Evaluate(ReadReport(c.bytes), requirements);
+    for (const RequirementResult& result : evaluation.results) {
+      EXPECT_EQ(std::string(c.outcome) + " (no adapter in the report)",
+                std::string(OutcomeText(result.outcome)) + " " + result.has);
+    }
+  }
+}
+
 // What the machine has and the desk's message reach the terminal with their
 // control characters (C0, C1, bytes that are not UTF-8) shown as escapes.
 TEST(RequirementsTest, VerdictLinesAreTerminalSafe) {
