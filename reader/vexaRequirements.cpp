@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ReadFile.h"
 #include "reader/vexaReportSummary.h"
 #include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
@@ -401,10 +402,16 @@ std::string FormatEvaluation(const Requirements& requirements, const Evaluation&
 }
 
 bool ReadRequirementsFile(const std::string& path, Requirements& out, RequirementsError& error) {
+  // Read no further than the parser takes, so that /dev/zero or a FIFO
+  // nobody writes to ends the read.
+  const std::size_t limit = std::size_t(1) << 20;
   std::string bytes;
-  if (!ReadReportFile(path, bytes)) {
+  const platform::ReadResult read = platform::ReadFileLimited(path.c_str(), limit, bytes);
+  if (read != platform::ReadResult::kRead) {
     out = Requirements();
-    error = {0, 0, "cannot be read"};
+    error = {0, 0,
+             read == platform::ReadResult::kTooLarge ? "larger than 1 MB: no requirements file"
+                                                     : "cannot be read"};
     return false;
   }
   return ParseRequirements(bytes, out, error);
