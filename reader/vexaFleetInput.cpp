@@ -251,6 +251,7 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
         diag.entry = entry.contains("label");
         if (diag.entry) diag.label = entry.at("label").get<std::string>();
         diag.value = entry.at(diag.entry ? "value" : "text").get<std::string>();
+        diag.cut = entry.value("cut", false);
         read.lines.push_back(std::move(diag));
       }
       report.diagnostics.push_back(std::move(read));
