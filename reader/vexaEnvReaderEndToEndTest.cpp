@@ -173,6 +173,8 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
   Write("--json", vexaEnvReader::testkit::SampleReport());
   const std::string whole = vexaEnvReader::testkit::SampleReport();
   Write("bad\n\x1b]0;x\a.txt", whole.substr(0, whole.size() / 2));
+  // One JSON line too long to be a report, with no line end.
+  Write("long.jsonl", "{" + std::string(std::size_t(17) << 20, 'x'));
   std::string out;
   ASSERT_EQ(0, Run("mkfifo fifo zeros && { timeout 30 sh -c 'head -c 200000 /dev/zero >zeros' & }", out));
   struct Case {
@@ -188,6 +190,13 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
       {"--max-size 100K /dev/stdin <zeros", 1, "",
        "vexaEnvReader: /dev/stdin is larger than 100 KiB (--max-size changes the limit)"},
       {"fifo", 1, "fifo", "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
+      {"--fleet fifo", 1, "Fleet: 1 machine from 1 report",
+       "vexaEnvReader: fifo:1: the report has no \"DeviceInfo\" section"},
+      {"--require /dev/zero old.txt", 2, "",
+       "vexaEnvReader: /dev/zero: larger than 1 MB: no requirements file"},
+      {"--require fifo old.txt", 0, "Requirements: meets recommended (0 of 0 met)", ""},
+      {"--fleet long.jsonl", 1, "Fleet: 0 machines from 0 reports, 1 not readable",
+       "vexaEnvReader: long.jsonl:1: not a report line of --json"},
       {"old.txt --max-size 13656", 0, "old.txt", ""},
       {"--max-size 12X old.txt", 2, "", "vexaEnvReader: not a size: 12X"},
       {"--max-size 999999999999G old.txt", 2, "", "vexaEnvReader: not a size: 999999999999G"},

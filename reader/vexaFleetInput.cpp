@@ -251,6 +251,7 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
         diag.entry = entry.contains("label");
         if (diag.entry) diag.label = entry.at("label").get<std::string>();
         diag.value = entry.at(diag.entry ? "value" : "text").get<std::string>();
+        diag.cut = entry.value("cut", false);
         read.lines.push_back(std::move(diag));
       }
       report.diagnostics.push_back(std::move(read));
@@ -322,7 +323,7 @@ namespace {
 
 class ReportFile {
  public:
-  explicit ReportFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+  explicit ReportFile(const std::string& path) : file_(platform::OpenForReading(path.c_str())) {}
   ~ReportFile() {
     if (file_ != nullptr) std::fclose(file_);
   }
@@ -411,7 +412,7 @@ void ReadJsonLines(Context& context, const std::string& path, std::FILE* file, L
   std::string line, name;
   bool tooLong = false;
   for (std::size_t number = 1; lines.Next(line, tooLong); ++number) {
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    if (!tooLong && line.find_first_not_of(" \t") == std::string::npos) continue;
     EnvReport report;
     if (!tooLong && ReportFromJson(line, report, name)) {
       Aggregate(context, path + ":" + std::to_string(number) + " (" + name + ")", report);

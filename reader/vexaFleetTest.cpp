@@ -296,6 +296,11 @@ TEST(FleetTest, JsonLinesGiveTheFactsOfTheirReports) {
   // Cut inside the first adapter's hardware record, and in its second adapter.
   texts.push_back(texts[1].substr(0, texts[1].find("MaxTextureWidth")));
   texts.push_back(texts[1].substr(0, texts[1].size() * 3 / 4));
+  // A value a mail program's wrap cut at 76 columns: not weighed as read.
+  texts.push_back(testkit::SampleReport());
+  const std::string memory = "             Memory: 512MB RAM\r\n";
+  texts.back().replace(texts.back().find(memory), memory.size(),
+                       "             Memory: 128MB RAM " + std::string(45, 'x') + "\r\nmore\r\n");
   std::mt19937 random(29);
   for (int i = 0; i < 20; ++i) {
     texts.push_back(testkit::WrittenReport(

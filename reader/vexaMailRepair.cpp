@@ -14,6 +14,8 @@ namespace {
 
 const std::size_t kMailColumns = 76;
 const std::size_t kNarrowMailColumns = 72;
+// An identifier text of up to 511 characters wrapped at the mail width.
+const std::size_t kMostWrappedLines = 16;
 // Shorter lines followed by text at the first column are taken as written.
 const std::size_t kShortestWrappedLine = 60;
 
@@ -269,18 +271,30 @@ RepairedLines RepairDeviceInfoLines(const std::vector<std::string_view>& lines, 
       } else if (!StartsWith(line, label)) {
         keep(line);
         continue;
-      } else if (i + 2 < lines.size() && !StartsWith(lines[i + 1], nextLabel) &&
-                 StartsWith(lines[i + 2], nextLabel)) {
-        const Wrap wrap = WrapOf(line, lines[i + 1]);
-        if (wrap == Wrap::kJoin || wrap == Wrap::kJoinWithBlank) {
-          std::string& joined = out.store.emplace_back(line);
+      } else if (i + 1 < lines.size() && !StartsWith(lines[i + 1], nextLabel)) {
+        // A long text may have been wrapped more than once: it is joined only
+        // where every break is a wrap and the label that must follow comes
+        // next; a wrap that leads anywhere else cut the text.
+        std::size_t end = i + 1;
+        while (end < lines.size() && end - i <= kMostWrappedLines && !StartsWith(lines[end], nextLabel))
+          ++end;
+        const bool labelFollows = end < lines.size() && StartsWith(lines[end], nextLabel);
+        std::string joined(line);
+        Wrap wrap = Wrap::kNone;
+        std::size_t k = i + 1;
+        for (; k < end; ++k) {
+          wrap = WrapOf(k == i + 1 ? line : lines[k - 1], lines[k]);
+          if (wrap != Wrap::kJoin && wrap != Wrap::kJoinWithBlank) break;
           if (wrap == Wrap::kJoinWithBlank) joined += ' ';
-          joined.append(TrimBlanks(lines[i + 1]).data(), TrimBlanks(lines[i + 1]).size());
+          const std::string_view part = k + 1 == end ? TrimBlanks(lines[k]) : lines[k];
+          joined.append(part.data(), part.size());
+        }
+        if (labelFollows && k == end) {
           repairs |= kWrappedLinesRepair;
-          keep(joined);
-          ++i;
+          keep(out.store.emplace_back(std::move(joined)));
+          i = end - 1;
         } else {
-          if (wrap == Wrap::kCut) out.cut.push_back(out.lines.size());
+          if (wrap == Wrap::kCut || k > i + 1) out.cut.push_back(out.lines.size());
           keep(line);
         }
       } else {

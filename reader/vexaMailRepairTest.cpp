@@ -23,6 +23,10 @@ const char kPageFile[] = "1437MB used, 22668MB available, 2 GB in the swap files
 const char kDevice[] =
     "RADEON 9800 PRO Family (Microsoft Corporation - WDDM v1.1) = Bezeichnung past the mail width";
 
+// Long enough that the adapter's line is wrapped twice.
+const char kLongerDevice[] =
+    " with a marketing tail so long that a mail program wraps this line twice, not once";
+
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   return text.replace(text.find(from), from.size(), to);
 }
@@ -105,6 +109,7 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
   std::string lf = clean;
   lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
   const std::string noDriver = Replaced(clean, "Driver: ati2dvag.dll", "Driver: ");
+  const std::string longer = Replaced(clean, kDevice, std::string(kDevice) + kLongerDevice);
   struct Case {
     const char* name;
     std::string bytes;
@@ -141,6 +146,9 @@ TEST(MailRepairTest, DamagedReportsGiveTheOriginalRecords) {
       {"wrapped at 76, blank taken", Wrapped(clean, false), "wrapped lines", '\n'},
       {"wrapped at 76, blank left", Wrapped(clean, true), "wrapped lines", '\n'},
       {"wrapped at 72", Wrapped(clean, false, 72), "wrapped lines", '\n'},
+      {"name wrapped twice, blank taken", Wrapped(longer, false), "wrapped lines", '\n', &longer},
+      {"name wrapped twice, blank left", Wrapped(longer, true), "wrapped lines", '\n', &longer},
+      {"name wrapped twice at 72", Wrapped(longer, false, 72), "wrapped lines", '\n', &longer},
       {"quoted-printable, LF, tabs and blanks",
        ReplacedAll(ReplacedAll(ReplacedAll(QuotedPrintable(clean), "\t", "  "), "\r\n", "\n"), "}\n",
                    "}  \n"),
@@ -184,6 +192,19 @@ TEST(MailRepairTest, UncertainCutsAreProblems) {
   EXPECT_FALSE(device.adapterLines[0].Read(kDeviceField));
   const std::string summary = FormatSummary("r", device, Summarize(device, nullptr));
   EXPECT_NE(std::string::npos, summary.find("\nAdapter 1: (not read)\n"));
+  // Wrapped once, then cut inside a word at the full width: the first part
+  // is no name.
+  const std::string line = "Device: " + std::string(kDevice) + kLongerDevice;
+  const std::size_t blank = line.rfind(' ', 76);
+  const std::string rest = line.substr(blank + 1);
+  ASSERT_TRUE(rest[75] != ' ' && rest[76] != ' ');
+  const EnvReport twice =
+      ReadReport(Replaced(Replaced(clean, kDevice, std::string(kDevice) + kLongerDevice), line,
+                          line.substr(0, blank) + "\r\n" + rest.substr(0, 76) + "\r\n" + rest.substr(76)));
+  ASSERT_TRUE(twice.problem);
+  EXPECT_EQ(std::to_string(LineOf(clean, "Device: ")) + ": " + message,
+            std::to_string(twice.problem->line) + ": " + twice.problem->message);
+  EXPECT_FALSE(twice.adapterLines[0].Read(kDeviceField));
   // Cut inside a word at the full width, or where neither width would wrap.
   const std::pair<const char*, std::string> cuts[] = {
       {"Operating System", cutAt("Operating System", 76)},
@@ -193,6 +214,8 @@ TEST(MailRepairTest, UncertainCutsAreProblems) {
     ASSERT_TRUE(cut.problem) << label;
     EXPECT_EQ(std::to_string(LineOf(clean, label)) + ": " + message,
               std::to_string(cut.problem->line) + ": " + cut.problem->message);
+    const std::string shown = FormatSummary("r", cut, Summarize(cut, nullptr));
+    EXPECT_NE(std::string::npos, shown.find(" (cut by a wrap)\n")) << shown;
   }
   // Text of lines that fit the mail width and merely hold an "=", or an
   // escape no encoder writes, is no quoted-printable.

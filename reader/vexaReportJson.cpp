@@ -25,6 +25,7 @@ json Diagnostics(const EnvReport& report) {
     for (const DiagLine& line : section.lines) {
       if (line.entry) {
         lines.push_back({{"line", line.line}, {"label", line.label}, {"value", line.value}});
+        if (line.cut) lines.back()["cut"] = true;
       } else {
         lines.push_back({{"line", line.line}, {"text", line.value}});
       }

@@ -7,6 +7,7 @@
 // picks up again at the next block, so one garbled line costs one block.
 #include "reader/vexaReportParser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -189,6 +190,9 @@ void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections, 
   const internal::RepairedLines repaired = internal::RejoinDiagnosticLines(SplitLines(text), repairs);
   const std::vector<std::string_view>& lines = repaired.lines;
   for (const std::size_t at : repaired.cut) cut.push_back(repaired.origin[at] + 1);
+  const auto isCut = [&repaired](std::size_t i) {
+    return std::find(repaired.cut.begin(), repaired.cut.end(), i) != repaired.cut.end();
+  };
   DiagLine* last = nullptr;  // the entry that indented lines continue
   std::size_t valueColumn = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -211,10 +215,12 @@ void ReadDiagnostics(std::string_view text, std::vector<DiagSection>& sections, 
     if (sections.empty()) sections.emplace_back();
     if (last != nullptr && Indent(line) >= valueColumn) {
       last->value.append("\n").append(line.substr(Indent(line)));
+      last->cut = last->cut || isCut(i);
       continue;
     }
     DiagLine entry;
     entry.line = repaired.origin[i] + 1;
+    entry.cut = isCut(i);
     std::string_view label, value;
     std::size_t column = 0;
     entry.entry = SplitEntry(line, label, value, column);

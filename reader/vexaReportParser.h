@@ -24,6 +24,7 @@ struct DiagLine {
   bool entry = false;  // a "label: value" entry; else text kept in `value`
   std::string label;   // UTF-8, without the alignment blanks
   std::string value;   // UTF-8; continuation lines joined with "\n"
+  bool cut = false;    // a wrap cut the value where no rejoin is certain: not all of it
 };
 
 struct DiagSection {

@@ -54,7 +54,8 @@ bool IsCompressed(D3DFORMAT format) {
 
 std::string Value(const EnvReport& report, const char* label) {
   const DiagLine* line = report.FindEntry(label);
-  return line != nullptr ? line->value : std::string();
+  if (line == nullptr) return std::string();
+  return line->cut ? line->value + " (cut by a wrap)" : line->value;
 }
 
 std::string Hex4(unsigned long value) {

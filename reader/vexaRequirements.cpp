@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ReadFile.h"
 #include "reader/vexaReportSummary.h"
+#include "reader/vexaTerminalText.h"
 #include "vexaSDK/dx/dx8_3d/vexaDeviceCaps.h"
 #include "vexaSDK/dx/dx8_3d/vexaFormatName.h"
 #include "vexaSDK/dx/dx8_3d/vexaReportGrammar.h"
@@ -170,11 +172,8 @@ class CWeigher {
       default:
         break;
     }
-    if (info_ == nullptr)
-      return {Outcome::kUnknown,
-              report_.devices->Identifiers().empty() ? "(no adapter in the report)"
-                                                     : "(no hardware full-screen record in the report)",
-              0};
+    if (info_ == nullptr && report_.devices->Identifiers().empty()) return NoAdapter();
+    if (info_ == nullptr) return {Outcome::kUnknown, "(no hardware full-screen record in the report)", 0};
     const CModeInfo& info = *info_;
     const D3DCAPS8& caps = info.Caps();
     const bool capsWhole = lines_->ReadWhole(kCapsBlock);
@@ -257,13 +256,22 @@ class CWeigher {
                                 bool (*read)(std::string_view, std::uint64_t&)) {
     if (entry == nullptr) return {Outcome::kUnknown, kNotInReport, 0};
     std::uint64_t value = 0;
+    // What a wrap cut may read as a smaller number than the report gave.
+    if (entry->cut) return {Outcome::kUnknown, Shown(entry->value) + " (cut by a wrap)", entry->line};
     if (!read(entry->value, value))
       return {Outcome::kUnknown, Shown(entry->value) + " (not understood)", entry->line};
     return {value >= least ? Outcome::kMet : Outcome::kFailed, Shown(entry->value), entry->line};
   }
 
+  // A section read whole without any adapter shows a machine without one, as
+  // the summary and the fleet take it; one cut short may have lost them.
+  RequirementResult NoAdapter() const {
+    return {report_.Whole() ? Outcome::kFailed : Outcome::kUnknown, "(no adapter in the report)",
+            report_.deviceInfoLine};
+  }
+
   RequirementResult Whql(std::uint64_t least) const {
-    if (report_.devices->Identifiers().empty()) return {Outcome::kUnknown, "(no adapter in the report)", 0};
+    if (report_.devices->Identifiers().empty()) return NoAdapter();
     const AdapterLines& at = report_.adapterLines[0];
     if (!at.Read(kWHQLLevelField)) return {Outcome::kUnknown, kNotRead, at.fields[kWHQLLevelField]};
     const unsigned long level = report_.devices->Identifiers()[0].WHQLLevel;
@@ -382,21 +390,28 @@ std::string FormatEvaluation(const Requirements& requirements, const Evaluation&
     if (result.outcome == Outcome::kMet) continue;
     const Requirement& r = requirements.requirements[i];
     out += "  " + std::string(OutcomeText(result.outcome)) + " " + LevelText(r.level) + " " + r.text + ": " +
-           result.has + (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
+           TerminalText(result.has) +
+           (result.line != 0 ? " (line " + std::to_string(result.line) + ")" : "") + "\n";
   }
   for (const BadDriverMatch& match : evaluation.badDrivers) {
-    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " + match.has +
-           " (line " + std::to_string(match.line) +
-           "): " + Shown(requirements.badDrivers[match.badDriver].message) + "\n";
+    out += "  known bad driver on adapter " + std::to_string(match.adapter + 1) + ": " +
+           TerminalText(match.has) + " (line " + std::to_string(match.line) +
+           "): " + TerminalText(Shown(requirements.badDrivers[match.badDriver].message)) + "\n";
   }
   return out;
 }
 
 bool ReadRequirementsFile(const std::string& path, Requirements& out, RequirementsError& error) {
+  // Read no further than the parser takes, so that /dev/zero or a FIFO
+  // nobody writes to ends the read.
+  const std::size_t limit = std::size_t(1) << 20;
   std::string bytes;
-  if (!ReadReportFile(path, bytes)) {
+  const platform::ReadResult read = platform::ReadFileLimited(path.c_str(), limit, bytes);
+  if (read != platform::ReadResult::kRead) {
     out = Requirements();
-    error = {0, 0, "cannot be read"};
+    error = {0, 0,
+             read == platform::ReadResult::kTooLarge ? "larger than 1 MB: no requirements file"
+                                                     : "cannot be read"};
     return false;
   }
   return ParseRequirements(bytes, out, error);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reader/testing/vexaRandomModel.h"
+#include "reader/vexaReportEncoding.h"
 #include "reader/vexaRequirements.h"
 
 namespace vexaEnvReader {
@@ -58,6 +59,10 @@ TEST(RequirementsTest, OneRequirementAtItsBoundaries) {
       {"windows = \"5.1.2601\"", {}, "failed Windows XP Professional (5.1, Build 2600) 5"},
       {"windows = \"2000\"", {{"(5.1, Build 2600)", ""}}, "met Windows XP Professional 5"},
       {"windows = \"Vista\"", {{"(5.1, Build 2600)", ""}}, "failed Windows XP Professional 5"},
+      // Cut at 76 columns inside the build number by a mail program.
+      {"windows = \"XP\"",
+       {{"Professional (5.1, Build 2600)", "Professional 32-bit Edition N (5.1, Build 26\r\n00)"}},
+       "unknown Windows XP Professional 32-bit Edition N (5.1, Build 26 (cut by a wrap) 5"},
       {"display_memory_mb = 128", {kDisplayDevices}, "met 128.0 MB 14"},
       {"display_memory_mb = 129", {kDisplayDevices}, "failed 128.0 MB 14"},
       {"display_memory_mb = 1", {}, "unknown (not in the report) 0"},
@@ -141,6 +146,58 @@ TEST(RequirementsTest, VerdictOfBothLevelsAndBadDrivers) {
   for (const Case& c : cases) {
     const Requirements requirements = Parsed(c.toml);
     EXPECT_EQ(FormatEvaluation(requirements, Evaluate(Edited({}), requirements)), c.text) << c.toml;
+  }
+}
+
+// A section read whole without any adapter is a machine without one, as the
+// summary and the fleet take it; a section cut short may have lost them.
+TEST(RequirementsTest, SectionWithoutAdapters) {
+  const std::string text = testkit::SampleReport();
+  const std::string header = "DeviceInfo\r\n--------------------\r\n\r\n";
+  const std::string none = text.substr(0, text.find(header) + header.size());
+  const struct {
+    std::string bytes;
+    const char* outcome;
+  } cases[] = {{none, "failed"}, {none.substr(0, none.size() - 2), "unknown"}};
+  const Requirements requirements = Parsed("[minimum]\nhardware_device = true\nwhql_level = 1\n");
+  for (const auto& c : cases) {
+    const Evaluation evaluation = Evaluate(ReadReport(c.bytes), requirements);
+    for (const RequirementResult& result : evaluation.results) {
+      EXPECT_EQ(std::string(c.outcome) + " (no adapter in the report)",
+                std::string(OutcomeText(result.outcome)) + " " + result.has);
+    }
+  }
+}
+
+// What the machine has and the desk's message reach the terminal with their
+// control characters (C0, C1, bytes that are not UTF-8) shown as escapes.
+TEST(RequirementsTest, VerdictLinesAreTerminalSafe) {
+  struct Case {
+    Edit edit;
+    const char* toml;
+    const char* line;  // a line of FormatEvaluation
+  };
+  const Case cases[] = {
+      {{"512MB RAM",
+        "x\xC2\x9B"
+        "2J\xFF"},
+       "[minimum]\nmemory_mb = 512\n",
+       "  unknown minimum memory at least 512 MB: x\\u009b2J\\xff (not understood) (line 7)\n"},
+      {{"ati2dvag.dll",
+        "a\xC2\x9D"
+        "52;c;x\xC2\x9C"},
+       "[[bad_driver]]\nvendor_id = 0x1002\nmessage = \"up\\u009Bdate\"\n",
+       "  known bad driver on adapter 1: a\\u009d52;c;x\\u009c 6.14.10.6400 (0x1002, 0x4E48) (line 17): "
+       "up\\u009bdate\n"},
+  };
+  GivenEncoding utf8;
+  ASSERT_TRUE(ParseEncodingName("utf-8", utf8));
+  for (const Case& c : cases) {
+    std::string text = testkit::SampleReport();
+    text.replace(text.find(c.edit.find), std::string(c.edit.find).size(), c.edit.replace);
+    const Requirements requirements = Parsed(c.toml);
+    const std::string shown = FormatEvaluation(requirements, Evaluate(ReadReport(text, &utf8), requirements));
+    EXPECT_NE(shown.find(c.line), std::string::npos) << shown;
   }
 }
 

@@ -36,6 +36,8 @@ ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& byt
   return result;
 }
 
+std::FILE* OpenForReading(const char* path) { return std::fopen(path, "rb"); }
+
 std::string PathToUtf8(const std::string& path) {
   if (path.empty()) return path;
   const int size = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -13,6 +14,10 @@ enum class ReadResult { kRead, kCannotOpen, kTooLarge, kFailed };
 // `path` as the program received it. A FIFO nobody writes to reads as empty
 // rather than waiting for a writer; reading stops at `limit` + 1 bytes.
 ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& bytes);
+
+// `path` opened for reading in binary, or null: as above, a FIFO nobody
+// writes to is opened without waiting for a writer and reads as empty.
+std::FILE* OpenForReading(const char* path);
 
 // A path as the program received it, in UTF-8 for showing: on Windows the
 // arguments are in the system's ANSI code page; elsewhere they are UTF-8.

@@ -48,6 +48,15 @@ ReadResult ReadFileLimited(const char* path, std::size_t limit, std::string& byt
   return result;
 }
 
+std::FILE* OpenForReading(const char* path) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return nullptr;
+  const int flags = fcntl(fd, F_GETFL);
+  std::FILE* file = flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
 std::string PathToUtf8(const std::string& path) { return path; }
 
 bool WriteStandard(bool error, const std::string& utf8) {
