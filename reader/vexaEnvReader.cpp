@@ -180,6 +180,7 @@ int RunFleetOf(const Options& options) {
   run.requirePath = options.requirePath;
   run.encoding = options.encoding ? &*options.encoding : nullptr;
   run.maxSize = options.maxSize;
+  run.maxSizeText = SizeText(options.maxSize);
   run.paths = options.reports;
   const int status = RunFleet(run, Out, Err);
   if (!platform::FlushStandardOutput()) throw OutputFailed();

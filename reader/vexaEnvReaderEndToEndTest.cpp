@@ -185,6 +185,8 @@ TEST_F(EnvReaderTest, RefusalsAndOddFilesAndNames) {
   } cases[] = {
       {"--max-size 1K old.txt", 1, "",
        "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
+      {"--fleet --max-size 1K old.txt", 1, "Fleet: 0 machines from 0 reports, 1 not readable",
+       "vexaEnvReader: old.txt is larger than 1 KiB (--max-size changes the limit)"},
       {"--max-size 100K /dev/zero", 1, "",
        "vexaEnvReader: /dev/zero is larger than 100 KiB (--max-size changes the limit)"},
       {"--max-size 100K /dev/stdin <zeros", 1, "",

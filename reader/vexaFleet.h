@@ -144,6 +144,7 @@ struct FleetRun {
   std::string requirePath;
   const GivenEncoding* encoding = nullptr;
   std::size_t maxSize = 0;  // of a report file; a JSON Lines file has no limit but its lines'
+  std::string maxSizeText;  // the limit as the refusal names it ("64 MiB")
   std::vector<std::string> paths;
 };
 

@@ -449,8 +449,8 @@ void ReadPath(Context& context, const std::string& path) {
       bytes.append(buffer, got);
     }
     if (bytes.size() > context.run.maxSize) {
-      Unreadable(context, shown + " is larger than " + std::to_string(context.run.maxSize) +
-                              " bytes (--max-size changes the limit)");
+      Unreadable(context,
+                 shown + " is larger than " + context.run.maxSizeText + " (--max-size changes the limit)");
       return;
     }
     if (!std::ferror(file.get())) {
