@@ -104,16 +104,17 @@ grep -qx -- "- host: a skipped (why)" "$work/table" || fail "the table does not 
 printf 'builds\t4\t0\t1\t300\n' >"$work/steps"
 python3 "$tally" table "$work/steps" "$work/none" 300 >/dev/null || fail "a run with skips only fails"
 # scripts/test itself, with stand-ins for the build, CTest and the other
-# scripts: a build that fails leaves its older suite unrun and failed, and a
-# fuzz build that fails counts no target as passed; a JUnit file cut short
-# is a failure.
+# scripts: a build that fails leaves its older suite unrun and failed, a
+# fuzz target that breaks counts one failure whatever its line says beside
+# its name; a JUnit file cut short is a failure.
 tree=$work/tree
 mkdir -p "$tree/scripts/testparts" "$tree/cmake" "$work/bin"
 cp "$top/scripts/test" "$tree/scripts/"
 cp "$tally" "$tree/scripts/testparts/"
 printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/setup"
 printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/package"
-printf '#!/bin/sh\necho "fuzz build failed"; exit 1\n' >"$tree/scripts/fuzz"
+printf '#!/bin/sh\necho "== Path: 30 s"\necho "== ReportReader: 30 s"
+echo "fuzzing found inputs that break: ReportReader (see build/fuzz/findings)"; exit 1\n' >"$tree/scripts/fuzz"
 printf '#!/bin/sh\nexit 0\n' >"$tree/cmake/wine-loader"
 printf '#!/bin/sh\n[ "$*" != "--build --preset mingw-i686" ]\n' >"$work/bin/cmake"
 cat >"$work/bin/ctest" <<'SH'
@@ -134,8 +135,8 @@ PATH="$work/bin:$PATH" RAN="$work/ran" bash "$tree/scripts/test" >"$work/run" 2>
 status=$?
 [ "$status" = 1 ] || fail "scripts/test with failed builds exits $status"
 ! grep -qx mingw-i686 "$work/ran" || fail "scripts/test ran the suite of a failed build"
-for row in "builds 3 1 0" "host 1 0 0" "sanitized 0 1 0" "Windows 32-bit 0 1 0" "Windows 64-bit 1 0 0" "fuzzing 0 1 0"; do
+for row in "builds 3 1 0" "host 1 0 0" "sanitized 0 1 0" "Windows 32-bit 0 1 0" "Windows 64-bit 1 0 0" "fuzzing 1 1 0"; do
   sed 's/  */ /g' "$work/run" | grep -q "^$row " || fail "scripts/test has no row '$row': $(tail -n 14 "$work/run")"
 done
-[ "$(tail -n 1 "$work/run")" = "5 passed, 4 failed, 0 skipped" ] || fail "scripts/test ends: $(tail -n 1 "$work/run")"
+[ "$(tail -n 1 "$work/run")" = "6 passed, 4 failed, 0 skipped" ] || fail "scripts/test ends: $(tail -n 1 "$work/run")"
 echo "passed"

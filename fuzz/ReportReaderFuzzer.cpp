@@ -14,6 +14,7 @@
 #include "reader/vexaReportJson.h"
 #include "reader/vexaReportParser.h"
 #include "reader/vexaReportSummary.h"
+#include "reader/vexaTerminalText.h"
 
 namespace {
 
@@ -95,11 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vexaEnvReader::FactsOf(report);
   vexaEnvReader::ReportToHtml("fuzz", report, summary);
   // A report against itself differs in nothing; one read with a problem is
-  // named on both sides.
+  // named on both sides, its text as a terminal may show it.
   std::string same = "--- a\n+++ b\n";
   if (report.problem) {
     const std::string unread = " was not read whole (line " + std::to_string(report.problem->line) + ": " +
-                               report.problem->message + "); what it lacks may only be unread\n";
+                               vexaEnvReader::TerminalText(report.problem->message) +
+                               "); what it lacks may only be unread\n";
     same += "! a" + unread + "! b" + unread;
   }
   VEXA_FUZZ_CHECK(vexaEnvReader::DiffReports("a", report, "b", report) == same + "No differences.\n");
