@@ -36,56 +36,9 @@ void CopyText(const std::string& text, char* field, std::size_t capacity) {
   std::memcpy(field, text.data(), std::min(text.size(), capacity));
 }
 
-bool Hex(const std::string& text, std::size_t at, std::size_t digits, unsigned long& value) {
-  if (text.size() < at + digits) return false;
-  value = 0;
-  for (std::size_t i = at; i < at + digits; ++i) {
-    const char c = text[i];
-    const int digit = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                             : -1;
-    if (digit < 0) return false;
-    value = value * 16 + static_cast<unsigned long>(digit);
-  }
-  return true;
-}
-
-bool Guid(const std::string& text, GUID& guid) {
-  unsigned long part;
-  if (text.size() != 36 || !Hex(text, 0, 8, part)) return false;
-  guid.Data1 = part;
-  if (!Hex(text, 9, 4, part)) return false;
-  guid.Data2 = static_cast<unsigned short>(part);
-  if (!Hex(text, 14, 4, part)) return false;
-  guid.Data3 = static_cast<unsigned short>(part);
-  static const std::size_t kBytes[8] = {19, 21, 24, 26, 28, 30, 32, 34};
-  for (int i = 0; i < 8; ++i) {
-    if (!Hex(text, kBytes[i], 2, part)) return false;
-    guid.Data4[i] = static_cast<unsigned char>(part);
-  }
-  return true;
-}
-
-bool DriverVersion(const std::string& text, LARGE_INTEGER& version) {
-  unsigned long parts[4];
-  const char* at = text.c_str();
-  for (int i = 0; i < 4; ++i) {
-    char* end;
-    parts[i] = std::strtoul(at, &end, 10);
-    if (end == at || parts[i] > 0xFFFF || *end != (i == 3 ? '\0' : '.')) return false;
-    at = end + 1;
-  }
-  version.HighPart = static_cast<LONG>((parts[0] << 16) | parts[1]);
-  version.LowPart = (parts[2] << 16) | parts[3];
-  return true;
-}
-
 DWORD ShaderVersion(const std::string& text) {
-  const std::size_t dot = text.find('.');
-  if (dot == std::string::npos) return 0;
-  return static_cast<DWORD>((std::strtoul(text.c_str(), nullptr, 10) & 0xFF) << 8 |
-                            (std::strtoul(text.c_str() + dot + 1, nullptr, 10) & 0xFF));
+  DWORD version = 0;
+  return ParseShaderVersion(text, version) ? version : 0;
 }
 
 // Names to formats; a name the tables do not know marks the block broken.
@@ -278,7 +231,7 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
       if (const json* text = field("driver", kDriverField))
         CopyText(text->get<std::string>(), id.Driver, sizeof id.Driver);
       if (const json* text = field("driverVersion", kVersionField)) {
-        if (!DriverVersion(text->get<std::string>(), id.DriverVersion)) at.broken |= 1u << kVersionField;
+        if (!ParseDriverVersion(text->get<std::string>(), id.DriverVersion)) at.broken |= 1u << kVersionField;
       }
       if (const json* value = field("vendorId", kVendorIdField)) id.VendorId = value->get<DWORD>();
       if (const json* value = field("deviceId", kDeviceIdField)) id.DeviceId = value->get<DWORD>();
@@ -286,7 +239,8 @@ bool ReportFromJson(const std::string& line, EnvReport& report, std::string& fil
       if (const json* value = field("revision", kRevisionField)) id.Revision = value->get<DWORD>();
       if (const json* value = field("whqlLevel", kWHQLLevelField)) id.WHQLLevel = value->get<DWORD>();
       if (const json* text = field("deviceIdentifier", kDeviceIdentifierField)) {
-        if (!Guid(text->get<std::string>(), id.DeviceIdentifier)) at.broken |= 1u << kDeviceIdentifierField;
+        if (!ParseGuid(text->get<std::string>(), id.DeviceIdentifier))
+          at.broken |= 1u << kDeviceIdentifierField;
       }
       const auto notRead = adapter.find("notRead");
       if (notRead != adapter.end()) {

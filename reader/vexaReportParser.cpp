@@ -285,6 +285,8 @@ bool ParseFloat(std::string_view text, float& value) {
   return text == again;
 }
 
+}  // namespace
+
 // "major.minor" as FormatShaderVersion writes it; the shader-kind marker it
 // drops stays 0.
 bool ParseShaderVersion(std::string_view text, DWORD& version) {
@@ -329,6 +331,8 @@ bool ParseDriverVersion(std::string_view text, LARGE_INTEGER& version) {
   version.LowPart = static_cast<DWORD>((parts[2] << 16) | parts[3]);
   return true;
 }
+
+namespace {
 
 class CDeviceInfoParser {
  public:

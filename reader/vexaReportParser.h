@@ -121,6 +121,14 @@ EnvReport ReadReport(std::string_view bytes, const GivenEncoding* given = nullpt
 // in one pass: views that go adapter by adapter stay linear in the report.
 std::vector<std::vector<std::size_t>> RecordsByAdapter(const EnvReport& report);
 
+// The report's value texts read back, as the writers write them: a shader
+// version "major.minor" (its kind marker stays 0), a GUID without braces, a
+// driver version "a.b.c.d". False, the value untouched or partly set, for
+// any other text.
+bool ParseShaderVersion(std::string_view text, DWORD& version);
+bool ParseGuid(std::string_view text, GUID& guid);
+bool ParseDriverVersion(std::string_view text, LARGE_INTEGER& version);
+
 // An identifier text of the records (up to its NUL) in UTF-8.
 std::string IdentifierText(const EnvReport& report, const char* field, std::size_t capacity);
 

@@ -58,12 +58,6 @@ std::string Value(const EnvReport& report, const char* label) {
   return line->cut ? line->value + " (cut by a wrap)" : line->value;
 }
 
-std::string Hex4(unsigned long value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04lX", value);
-  return text;
-}
-
 // The identifier block's part of an adapter's summary, with the PCI names of
 // the ids that were read.
 AdapterSummary IdentifierSummary(const EnvReport& report, std::size_t a, const PciLookup& lookUp) {
@@ -237,6 +231,12 @@ std::string HardwareText(const AdapterSummary& adapter) {
   };
   return std::string("full screen ") + text(adapter.hardwareFullScreen) + ", windowed " +
          text(adapter.hardwareWindowed);
+}
+
+std::string Hex4(unsigned long value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04lX", value);
+  return text;
 }
 
 std::string GuidText(const GUID& g) {

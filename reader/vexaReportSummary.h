@@ -80,6 +80,9 @@ extern const char kNoHardwareHeadline[];
 extern const char kNotRead[];  // "(not read)"
 
 // "D7B71E3E-4062-11CF-634E-A1051BC2DA35", as the report writes a GUID.
+// "0x1002": a PCI id as the summary shows it.
+std::string Hex4(unsigned long value);
+
 std::string GuidText(const GUID& guid);
 
 // A capability field other than a flag group as the report writes its value.

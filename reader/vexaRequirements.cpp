@@ -304,12 +304,6 @@ std::uint64_t PackedDriverVersion(const LARGE_INTEGER& version) {
   return static_cast<std::uint64_t>(static_cast<DWORD>(version.HighPart)) << 32 | version.LowPart;
 }
 
-std::string Hex4(unsigned long value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04lX", value);
-  return text;
-}
-
 }  // namespace
 
 bool PackWindowsVersion(std::string_view text, std::uint64_t& packed) {
